@@ -1,0 +1,62 @@
+// The one table of kernel handles: files, searches, keys, events, devices, queues.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "ce/types.h"
+
+namespace cehost {
+
+enum class HandleKind { kFile, kFind, kKey, kEvent, kThread, kDevice, kQueue, kModule };
+
+// An object a handle refers to. Its destructor releases what it holds, so an object lives until
+// the handle is closed and no call that is still using it has finished.
+class HandleObject {
+ public:
+  explicit HandleObject(HandleKind kind) : kind_(kind) {}
+  virtual ~HandleObject() = default;
+  HandleObject(const HandleObject&) = delete;
+  HandleObject& operator=(const HandleObject&) = delete;
+  HandleKind kind() const { return kind_; }
+
+ private:
+  HandleKind kind_;
+};
+
+class HandleTable {
+ public:
+  // Enters the object and returns its handle value: nonzero, a multiple of 4, below 0x80000000.
+  uint32_t Insert(std::shared_ptr<HandleObject> object);
+  // The object of that value and kind, or null.
+  std::shared_ptr<HandleObject> Find(uint32_t value, HandleKind kind) const;
+  // Removes the value when it holds an object of that kind; returns the object, or null.
+  std::shared_ptr<HandleObject> Remove(uint32_t value, HandleKind kind);
+  // The kind of the object behind the value, when there is one.
+  bool KindOf(uint32_t value, HandleKind* kind) const;
+  // Number of open handles.
+  size_t Count() const;
+
+  // The object behind a handle, typed; null when the handle is not of that kind.
+  template <class T>
+  std::shared_ptr<T> Get(const void* handle, HandleKind kind) const {
+    return std::static_pointer_cast<T>(Find(ValueOf(handle), kind));
+  }
+
+  // The handle value of a platform handle; 0 when it cannot be one of ours.
+  static uint32_t ValueOf(const void* handle);
+  // The platform handle of a value.
+  template <class H>
+  static H ToHandle(uint32_t value) {
+    return reinterpret_cast<H>(static_cast<uintptr_t>(value));
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<uint32_t, std::shared_ptr<HandleObject>> objects_;
+  uint32_t next_ = 0x100;
+};
+
+}  // namespace cehost

@@ -1,0 +1,33 @@
+// The state of the current handset, shared by every platform call.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "cehost/journal.h"
+#include "handle_table.h"
+
+namespace cehost {
+
+class RegistryStore;
+class FileSystem;
+
+struct HandsetState {
+  std::filesystem::path home;
+  // Null when the registry could not be opened; registry_error then says why.
+  std::unique_ptr<RegistryStore> registry;
+  long registry_error = 0;
+  std::unique_ptr<FileSystem> files;
+  HandleTable handles;
+  Journal journal;
+
+  HandsetState();
+  ~HandsetState();
+};
+
+// The current handset, mounting the default one when none is current. The default handset's
+// problems do not throw: they are reported once on standard error and its calls fail.
+HandsetState& Current();
+
+}  // namespace cehost

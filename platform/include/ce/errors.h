@@ -1,0 +1,56 @@
+// The platform's error codes, as the thread's last error and the registry's results carry them.
+#pragma once
+
+#include "ce/types.h"
+
+#define ERROR_SUCCESS 0L
+#define NO_ERROR 0L
+#define ERROR_INVALID_FUNCTION 1L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_OUTOFMEMORY 14L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_WRITE_FAULT 29L
+#define ERROR_READ_FAULT 30L
+#define ERROR_SHARING_VIOLATION 32L
+#define ERROR_HANDLE_EOF 38L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_BUFFER_OVERFLOW 111L
+#define ERROR_DISK_FULL 112L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_NO_DATA 232L
+#define ERROR_PIPE_NOT_CONNECTED 233L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_INVALID_FLAGS 1004L
+#define ERROR_BADDB 1009L
+#define ERROR_BADKEY 1010L
+#define ERROR_REGISTRY_IO_FAILED 1016L
+#define ERROR_SERVICE_NOT_ACTIVE 1062L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_TIMEOUT 1460L
+#define ERROR_NOT_ENOUGH_QUOTA 1816L
+
+extern "C" {
+
+// The calling thread's last error code.
+DWORD GetLastError(void);
+
+// Sets the calling thread's last error code; other threads do not see it.
+void SetLastError(DWORD dwErrCode);
+
+}  // extern "C"

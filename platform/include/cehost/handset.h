@@ -1,0 +1,44 @@
+// The current handset: the handset home whose registry, files and journal the platform calls use.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "cehost/journal.h"
+
+namespace cehost {
+
+// A handset home that cannot be used (a malformed or locked registry.db, a home that cannot be
+// made); the message names the file.
+class HandsetError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct MountOptions {
+  // The handset home; made when missing, with its fs/ folder.
+  std::filesystem::path home;
+  // Keep the registry in memory instead of registry.db (it is lost when the handset goes).
+  bool registry_in_memory = false;
+  // How long a registry call waits for another process that holds registry.db, in milliseconds.
+  int registry_busy_timeout_ms = 2000;
+};
+
+// Makes the handset at options.home current for the whole process, replacing any other; throws
+// HandsetError when its home or registry cannot be used.
+void MountHandset(const MountOptions& options);
+
+// Lets go of the current handset; the next platform call mounts the default one again.
+void UnmountHandset();
+
+// The home that the default handset lives in: $M8_HANDSET, else ./handset.
+std::filesystem::path DefaultHandsetHome();
+
+// The current handset's home, mounting the default handset when none is current.
+std::filesystem::path CurrentHome();
+
+// The current handset's journal, mounting the default handset when none is current.
+Journal& CurrentJournal();
+
+}  // namespace cehost

@@ -1,0 +1,51 @@
+// A simulated handset: a handset home with its registry, file system and journal, made current
+// for the process while the object lives.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cehost/journal.h"
+
+namespace sim {
+
+class Handset {
+ public:
+  struct Options {
+    // The handset home; empty makes a fresh temporary one, removed when the handset goes.
+    std::filesystem::path home;
+    // Keep the registry in memory instead of registry.db.
+    bool registry_in_memory = false;
+  };
+
+  // A fresh handset in a new temporary home.
+  Handset();
+  explicit Handset(Options options);
+  ~Handset();
+  Handset(const Handset&) = delete;
+  Handset& operator=(const Handset&) = delete;
+
+  // The handset home.
+  const std::filesystem::path& home() const { return home_; }
+  // The host folder that holds the handset's "\" tree.
+  std::filesystem::path fs_root() const { return home_ / "fs"; }
+  // The host path of a CE path, spelled as given (for setting up files in tests and tools).
+  std::filesystem::path HostPath(std::u16string_view ce_path) const;
+  // Writes a file of the handset directly, making its folders; not recorded in the journal.
+  void PutFile(std::u16string_view ce_path, const std::vector<unsigned char>& bytes) const;
+  // Reads a file of the handset directly; empty when it is missing.
+  std::vector<unsigned char> ReadFile(std::u16string_view ce_path) const;
+  // Makes this handset current again (after another was made current).
+  void MakeCurrent();
+  // The journal of the platform calls made while this handset is current.
+  cehost::Journal& journal() const;
+
+ private:
+  std::filesystem::path home_;
+  bool temporary_ = false;
+  bool registry_in_memory_ = false;
+};
+
+}  // namespace sim
