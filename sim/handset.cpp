@@ -55,12 +55,12 @@ std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {
   return fs_root() / path;
 }
 
-void Handset::PutFile(std::u16string_view ce_path,
-                      const std::vector<unsigned char>& bytes) const {
+void Handset::PutFile(std::u16string_view ce_path, const std::vector<unsigned char>& bytes) const {
   auto path = HostPath(ce_path);
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<unsigned char> Handset::ReadFile(std::u16string_view ce_path) const {
@@ -68,6 +68,8 @@ std::vector<unsigned char> Handset::ReadFile(std::u16string_view ce_path) const 
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
-cehost::Journal& Handset::journal() const { return cehost::CurrentJournal(); }
+cehost::Journal& Handset::journal() const {
+  return cehost::CurrentJournal();
+}
 
 }  // namespace sim

@@ -94,8 +94,12 @@ std::filesystem::path DefaultHandsetHome() {
   return "handset";
 }
 
-std::filesystem::path CurrentHome() { return Current().home; }
+std::filesystem::path CurrentHome() {
+  return Current().home;
+}
 
-Journal& CurrentJournal() { return Current().journal; }
+Journal& CurrentJournal() {
+  return Current().journal;
+}
 
 }  // namespace cehost

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ce/types.h"
@@ -38,10 +39,10 @@ class RegistryStore {
 
   // Finds the key below parent along the path components; ERROR_FILE_NOT_FOUND when missing.
   LONG Open(int64_t parent, const std::vector<std::u16string>& path, int64_t* key);
-  // Finds or creates the key along the path; *created_from is the index of the first component
-  // that had to be created, or path.size() when the key existed.
+  // Finds or creates the key along the path; *created lists the keys that were made, parents
+  // first (empty when the key existed).
   LONG Create(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
-              size_t* created_from);
+              std::vector<int64_t>* created);
   // True while the key exists.
   bool Exists(int64_t key);
   // Reads a value's type and bytes; ERROR_FILE_NOT_FOUND when missing.
@@ -63,12 +64,13 @@ class RegistryStore {
  private:
   LONG Fail(int rc);
   sqlite3_stmt* Prepare(const char* sql);
-  LONG FindChild(int64_t parent, std::u16string_view name, int64_t* child);
+  LONG FindChild(int64_t parent, const std::string& fold, int64_t* child);
+  LONG Exec(const char* sql);
 
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::string file_;
-  std::vector<sqlite3_stmt*> statements_;
+  std::unordered_map<const char*, sqlite3_stmt*> statements_;
 };
 
 }  // namespace cehost

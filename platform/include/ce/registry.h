@@ -4,9 +4,12 @@
 #include "ce/errors.h"
 #include "ce/types.h"
 
-#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000000))))
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000001))))
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000002))))
+#define HKEY_CLASSES_ROOT \
+  (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000000))))
+#define HKEY_CURRENT_USER \
+  (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000001))))
+#define HKEY_LOCAL_MACHINE \
+  (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000002))))
 #define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<LONG>(0x80000003))))
 
 typedef DWORD REGSAM;
@@ -46,9 +49,9 @@ extern "C" {
 
 // Opens the key, creating it and any missing parents; *lpdwDisposition (when not null) tells
 // which. Returns an error code.
-LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
-                     DWORD dwOptions, REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                     PHKEY phkResult, LPDWORD lpdwDisposition);
+LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
+                     REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                     LPDWORD lpdwDisposition);
 
 // Opens an existing key; ERROR_FILE_NOT_FOUND when it is missing.
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
@@ -63,9 +66,8 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType
                     const BYTE* lpData, DWORD cbData);
 
 // Names the key's dwIndex-th subkey; ERROR_NO_MORE_ITEMS past the last one.
-LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName,
-                   LPDWORD lpReserved, LPWSTR lpClass, LPDWORD lpcchClass,
-                   PFILETIME lpftLastWriteTime);
+LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                   LPWSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
 
 // Names the key's dwIndex-th value and reads it; ERROR_NO_MORE_ITEMS past the last one.
 LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
