@@ -17,8 +17,11 @@ namespace cehost {
 namespace {
 
 struct KeyObject : HandleObject {
-  explicit KeyObject(int64_t key_id) : HandleObject(HandleKind::kKey), id(key_id) {}
+  KeyObject(int64_t key_id, std::string key_path)
+      : HandleObject(HandleKind::kKey), id(key_id), path(std::move(key_path)) {}
   int64_t id;
+  // The key's full name in its stored case, as the journal shows it.
+  std::string path;
 };
 
 int64_t RootId(HKEY key) {
@@ -33,8 +36,22 @@ int64_t RootId(HKEY key) {
 struct Target {
   RegistryStore* store = nullptr;
   int64_t key = 0;
+  std::string path;
   LONG error = ERROR_SUCCESS;
 };
+
+const char* RootName(int64_t root) {
+  switch (root) {
+    case RegistryStore::kClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case RegistryStore::kCurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RegistryStore::kLocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    default:
+      return "HKEY_USERS";
+  }
+}
 
 Target Resolve(HKEY hkey) {
   Target t;
@@ -45,14 +62,17 @@ Target Resolve(HKEY hkey) {
   }
   t.store = state.registry.get();
   t.key = RootId(hkey);
-  if (t.key == 0) {
-    auto object = state.handles.Get<KeyObject>(hkey, HandleKind::kKey);
-    if (!object) {
-      t.error = ERROR_INVALID_HANDLE;
-      return t;
-    }
-    t.key = object->id;
+  if (t.key) {
+    t.path = RootName(t.key);
+    return t;
   }
+  auto object = state.handles.Get<KeyObject>(hkey, HandleKind::kKey);
+  if (!object) {
+    t.error = ERROR_INVALID_HANDLE;
+    return t;
+  }
+  t.key = object->id;
+  t.path = object->path;
   return t;
 }
 
@@ -86,8 +106,8 @@ size_t DepthOf(RegistryStore* store, int64_t key) {
   return depth;
 }
 
-LONG OpenHandle(int64_t key, PHKEY result) {
-  auto object = std::make_shared<KeyObject>(key);
+LONG OpenHandle(RegistryStore* store, int64_t key, PHKEY result) {
+  auto object = std::make_shared<KeyObject>(key, ToUtf8(store->PathOf(key)));
   *result = HandleTable::ToHandle<HKEY>(Current().handles.Insert(std::move(object)));
   return ERROR_SUCCESS;
 }
@@ -99,11 +119,11 @@ void RecordKey(const char* kind, RegistryStore* store, int64_t key) {
   Current().journal.Record(std::move(entry));
 }
 
-void RecordValue(const char* kind, RegistryStore* store, int64_t key, std::u16string_view name,
-                 const DWORD* type, const BYTE* data, DWORD size) {
+void RecordValue(const char* kind, const Target& t, std::u16string_view name, const DWORD* type,
+                 const BYTE* data, DWORD size) {
   JournalEntry entry;
   entry.kind = kind;
-  entry.fields.emplace_back("key", ToUtf8(store->PathOf(key)));
+  entry.fields.emplace_back("key", t.path);
   entry.fields.emplace_back("name", ToUtf8(name));
   if (type) entry.fields.emplace_back("type", std::to_string(*type));
   if (data && size) entry.bytes.assign(data, data + size);
@@ -169,7 +189,7 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
   } else if (lpdwDisposition) {
     *lpdwDisposition = REG_OPENED_EXISTING_KEY;
   }
-  return OpenHandle(key, phkResult);
+  return OpenHandle(t.store, key, phkResult);
 }
 
 extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
@@ -181,7 +201,7 @@ extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY 
   if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
   int64_t key = 0;
   if (LONG rc = t.store->Open(t.key, parts, &key)) return rc;
-  return OpenHandle(key, phkResult);
+  return OpenHandle(t.store, key, phkResult);
 }
 
 extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -205,7 +225,7 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
   if (t.error) return t.error;
   if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
   if (LONG rc = t.store->Set(t.key, name, dwType, lpData, cbData)) return rc;
-  RecordValue("reg.set_value", t.store, t.key, name, &dwType, lpData, cbData);
+  RecordValue("reg.set_value", t, name, &dwType, lpData, cbData);
   return ERROR_SUCCESS;
 }
 
@@ -246,7 +266,7 @@ extern "C" LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
   if (t.error) return t.error;
   std::u16string_view name = ValueName(lpValueName);
   if (LONG rc = t.store->Delete(t.key, name)) return rc;
-  RecordValue("reg.delete_value", t.store, t.key, name, nullptr, nullptr, 0);
+  RecordValue("reg.delete_value", t, name, nullptr, nullptr, 0);
   return ERROR_SUCCESS;
 }
 
