@@ -1,16 +1,167 @@
 // The handset's file system: the fs/ folder of the handset home, seen as one CE tree.
+//
+// Names are looked up without regard to case and keep the case they were created with. No path
+// leaves fs/: ".." is not a name, and a symbolic link met on the way is refused, never followed.
+// Attribute bits that a Unix file cannot hold live in a side table, the text file fs-attributes
+// in the handset home. Open files are registered by device and inode for the share checks.
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ce/files.h"
+#include "cehost/journal.h"
 
 namespace cehost {
 
+class FileObject;
+
+// A CE path taken apart: its names from the root down.
+struct CePath {
+  std::vector<std::u16string> names;
+  // The path ended with a separator ("\dir\"), which only a folder may carry.
+  bool trailing_separator = false;
+  bool is_root() const { return names.empty(); }
+};
+
+// Splits a CE path at "\" and "/"; 0, or 87 for null, 3 for an empty path, 206 for a path of
+// MAX_PATH characters or more, 123 for an invalid name ("*" and "?" are allowed in the last name
+// when wildcards_in_last).
+DWORD ParseCePath(const char16_t* path, bool wildcards_in_last, CePath* out);
+
+// True when the name holds "*" or "?".
+bool HasWildcards(std::u16string_view name);
+
+// Where a CE path leads on the host.
+struct Location {
+  // The host path.
+  std::string host;
+  // The CE path in the stored case of each name that exists, UTF-8; "\" for the root.
+  std::string ce;
+  // The last name exists; st then holds its lstat.
+  bool exists = false;
+  struct stat st = {};
+  bool is_folder() const { return exists && S_ISDIR(st.st_mode); }
+};
+
+// The data parts of an access mask, as share checks and handle I/O see them.
+struct DataAccess {
+  bool read = false;
+  bool write = false;
+  static DataAccess Of(DWORD desired_access);
+  bool none() const { return !read && !write; }
+};
+
+// The win32 error code of a host errno.
+DWORD ErrorFromErrno(int error);
+
+// Appends a file effect to the journal: its kind and its named fields.
+void RecordEffect(Journal& journal, const char* kind,
+                  std::vector<std::pair<std::string, std::string>> fields,
+                  std::vector<uint8_t> bytes = {});
+
+// "0x%08x" text of attribute bits, as the journal shows them.
+std::string HexAttributes(DWORD attributes);
+
 class FileSystem {
  public:
+  // The file system of the handset at home; reads its attribute table.
   explicit FileSystem(std::filesystem::path home);
 
+  struct OpenRequest {
+    DWORD access = 0;
+    DWORD share = 0;
+    DWORD disposition = 0;
+    DWORD attributes = 0;
+  };
+  // Opens or creates a file as CreateFileW does: 0 with the open file and whether it existed
+  // before, or the error code.
+  DWORD Open(const CePath& path, const OpenRequest& request, Journal& journal,
+             std::shared_ptr<FileObject>* file, bool* existed);
+
+  // Deletes a file that is neither a folder, read-only, in ROM nor open; 0 or the error code.
+  DWORD Delete(const CePath& path, Journal& journal);
+  // Copies a file with its data, write time and attributes; 0 or the error code.
+  DWORD Copy(const CePath& from, const CePath& to, bool fail_if_exists, Journal& journal);
+  // Renames a file or folder to a name that does not exist; 0 or the error code.
+  DWORD Move(const CePath& from, const CePath& to, Journal& journal);
+  // Makes one folder whose parent exists; 0 or the error code.
+  DWORD CreateFolder(const CePath& path, Journal& journal);
+  // Removes an empty folder; 0 or the error code.
+  DWORD RemoveFolder(const CePath& path, Journal& journal);
+  // The attribute bits of a file or folder; 0 or the error code.
+  DWORD GetAttributes(const CePath& path, DWORD* attributes);
+  // Sets the settable attribute bits of a file or folder; 0 or the error code.
+  DWORD SetAttributes(const CePath& path, DWORD attributes, Journal& journal);
+  // Every entry that the search pattern finds, in the CE layout; 0 or the error code.
+  DWORD Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* found);
+
+  // Registers an open file for the share checks; false, with nothing registered, when the
+  // access or share mode conflicts with a handle already open on the file.
+  bool RegisterOpen(FileObject& file, DataAccess access, DWORD share);
+  // Forgets an open file (when its object goes).
+  void UnregisterOpen(const FileObject& file);
+
  private:
-  std::filesystem::path root_;
+  // Follows the names from the root, each looked up without regard to case; 0, or 3 when a
+  // folder on the way is missing or is a file, or 5 when a name on the way is a symbolic link.
+  DWORD Resolve(const std::vector<std::u16string>& names, Location* out) const;
+  // Resolve for paths that must name an existing file or folder: 2 when the last name is missing,
+  // 123 when a trailing separator follows a file.
+  DWORD ResolveExisting(const CePath& path, Location* out) const;
+
+  // The search entry of an existing file or folder, named name.
+  WIN32_FIND_DATAW EntryOf(const Location& where, std::u16string_view name) const;
+  // The attribute bits of an existing file or folder.
+  DWORD AttributesOf(const Location& where) const;
+  // Stores the bits that the host file does not hold; rewrites the table when they change.
+  void StoreTableBits(const std::string& ce, bool folder, DWORD attributes);
+  // Forgets the table entries of a path and everything below it.
+  void ForgetTableBits(const std::string& ce);
+  // Moves the table entries of a path and everything below it to a new path.
+  void RenameTableBits(const std::string& from, const std::string& to);
+  // Applies new attribute bits to an existing file or folder, host bits and table bits.
+  DWORD ApplyAttributes(const Location& where, int fd, DWORD attributes);
+  void LoadTable();
+  void SaveTable() const;
+
+  // Opens the host file of an existing or new file and registers it for the share checks; 0 or
+  // the error code. Updates where->st from the open file.
+  DWORD OpenHost(Location* where, int flags, DataAccess access, DWORD share,
+                 std::shared_ptr<FileObject>* file);
+
+  // True when a handle is open on the file.
+  bool IsOpen(const struct stat& st) const;
+  // True when a handle is open on a file at or below the CE path.
+  bool AnyOpenAtOrBelow(const std::string& ce) const;
+
+  std::filesystem::path home_;
+  std::string root_;
+  std::string table_path_;
+
+  // Held over every operation on names, and over the attribute table.
+  mutable std::mutex mutex_;
+  // Per CE path (stored case), the bits beyond what the host file holds, where they differ from
+  // the default (ARCHIVE for a file, none for a folder).
+  std::map<std::string, DWORD> table_;
+
+  struct OpenRecord {
+    const FileObject* file;
+    DataAccess access;
+    DWORD share;
+  };
+  mutable std::mutex open_mutex_;
+  std::multimap<std::pair<dev_t, ino_t>, OpenRecord> open_;
 };
 
 }  // namespace cehost
