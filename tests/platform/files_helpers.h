@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,22 @@ class FilesTest : public HandsetTest {
     return out;
   }
 };
+
+// A call expected to fail, and the last error it should leave.
+struct Failure {
+  const char* what;
+  std::function<bool()> fails;
+  DWORD error;
+};
+
+// Runs each call after clearing the last error; checks that it fails with its code.
+inline void ExpectFailures(const std::vector<Failure>& cases) {
+  for (const auto& c : cases) {
+    SetLastError(0);
+    EXPECT_TRUE(c.fails()) << c.what;
+    EXPECT_EQ(GetLastError(), c.error) << c.what;
+  }
+}
 
 // Error codes as DWORD, for comparisons with GetLastError().
 constexpr DWORD E(long code) {

@@ -1,0 +1,78 @@
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+#include "ce/crt.h"
+#include "files_helpers.h"
+
+namespace {
+
+class FilesFopenTest : public FilesTest {};
+
+TEST_F(FilesFopenTest, AppendWritesThroughTheHandset) {
+  ASSERT_TRUE(CreateDirectoryW(u"\\Log", nullptr));
+  for (const char* line : {"one\r\n", "two\r\n"}) {
+    FILE* log = fopen("\\log\\Settings.txt", "a");
+    ASSERT_NE(log, nullptr);
+    // The pointer does not matter in append mode: each write goes to the end.
+    fseek(log, 0, SEEK_SET);
+    EXPECT_GT(fputs(line, log), 0);
+    EXPECT_EQ(fclose(log), 0);
+  }
+  EXPECT_EQ(Content(u"\\Log\\Settings.txt"), "one\r\ntwo\r\n");
+  EXPECT_EQ(Effects("file.create"), std::vector<std::string>{"path=\\Log\\Settings.txt"});
+  EXPECT_EQ(Effects("file.write"),
+            (std::vector<std::string>{"path=\\Log\\Settings.txt offset=0 size=5",
+                                      "path=\\Log\\Settings.txt offset=5 size=5"}));
+}
+
+TEST_F(FilesFopenTest, ModesReadWriteAndTruncate) {
+  Put(u"\\m.txt", "hello");
+  FILE* f = fopen("/m.txt", "rb");
+  ASSERT_NE(f, nullptr);
+  char buffer[16] = {};
+  EXPECT_EQ(fread(buffer, 1, sizeof buffer, f), 5u);
+  EXPECT_EQ(std::string(buffer), "hello");
+  EXPECT_EQ(fputs("x", f), EOF);  // read-only stream
+  fclose(f);
+  f = fopen("\\m.txt", "r+");
+  ASSERT_NE(f, nullptr);
+  fseek(f, 1, SEEK_SET);
+  fputs("EL", f);
+  fclose(f);
+  EXPECT_EQ(Content(u"\\m.txt"), "hELlo");
+  f = fopen("\\m.txt", "w");
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+  EXPECT_EQ(Content(u"\\m.txt"), "");
+}
+
+TEST_F(FilesFopenTest, FailuresSetErrno) {
+  Put(u"\\ro.txt", "ro");
+  ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+  struct Case {
+    const char* path;
+    const char* mode;
+    int error;
+  } cases[] = {
+      {"\\ro.txt", "a", EACCES},    {"\\missing.txt", "r", ENOENT}, {"\\no\\x.txt", "w", ENOENT},
+      {"\\x.txt", "q", EINVAL},     {"\\x.txt", "rw", EINVAL},      {nullptr, "r", EINVAL},
+      {"\\x.txt", nullptr, EINVAL}, {"\\a|b", "w", EINVAL},
+  };
+  for (const auto& c : cases) {
+    errno = 0;
+    EXPECT_EQ(fopen(c.path, c.mode), nullptr) << (c.path ? c.path : "null");
+    EXPECT_EQ(errno, c.error) << (c.path ? c.path : "null");
+  }
+  EXPECT_EQ(Content(u"\\ro.txt"), "ro");
+}
+
+TEST_F(FilesFopenTest, EightBitPathIsUtf8) {
+  FILE* f = fopen("\\\xe6\x97\xa5\xe5\xbf\x97.txt", "w");  // 日志.txt
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+  EXPECT_NE(GetFileAttributesW(u"\\日志.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(std::filesystem::exists(handset().fs_root() / "\xe6\x97\xa5\xe5\xbf\x97.txt"));
+}
+
+}  // namespace
