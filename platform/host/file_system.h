@@ -77,6 +77,9 @@ class FileSystem {
  public:
   // The file system of the handset at home; reads its attribute table.
   explicit FileSystem(std::filesystem::path home);
+  ~FileSystem();
+  FileSystem(const FileSystem&) = delete;
+  FileSystem& operator=(const FileSystem&) = delete;
 
   struct OpenRequest {
     DWORD access = 0;
@@ -135,10 +138,20 @@ class FileSystem {
   void LoadTable();
   void SaveTable() const;
 
+  // Opens the file named exactly as given, when it is a regular file reached without links;
+  // returns its descriptor with where filled in, or -1.
+  int OpenExact(const std::vector<std::u16string>& names, int flags, Location* where) const;
   // Opens the host file of an existing or new file and registers it for the share checks; 0 or
   // the error code. Updates where->st from the open file.
   DWORD OpenHost(Location* where, int flags, DataAccess access, DWORD share,
                  std::shared_ptr<FileObject>* file);
+  // Makes the object of an open descriptor (where->st is its fstat) and registers it; 0, or the
+  // sharing violation with the descriptor closed.
+  DWORD Adopt(Location* where, int fd, DataAccess access, DWORD share,
+              std::shared_ptr<FileObject>* file);
+  // The part of Open for a file that does not exist yet.
+  DWORD Create(Location& where, const OpenRequest& request, DataAccess access, int flags,
+               Journal& journal, std::shared_ptr<FileObject>* file, bool* existed);
 
   // True when a handle is open on the file.
   bool IsOpen(const struct stat& st) const;
@@ -147,6 +160,8 @@ class FileSystem {
 
   std::filesystem::path home_;
   std::string root_;
+  // The root folder, held open for look-ups below it; -1 when it could not be opened.
+  int root_fd_ = -1;
   std::string table_path_;
 
   // Held over every operation on names, and over the attribute table.

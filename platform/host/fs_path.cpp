@@ -1,6 +1,8 @@
 // CE paths: taking them apart and following them, without regard to case, inside fs/.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <memory>
@@ -82,7 +84,12 @@ FileSystem::FileSystem(std::filesystem::path home)
     : home_(std::move(home)),
       root_((home_ / "fs").string()),
       table_path_((home_ / "fs-attributes").string()) {
+  root_fd_ = ::open(root_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   LoadTable();
+}
+
+FileSystem::~FileSystem() {
+  if (root_fd_ >= 0) ::close(root_fd_);
 }
 
 DWORD FileSystem::Resolve(const std::vector<std::u16string>& names, Location* out) const {
