@@ -36,15 +36,9 @@ TEST_F(FilesAttributesTest, SetThenGet) {
     EXPECT_TRUE(SetFileAttributesW(c.path, c.set));
     EXPECT_EQ(GetFileAttributesW(c.path), c.get) << U8(c.path) << " " << std::hex << c.set;
   }
-  ExpectFailures({
-      {"get missing", [] { return GetFileAttributesW(u"\\no.txt") == INVALID_FILE_ATTRIBUTES; },
-       ERROR_FILE_NOT_FOUND},
-      {"set missing", [] { return !SetFileAttributesW(u"\\no\\x", FILE_ATTRIBUTE_HIDDEN); },
-       ERROR_PATH_NOT_FOUND},
-      {"file with a separator",
-       [] { return GetFileAttributesW(u"\\f.txt\\") == INVALID_FILE_ATTRIBUTES; },
-       ERROR_INVALID_NAME},
-  });
+  EXPECT_FAILS(GetFileAttributesW(u"\\no.txt") == INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND);
+  EXPECT_FAILS(!SetFileAttributesW(u"\\no\\x", FILE_ATTRIBUTE_HIDDEN), ERROR_PATH_NOT_FOUND);
+  EXPECT_FAILS(GetFileAttributesW(u"\\f.txt\\") == INVALID_FILE_ATTRIBUTES, ERROR_INVALID_NAME);
 }
 
 TEST_F(FilesAttributesTest, ChangesAreJournaledAndUnchangedBitsRewriteNothing) {
@@ -66,16 +60,12 @@ TEST_F(FilesAttributesTest, RomFilesRefuseEveryChange) {
   ASSERT_TRUE(SetFileAttributesW(u"\\Windows\\rom.dll", FILE_ATTRIBUTE_INROM));
   EXPECT_EQ(GetFileAttributesW(u"\\Windows\\rom.dll"),
             FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_READONLY);
-  ExpectFailures({
-      {"open for writing",
-       [] { return Open(u"\\Windows\\rom.dll", GENERIC_WRITE) == INVALID_HANDLE_VALUE; },
-       ERROR_ACCESS_DENIED},
-      {"attributes",
-       [] { return !SetFileAttributesW(u"\\Windows\\rom.dll", FILE_ATTRIBUTE_NORMAL); },
-       ERROR_ACCESS_DENIED},
-      {"delete", [] { return !DeleteFileW(u"\\Windows\\rom.dll"); }, ERROR_ACCESS_DENIED},
-      {"move", [] { return !MoveFileW(u"\\Windows\\rom.dll", u"\\x.dll"); }, ERROR_ACCESS_DENIED},
-  });
+  EXPECT_FAILS(Open(u"\\Windows\\rom.dll", GENERIC_WRITE) == INVALID_HANDLE_VALUE,
+               ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!SetFileAttributesW(u"\\Windows\\rom.dll", FILE_ATTRIBUTE_NORMAL),
+               ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!DeleteFileW(u"\\Windows\\rom.dll"), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!MoveFileW(u"\\Windows\\rom.dll", u"\\x.dll"), ERROR_ACCESS_DENIED);
   HANDLE h = Open(u"\\Windows\\rom.dll", GENERIC_READ);
   EXPECT_EQ(ReadAll(h), "code");
   CloseHandle(h);

@@ -69,9 +69,8 @@ TEST_F(FilesFindTest, FailuresHaveTheirCodes) {
       {u"\\", ERROR_FILE_NOT_FOUND},
   };
   for (const auto& c : cases) {
-    SetLastError(0);
-    EXPECT_EQ(FindFirstFileW(c.pattern, &data), INVALID_HANDLE_VALUE) << U8(c.pattern);
-    EXPECT_EQ(GetLastError(), c.error) << U8(c.pattern);
+    SCOPED_TRACE(U8(c.pattern));
+    EXPECT_FAILS(FindFirstFileW(c.pattern, &data) == INVALID_HANDLE_VALUE, c.error);
   }
   ASSERT_TRUE(CreateDirectoryW(u"\\empty", nullptr));
   EXPECT_EQ(FindFirstFileW(u"\\empty\\*", &data), INVALID_HANDLE_VALUE);

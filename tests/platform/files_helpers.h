@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,21 +53,14 @@ class FilesTest : public HandsetTest {
   }
 };
 
-// A call expected to fail, and the last error it should leave.
-struct Failure {
-  const char* what;
-  std::function<bool()> fails;
-  DWORD error;
-};
-
-// Runs each call after clearing the last error; checks that it fails with its code.
-inline void ExpectFailures(const std::vector<Failure>& cases) {
-  for (const auto& c : cases) {
-    SetLastError(0);
-    EXPECT_TRUE(c.fails()) << c.what;
-    EXPECT_EQ(GetLastError(), c.error) << c.what;
-  }
-}
+// Expects the condition (a call's failure) to hold, with the code as the last error; the last
+// error is cleared before, so that a stale code cannot pass.
+#define EXPECT_FAILS(failed, code)                                  \
+  do {                                                              \
+    SetLastError(0);                                                \
+    EXPECT_TRUE(failed) << #failed;                                 \
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(code)) << #failed; \
+  } while (0)
 
 // Error codes as DWORD, for comparisons with GetLastError().
 constexpr DWORD E(long code) {

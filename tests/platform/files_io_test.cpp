@@ -102,33 +102,20 @@ TEST_F(FilesIoTest, HandleAccessAndArgumentsAreChecked) {
   HANDLE writer = Open(u"\\acc.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   char buffer[1];
   DWORD count = 0;
-  ExpectFailures({
-      {"write on a read handle", [&] { return !WriteFile(reader, "y", 1, &count, nullptr); },
-       ERROR_ACCESS_DENIED},
-      {"read on a write handle", [&] { return !ReadFile(writer, buffer, 1, &count, nullptr); },
-       ERROR_ACCESS_DENIED},
-      {"end of file on a read handle", [&] { return !SetEndOfFile(reader); }, ERROR_ACCESS_DENIED},
-      {"read without a count", [&] { return !ReadFile(reader, buffer, 1, nullptr, nullptr); },
-       ERROR_INVALID_PARAMETER},
-      {"read without a buffer", [&] { return !ReadFile(reader, nullptr, 1, &count, nullptr); },
-       ERROR_INVALID_PARAMETER},
-      {"write without a count", [&] { return !WriteFile(writer, "y", 1, nullptr, nullptr); },
-       ERROR_INVALID_PARAMETER},
-      {"read on a null handle", [&] { return !ReadFile(nullptr, buffer, 1, &count, nullptr); },
-       ERROR_INVALID_HANDLE},
-      {"write on INVALID_HANDLE_VALUE",
-       [&] { return !WriteFile(INVALID_HANDLE_VALUE, "y", 1, &count, nullptr); },
-       ERROR_INVALID_HANDLE},
-      {"end of file on a bad handle", [&] { return !SetEndOfFile(nullptr); }, ERROR_INVALID_HANDLE},
-      {"size of a bad handle", [&] { return GetFileSize(nullptr, nullptr) == INVALID_FILE_SIZE; },
-       ERROR_INVALID_HANDLE},
-      {"pointer of a bad handle",
-       [&] { return SetFilePointer(nullptr, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER; },
-       ERROR_INVALID_HANDLE},
-      {"pointer with a bad method",
-       [&] { return SetFilePointer(reader, 0, nullptr, 7) == INVALID_SET_FILE_POINTER; },
-       ERROR_INVALID_PARAMETER},
-  });
+  EXPECT_FAILS(!WriteFile(reader, "y", 1, &count, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!ReadFile(writer, buffer, 1, &count, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!SetEndOfFile(reader), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!ReadFile(reader, buffer, 1, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_FAILS(!ReadFile(reader, nullptr, 1, &count, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_FAILS(!WriteFile(writer, "y", 1, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_FAILS(!ReadFile(nullptr, buffer, 1, &count, nullptr), ERROR_INVALID_HANDLE);
+  EXPECT_FAILS(!WriteFile(INVALID_HANDLE_VALUE, "y", 1, &count, nullptr), ERROR_INVALID_HANDLE);
+  EXPECT_FAILS(!SetEndOfFile(nullptr), ERROR_INVALID_HANDLE);
+  EXPECT_FAILS(GetFileSize(nullptr, nullptr) == INVALID_FILE_SIZE, ERROR_INVALID_HANDLE);
+  EXPECT_FAILS(SetFilePointer(nullptr, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER,
+               ERROR_INVALID_HANDLE);
+  EXPECT_FAILS(SetFilePointer(reader, 0, nullptr, 7) == INVALID_SET_FILE_POINTER,
+               ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Content(u"\\acc.txt"), "x");
   CloseHandle(reader);
   CloseHandle(writer);

@@ -152,9 +152,8 @@ TEST_F(FilesOpenTest, ReadOnlyFileRefusesEveryWriteEvenToRoot) {
                {GENERIC_READ, CREATE_ALWAYS},
                {GENERIC_WRITE, TRUNCATE_EXISTING}};
   for (const auto& c : opens) {
-    SetLastError(0);
-    EXPECT_EQ(Open(u"\\ro.txt", c.access, 0, c.disposition), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), E(ERROR_ACCESS_DENIED));
+    EXPECT_FAILS(Open(u"\\ro.txt", c.access, 0, c.disposition) == INVALID_HANDLE_VALUE,
+                 ERROR_ACCESS_DENIED);
   }
   EXPECT_FALSE(DeleteFileW(u"\\ro.txt"));
   EXPECT_EQ(GetLastError(), E(ERROR_ACCESS_DENIED));
@@ -210,9 +209,7 @@ TEST_F(FilesOpenTest, FoldersAndBadArgumentsAreRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path ? U8(c.path) : "null");
-    SetLastError(0);
-    EXPECT_EQ(Open(c.path, c.access, 0, c.disposition), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_FAILS(Open(c.path, c.access, 0, c.disposition) == INVALID_HANDLE_VALUE, c.error);
   }
 }
 

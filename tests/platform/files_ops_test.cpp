@@ -14,13 +14,11 @@ TEST_F(FilesOpsTest, DeleteRefusesOpenReadOnlyFoldersAndMissing) {
   ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(CreateDirectoryW(u"\\dir", nullptr));
   HANDLE open = Open(u"\\open.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  ExpectFailures({
-      {"open file", [] { return !DeleteFileW(u"\\OPEN.txt"); }, ERROR_SHARING_VIOLATION},
-      {"read-only file", [] { return !DeleteFileW(u"\\ro.txt"); }, ERROR_ACCESS_DENIED},
-      {"folder", [] { return !DeleteFileW(u"\\dir"); }, ERROR_ACCESS_DENIED},
-      {"missing file", [] { return !DeleteFileW(u"\\none.txt"); }, ERROR_FILE_NOT_FOUND},
-      {"missing folder", [] { return !DeleteFileW(u"\\none\\x.txt"); }, ERROR_PATH_NOT_FOUND},
-  });
+  EXPECT_FAILS(!DeleteFileW(u"\\OPEN.txt"), ERROR_SHARING_VIOLATION);
+  EXPECT_FAILS(!DeleteFileW(u"\\ro.txt"), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!DeleteFileW(u"\\dir"), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!DeleteFileW(u"\\none.txt"), ERROR_FILE_NOT_FOUND);
+  EXPECT_FAILS(!DeleteFileW(u"\\none\\x.txt"), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(ReadAll(open), "still here");
   CloseHandle(open);
   EXPECT_TRUE(DeleteFileW(u"\\Gone.TXT"));
@@ -29,22 +27,15 @@ TEST_F(FilesOpsTest, DeleteRefusesOpenReadOnlyFoldersAndMissing) {
 }
 
 TEST_F(FilesOpsTest, FoldersAreMadeAndRemovedOnlyWhenEmpty) {
-  ExpectFailures({
-      {"missing parent", [] { return !CreateDirectoryW(u"\\a\\b", nullptr); },
-       ERROR_PATH_NOT_FOUND},
-  });
+  EXPECT_FAILS(!CreateDirectoryW(u"\\a\\b", nullptr), ERROR_PATH_NOT_FOUND);
   ASSERT_TRUE(CreateDirectoryW(u"\\Data\\", nullptr));
   Put(u"\\Data\\f.txt", "x");
-  ExpectFailures({
-      {"existing folder", [] { return !CreateDirectoryW(u"\\data", nullptr); },
-       ERROR_ALREADY_EXISTS},
-      {"existing file", [] { return !CreateDirectoryW(u"\\data\\F.TXT", nullptr); },
-       ERROR_ALREADY_EXISTS},
-      {"not empty", [] { return !RemoveDirectoryW(u"\\data"); }, ERROR_DIR_NOT_EMPTY},
-      {"a file", [] { return !RemoveDirectoryW(u"\\data\\f.txt"); }, ERROR_ACCESS_DENIED},
-      {"missing", [] { return !RemoveDirectoryW(u"\\nothing"); }, ERROR_FILE_NOT_FOUND},
-      {"the root", [] { return !RemoveDirectoryW(u"\\"); }, ERROR_ACCESS_DENIED},
-  });
+  EXPECT_FAILS(!CreateDirectoryW(u"\\data", nullptr), ERROR_ALREADY_EXISTS);
+  EXPECT_FAILS(!CreateDirectoryW(u"\\data\\F.TXT", nullptr), ERROR_ALREADY_EXISTS);
+  EXPECT_FAILS(!RemoveDirectoryW(u"\\data"), ERROR_DIR_NOT_EMPTY);
+  EXPECT_FAILS(!RemoveDirectoryW(u"\\data\\f.txt"), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!RemoveDirectoryW(u"\\nothing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_FAILS(!RemoveDirectoryW(u"\\"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributesW(u"\\Data"), FILE_ATTRIBUTE_DIRECTORY);
   ASSERT_TRUE(DeleteFileW(u"\\data\\f.txt"));
   EXPECT_TRUE(RemoveDirectoryW(u"\\DATA\\"));
@@ -58,18 +49,11 @@ TEST_F(FilesOpsTest, CopyRules) {
   Put(u"\\dst.txt", "target");
   Put(u"\\hidden.txt", "hidden");
   ASSERT_TRUE(SetFileAttributesW(u"\\hidden.txt", FILE_ATTRIBUTE_HIDDEN));
-  ExpectFailures({
-      {"fail if exists", [] { return !CopyFileW(u"\\src.txt", u"\\DST.txt", TRUE); },
-       ERROR_FILE_EXISTS},
-      {"hidden target", [] { return !CopyFileW(u"\\src.txt", u"\\hidden.txt", FALSE); },
-       ERROR_ACCESS_DENIED},
-      {"missing source", [] { return !CopyFileW(u"\\none.txt", u"\\x.txt", FALSE); },
-       ERROR_FILE_NOT_FOUND},
-      {"missing target folder", [] { return !CopyFileW(u"\\src.txt", u"\\no\\x.txt", FALSE); },
-       ERROR_PATH_NOT_FOUND},
-      {"onto itself", [] { return !CopyFileW(u"\\src.txt", u"\\SRC.TXT", FALSE); },
-       ERROR_SHARING_VIOLATION},
-  });
+  EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\DST.txt", TRUE), ERROR_FILE_EXISTS);
+  EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\hidden.txt", FALSE), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!CopyFileW(u"\\none.txt", u"\\x.txt", FALSE), ERROR_FILE_NOT_FOUND);
+  EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\no\\x.txt", FALSE), ERROR_PATH_NOT_FOUND);
+  EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\SRC.TXT", FALSE), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(Content(u"\\dst.txt"), "target");
   EXPECT_EQ(Content(u"\\hidden.txt"), "hidden");
   EXPECT_EQ(Content(u"\\src.txt"), "source");
@@ -107,14 +91,10 @@ TEST_F(FilesOpsTest, MoveRules) {
   ASSERT_TRUE(SetFileAttributesW(u"\\a.txt", FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(SetFileAttributesW(u"\\dir\\inner.txt", FILE_ATTRIBUTE_SYSTEM));
   HANDLE open = Open(u"\\b.txt", 0, 0);
-  ExpectFailures({
-      {"name exists", [] { return !MoveFileW(u"\\a.txt", u"\\B.TXT"); }, ERROR_ALREADY_EXISTS},
-      {"source missing", [] { return !MoveFileW(u"\\none.txt", u"\\c.txt"); },
-       ERROR_FILE_NOT_FOUND},
-      {"target folder missing", [] { return !MoveFileW(u"\\a.txt", u"\\no\\c.txt"); },
-       ERROR_PATH_NOT_FOUND},
-      {"open file", [] { return !MoveFileW(u"\\b.txt", u"\\c.txt"); }, ERROR_SHARING_VIOLATION},
-  });
+  EXPECT_FAILS(!MoveFileW(u"\\a.txt", u"\\B.TXT"), ERROR_ALREADY_EXISTS);
+  EXPECT_FAILS(!MoveFileW(u"\\none.txt", u"\\c.txt"), ERROR_FILE_NOT_FOUND);
+  EXPECT_FAILS(!MoveFileW(u"\\a.txt", u"\\no\\c.txt"), ERROR_PATH_NOT_FOUND);
+  EXPECT_FAILS(!MoveFileW(u"\\b.txt", u"\\c.txt"), ERROR_SHARING_VIOLATION);
   CloseHandle(open);
   Put(u"\\dir\\held.txt", "held");
   open = Open(u"\\dir\\held.txt", GENERIC_READ, FILE_SHARE_READ);

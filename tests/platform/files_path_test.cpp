@@ -53,12 +53,9 @@ TEST_F(FilesPathTest, MissingFoldersAndFilesHaveTheirOwnCodes) {
                {u"\\nodir\\x.txt", ERROR_PATH_NOT_FOUND},
                {u"\\file.txt\\x.txt", ERROR_PATH_NOT_FOUND}};
   for (const auto& c : cases) {
-    SetLastError(0);
-    EXPECT_EQ(Open(c.path, GENERIC_READ), INVALID_HANDLE_VALUE) << U8(c.path);
-    EXPECT_EQ(GetLastError(), c.error) << U8(c.path);
-    SetLastError(0);
-    EXPECT_EQ(GetFileAttributesW(c.path), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), c.error) << U8(c.path);
+    SCOPED_TRACE(U8(c.path));
+    EXPECT_FAILS(Open(c.path, GENERIC_READ) == INVALID_HANDLE_VALUE, c.error);
+    EXPECT_FAILS(GetFileAttributesW(c.path) == INVALID_FILE_ATTRIBUTES, c.error);
   }
   EXPECT_EQ(Open(u"\\nodir\\x.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), E(ERROR_PATH_NOT_FOUND));
@@ -74,39 +71,25 @@ TEST_F(FilesPathTest, PathsNeverLeaveTheRoot) {
 
   for (const char16_t* path :
        {u"\\..\\x.txt", u"..\\x.txt", u"\\inside.txt\\..\\..\\x.txt", u"\\.\\x.txt"}) {
-    SetLastError(0);
-    EXPECT_EQ(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << U8(path);
-    EXPECT_EQ(GetLastError(), E(ERROR_INVALID_NAME)) << U8(path);
+    SCOPED_TRACE(U8(path));
+    EXPECT_FAILS(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE,
+                 ERROR_INVALID_NAME);
   }
   EXPECT_FALSE(std::filesystem::exists(handset().home() / "x.txt"));
 
   WIN32_FIND_DATAW data;
-  ExpectFailures({
-      {"open through a folder link",
-       [] { return Open(u"\\link\\secret.txt", GENERIC_READ) == INVALID_HANDLE_VALUE; },
-       ERROR_ACCESS_DENIED},
-      {"create through a folder link",
-       [] {
-         return Open(u"\\LINK\\new.txt", GENERIC_WRITE, 0, CREATE_NEW) == INVALID_HANDLE_VALUE;
-       },
-       ERROR_ACCESS_DENIED},
-      {"open a file link", [] { return Open(u"\\evil.txt", GENERIC_READ) == INVALID_HANDLE_VALUE; },
-       ERROR_ACCESS_DENIED},
-      {"truncate a file link",
-       [] { return Open(u"\\evil.txt", GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE; },
-       ERROR_ACCESS_DENIED},
-      {"delete a file link", [] { return !DeleteFileW(u"\\evil.txt"); }, ERROR_ACCESS_DENIED},
-      {"attributes of a link",
-       [] { return GetFileAttributesW(u"\\link") == INVALID_FILE_ATTRIBUTES; },
-       ERROR_ACCESS_DENIED},
-      {"folder through a link", [] { return !CreateDirectoryW(u"\\link\\d", nullptr); },
-       ERROR_ACCESS_DENIED},
-      {"copy onto a link", [] { return !CopyFileW(u"\\inside.txt", u"\\evil.txt", FALSE); },
-       ERROR_ACCESS_DENIED},
-      {"search through a link",
-       [&] { return FindFirstFileW(u"\\link\\*", &data) == INVALID_HANDLE_VALUE; },
-       ERROR_ACCESS_DENIED},
-  });
+  EXPECT_FAILS(Open(u"\\link\\secret.txt", GENERIC_READ) == INVALID_HANDLE_VALUE,
+               ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(Open(u"\\LINK\\new.txt", GENERIC_WRITE, 0, CREATE_NEW) == INVALID_HANDLE_VALUE,
+               ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(Open(u"\\evil.txt", GENERIC_READ) == INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(Open(u"\\evil.txt", GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE,
+               ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!DeleteFileW(u"\\evil.txt"), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(GetFileAttributesW(u"\\link") == INVALID_FILE_ATTRIBUTES, ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!CreateDirectoryW(u"\\link\\d", nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(!CopyFileW(u"\\inside.txt", u"\\evil.txt", FALSE), ERROR_ACCESS_DENIED);
+  EXPECT_FAILS(FindFirstFileW(u"\\link\\*", &data) == INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
   EXPECT_FALSE(std::filesystem::exists(outside / "new.txt"));
   EXPECT_FALSE(std::filesystem::exists(outside / "d"));
   EXPECT_TRUE(std::filesystem::is_symlink(handset().fs_root() / "evil.txt"));
@@ -134,20 +117,13 @@ TEST_F(FilesPathTest, OverLongPathsFailCleanly) {
   WIN32_FIND_DATAW data;
   for (const std::u16string& path : {fits + u"g", std::u16string(100000, u'a')}) {
     const char16_t* p = path.c_str();
-    ExpectFailures({
-        {"CreateFileW",
-         [&] { return Open(p, GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE; },
-         ERROR_FILENAME_EXCED_RANGE},
-        {"GetFileAttributesW", [&] { return GetFileAttributesW(p) == INVALID_FILE_ATTRIBUTES; },
-         ERROR_FILENAME_EXCED_RANGE},
-        {"DeleteFileW", [&] { return !DeleteFileW(p); }, ERROR_FILENAME_EXCED_RANGE},
-        {"CreateDirectoryW", [&] { return !CreateDirectoryW(p, nullptr); },
-         ERROR_FILENAME_EXCED_RANGE},
-        {"FindFirstFileW", [&] { return FindFirstFileW(p, &data) == INVALID_HANDLE_VALUE; },
-         ERROR_FILENAME_EXCED_RANGE},
-        {"CopyFileW", [&] { return !CopyFileW(fits.c_str(), p, FALSE); },
-         ERROR_FILENAME_EXCED_RANGE},
-    });
+    EXPECT_FAILS(Open(p, GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE,
+                 ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FAILS(GetFileAttributesW(p) == INVALID_FILE_ATTRIBUTES, ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FAILS(!DeleteFileW(p), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FAILS(!CreateDirectoryW(p, nullptr), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FAILS(FindFirstFileW(p, &data) == INVALID_HANDLE_VALUE, ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FAILS(!CopyFileW(fits.c_str(), p, FALSE), ERROR_FILENAME_EXCED_RANGE);
   }
 }
 
@@ -157,12 +133,10 @@ TEST_F(FilesPathTest, InvalidCharactersAreRefused) {
         u"\\a\x01"
         u"b",
         u"\\d*\\x"}) {
-    SetLastError(0);
-    EXPECT_EQ(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << U8(path);
-    EXPECT_EQ(GetLastError(), E(ERROR_INVALID_NAME)) << U8(path);
-    SetLastError(0);
-    EXPECT_FALSE(CreateDirectoryW(path, nullptr));
-    EXPECT_EQ(GetLastError(), E(ERROR_INVALID_NAME)) << U8(path);
+    SCOPED_TRACE(U8(path));
+    EXPECT_FAILS(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS) == INVALID_HANDLE_VALUE,
+                 ERROR_INVALID_NAME);
+    EXPECT_FAILS(!CreateDirectoryW(path, nullptr), ERROR_INVALID_NAME);
   }
   WIN32_FIND_DATAW data;
   EXPECT_EQ(FindFirstFileW(u"\\a|*", &data), INVALID_HANDLE_VALUE);
@@ -172,24 +146,18 @@ TEST_F(FilesPathTest, InvalidCharactersAreRefused) {
 TEST_F(FilesPathTest, NullNamesAndBuffersGiveInvalidParameter) {
   WIN32_FIND_DATAW data;
   constexpr DWORD k87 = ERROR_INVALID_PARAMETER;
-  ExpectFailures({
-      {"GetFileAttributesW", [] { return GetFileAttributesW(nullptr) == INVALID_FILE_ATTRIBUTES; },
-       k87},
-      {"SetFileAttributesW", [] { return !SetFileAttributesW(nullptr, FILE_ATTRIBUTE_NORMAL); },
-       k87},
-      {"DeleteFileW", [] { return !DeleteFileW(nullptr); }, k87},
-      {"CopyFileW from", [] { return !CopyFileW(nullptr, u"\\x", FALSE); }, k87},
-      {"CopyFileW to", [] { return !CopyFileW(u"\\x", nullptr, FALSE); }, k87},
-      {"MoveFileW from", [] { return !MoveFileW(nullptr, u"\\x"); }, k87},
-      {"MoveFileW to", [] { return !MoveFileW(u"\\x", nullptr); }, k87},
-      {"CreateDirectoryW", [] { return !CreateDirectoryW(nullptr, nullptr); }, k87},
-      {"RemoveDirectoryW", [] { return !RemoveDirectoryW(nullptr); }, k87},
-      {"FindFirstFileW name",
-       [&] { return FindFirstFileW(nullptr, &data) == INVALID_HANDLE_VALUE; }, k87},
-      {"FindFirstFileW data",
-       [] { return FindFirstFileW(u"\\*", nullptr) == INVALID_HANDLE_VALUE; }, k87},
-      {"FindNextFileW data", [] { return !FindNextFileW(nullptr, nullptr); }, ERROR_INVALID_HANDLE},
-  });
+  EXPECT_FAILS(GetFileAttributesW(nullptr) == INVALID_FILE_ATTRIBUTES, k87);
+  EXPECT_FAILS(!SetFileAttributesW(nullptr, FILE_ATTRIBUTE_NORMAL), k87);
+  EXPECT_FAILS(!DeleteFileW(nullptr), k87);
+  EXPECT_FAILS(!CopyFileW(nullptr, u"\\x", FALSE), k87);
+  EXPECT_FAILS(!CopyFileW(u"\\x", nullptr, FALSE), k87);
+  EXPECT_FAILS(!MoveFileW(nullptr, u"\\x"), k87);
+  EXPECT_FAILS(!MoveFileW(u"\\x", nullptr), k87);
+  EXPECT_FAILS(!CreateDirectoryW(nullptr, nullptr), k87);
+  EXPECT_FAILS(!RemoveDirectoryW(nullptr), k87);
+  EXPECT_FAILS(FindFirstFileW(nullptr, &data) == INVALID_HANDLE_VALUE, k87);
+  EXPECT_FAILS(FindFirstFileW(u"\\*", nullptr) == INVALID_HANDLE_VALUE, k87);
+  EXPECT_FAILS(!FindNextFileW(nullptr, nullptr), ERROR_INVALID_HANDLE);
 }
 
 }  // namespace
