@@ -29,6 +29,7 @@ extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRe
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  // A handle opened without GENERIC_READ cannot read: ERROR_ACCESS_DENIED, as on desktop Windows.
   if (!file->access().read) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;

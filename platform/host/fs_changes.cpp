@@ -91,6 +91,7 @@ DWORD FileSystem::RemoveFolder(const CePath& path, Journal& journal) {
   // A file is not a folder; cehost answers as DeleteFileW does for a folder.
   if (!where.is_folder()) return ERROR_ACCESS_DENIED;
   if (AttributesOf(where) & kUnchangeable) return ERROR_ACCESS_DENIED;
+  // A folder that is not empty stays, with ERROR_DIR_NOT_EMPTY, the code desktop Windows gives.
   if (rmdir(where.host.c_str()) != 0) {
     return errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno);
   }

@@ -79,6 +79,7 @@ DWORD FileSystem::Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* fou
   Location folder;
   std::vector<std::u16string> folder_names(pattern.names.begin(), pattern.names.end() - 1);
   if (DWORD error = Resolve(folder_names, &folder)) return error;
+  // A missing folder is ERROR_PATH_NOT_FOUND, set apart from a folder without matches.
   if (!folder.is_folder()) return ERROR_PATH_NOT_FOUND;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.host.c_str()), closedir);
   if (!dir) return ErrorFromErrno(errno);

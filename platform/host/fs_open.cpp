@@ -82,6 +82,7 @@ DWORD FileSystem::Open(const CePath& path, const OpenRequest& request, Journal& 
   if (request.disposition < CREATE_NEW || request.disposition > TRUNCATE_EXISTING)
     return ERROR_INVALID_PARAMETER;
   DataAccess access = DataAccess::Of(request.access);
+  // TRUNCATE_EXISTING needs GENERIC_WRITE; without it cehost refuses the call as a bad argument.
   if (request.disposition == TRUNCATE_EXISTING && !access.write) return ERROR_INVALID_PARAMETER;
   if (path.is_root()) return ERROR_ACCESS_DENIED;
   if (path.trailing_separator) return ERROR_INVALID_NAME;
@@ -109,7 +110,9 @@ DWORD FileSystem::Open(const CePath& path, const OpenRequest& request, Journal& 
   DWORD error = fd >= 0 ? Adopt(&where, fd, access, request.share, file)
                         : OpenHost(&where, flags, access, request.share, file);
   if (error) return error;
-  // An existing file keeps its attributes; the ones asked for apply to new files only.
+  // An existing file keeps its attributes, CREATE_ALWAYS included; the ones asked for apply to
+  // new files only. (Desktop Windows refuses CREATE_ALWAYS with NORMAL on a hidden or system
+  // file; CE is not known to, and cehost does not.)
   if (truncate) {
     if (ftruncate((*file)->fd(), 0) != 0) {
       error = ErrorFromErrno(errno);

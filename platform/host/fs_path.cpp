@@ -66,7 +66,8 @@ DWORD ParseCePath(const char16_t* path, bool wildcards_in_last, CePath* out) {
   std::u16string_view text(path, length);
   out->names.clear();
   size_t start = 0;
-  // CE has no current folder, so a path without a leading separator starts at the root too.
+  // CE has no current folder, so a path without a leading separator starts at the root too. "/"
+  // separates names as "\" does, as on desktop Windows, so paths written either way work.
   for (size_t i = 0; i <= length; ++i) {
     if (i < length && !IsSeparator(text[i])) continue;
     if (i > start) out->names.emplace_back(text.substr(start, i - start));
