@@ -5,7 +5,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "ce/phone_adapter.h"
 #include "cehost/handset.h"
+#include "cehost/modules.h"
 #include "cehost/text.h"
 
 namespace sim {
@@ -33,6 +35,7 @@ Handset::Handset(Options options)
 }
 
 Handset::~Handset() {
+  if (CurrentPhone() == &phone_) SetCurrentPhone(nullptr);
   cehost::UnmountHandset();
   if (temporary_) {
     std::error_code ec;
@@ -45,6 +48,28 @@ void Handset::MakeCurrent() {
   mount.home = home_;
   mount.registry_in_memory = registry_in_memory_;
   cehost::MountHandset(mount);
+  SetCurrentPhone(&phone_);
+  InstallPrograms();
+}
+
+void Handset::InstallPrograms() {
+  using cehost::Entry;
+  cehost::InstallModule(u"\\Windows\\PhoneAdapter.dll",
+                        {
+                            {"PAC_Initialize", Entry(&PAC_Initialize)},
+                            {"PAC_Deinitialize", Entry(&PAC_Deinitialize)},
+                            {"PAC_SSetGPRSAttached", Entry(&PAC_SSetGPRSAttached)},
+                            {"PAC_SGetGprsTrafficCount", Entry(&PAC_SGetGprsTrafficCount)},
+                            {"PAC_SSetGprsTrafficCount", Entry(&PAC_SSetGprsTrafficCount)},
+                            {"PAC_SGetRegistrationStatus", Entry(&PAC_SGetRegistrationStatus)},
+                            {"PAL_SGetPhoneIMEI", Entry(&PAL_SGetPhoneIMEI)},
+                            {"PAL_SGetPhoneModel", Entry(&PAL_SGetPhoneModel)},
+                            {"PAL_SGetPhoneIMSI", Entry(&PAL_SGetPhoneIMSI)},
+                            {"PAL_SGetMissedCallCnt", Entry(&PAL_SGetMissedCallCnt)},
+                            {"PAL_SGetExistedCallCnt", Entry(&PAL_SGetExistedCallCnt)},
+                            {"PAL_SGetSessionStatus", Entry(&PAL_SGetSessionStatus)},
+                            {"PAL_SGetUnreadMsgCnt", Entry(&PAL_SGetUnreadMsgCnt)},
+                        });
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cehost/journal.h"
+#include "sim/phone.h"
 
 namespace sim {
 
@@ -41,11 +42,17 @@ class Handset {
   void MakeCurrent();
   // The journal of the platform calls made while this handset is current.
   cehost::Journal& journal() const;
+  // The telephony the phone adapter reports.
+  Phone& phone() { return phone_; }
 
  private:
+  // Puts the handset's programs and their modules in place.
+  void InstallPrograms();
+
   std::filesystem::path home_;
   bool temporary_ = false;
   bool registry_in_memory_ = false;
+  Phone phone_;
 };
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 
 #include "cehost/journal.h"
 #include "handle_table.h"
+#include "module_table.h"
 
 namespace cehost {
 
@@ -20,6 +21,7 @@ struct HandsetState {
   long registry_error = 0;
   std::unique_ptr<FileSystem> files;
   HandleTable handles;
+  ModuleTable modules;
   Journal journal;
 
   HandsetState();

@@ -1,0 +1,42 @@
+#include "sim/phone.h"
+
+#include <atomic>
+
+namespace sim {
+
+namespace {
+std::atomic<Phone*> g_phone{nullptr};
+}
+
+bool Phone::OpenSession(HPAC* session) {
+  std::lock_guard lock(mutex_);
+  if (script_.session_start_fails) return false;
+  *session = ++next_session_;
+  sessions_.insert(*session);
+  return true;
+}
+
+bool Phone::CloseSession(HPAC session) {
+  std::lock_guard lock(mutex_);
+  return sessions_.erase(session) == 1;
+}
+
+bool Phone::SessionOpen(HPAC session) {
+  std::lock_guard lock(mutex_);
+  return sessions_.count(session) == 1;
+}
+
+size_t Phone::OpenSessions() {
+  std::lock_guard lock(mutex_);
+  return sessions_.size();
+}
+
+void SetCurrentPhone(Phone* phone) {
+  g_phone.store(phone);
+}
+
+Phone* CurrentPhone() {
+  return g_phone.load();
+}
+
+}  // namespace sim

@@ -1,0 +1,70 @@
+// The handset's telephony as the phone adapter reports it: scriptable by tests and tools.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "ce/phone_adapter.h"
+#include "ce/types.h"
+
+namespace sim {
+
+// What the phone adapter answers. Tests change it through Phone::Script().
+struct PhoneScript {
+  std::u16string imei = u"860123456789012";
+  std::u16string model = u"M8";
+  std::u16string imsi = u"460001234567890";
+  DWORD missed_calls = 0;
+  DWORD calls_in_progress = 0;
+  DWORD unread_messages = 0;
+  DWORD session_status = 2;
+  DWORD registration_status = 1;
+  // The adapter's GPRS traffic counters since they were last set to zero.
+  DWORD traffic_sent = 0;
+  DWORD traffic_received = 0;
+  bool gprs_attached = false;
+
+  // Failures to play.
+  bool session_start_fails = false;
+  bool detach_refused = false;
+  bool traffic_read_fails = false;
+  bool imei_fails = false;
+  bool model_fails = false;
+  bool imsi_fails = false;
+  bool session_status_fails = false;
+};
+
+class Phone {
+ public:
+  // The script, to read or change under the returned lock's protection.
+  struct Locked {
+    std::unique_lock<std::mutex> lock;
+    PhoneScript& script;
+    PhoneScript* operator->() { return &script; }
+  };
+  Locked Script() { return {std::unique_lock(mutex_), script_}; }
+
+  // Opens a session; false when the script makes the start fail.
+  bool OpenSession(HPAC* session);
+  // Closes a session; false for a session that is not open.
+  bool CloseSession(HPAC session);
+  // True while the session is open.
+  bool SessionOpen(HPAC session);
+  // Number of sessions open now.
+  size_t OpenSessions();
+
+ private:
+  std::mutex mutex_;
+  PhoneScript script_;
+  std::set<HPAC> sessions_;
+  HPAC next_session_ = 0x5A000000;
+};
+
+// Makes the phone the one the phone adapter answers for; null takes it away.
+void SetCurrentPhone(Phone* phone);
+// The phone the phone adapter answers for, or null.
+Phone* CurrentPhone();
+
+}  // namespace sim

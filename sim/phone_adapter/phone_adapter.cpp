@@ -1,0 +1,181 @@
+// The phone adapter library of the simulated handset: answers from the current phone's script
+// and records every call, with its arguments, in the handset's journal.
+#include "ce/phone_adapter.h"
+
+#include <cstring>
+#include <string>
+
+#include "cehost/handset.h"
+#include "cehost/text.h"
+#include "sim/phone.h"
+
+namespace {
+
+constexpr LONG kFailed = -1;
+
+std::string Hex(DWORD value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", value);
+  return text;
+}
+
+template <class Result>
+Result Record(const char* call, std::string args, Result result) {
+  cehost::JournalEntry entry;
+  entry.kind = "phone";
+  entry.fields.emplace_back("call", call);
+  entry.fields.emplace_back("args", std::move(args));
+  entry.fields.emplace_back("result", std::to_string(result));
+  cehost::CurrentJournal().Record(std::move(entry));
+  return result;
+}
+
+// Copies text with its terminator into a buffer of cch characters; refuses a buffer too small
+// for the whole text, so that a caller never reads a cut identifier.
+BOOL CopyText(const std::u16string& text, WCHAR* buffer, DWORD cch) {
+  if (!buffer || text.size() + 1 > cch) return FALSE;
+  std::memcpy(buffer, text.data(), text.size() * sizeof(WCHAR));
+  buffer[text.size()] = 0;
+  return TRUE;
+}
+
+// Writes one count from the script; a phone that is not there writes nothing.
+BOOL WriteCount(const char* call, DWORD* out, DWORD sim::PhoneScript::*field) {
+  sim::Phone* phone = sim::CurrentPhone();
+  BOOL ok = FALSE;
+  if (phone && out) {
+    *out = phone->Script().script.*field;
+    ok = TRUE;
+  }
+  return Record(call, out ? "&count" : "null", ok);
+}
+
+// Writes one text from the script unless the script makes the query fail.
+BOOL WriteText(const char* call, WCHAR* buffer, DWORD cch, std::u16string sim::PhoneScript::*text,
+               bool sim::PhoneScript::*fails) {
+  std::string args = std::string(buffer ? "&buffer" : "null") + "," + std::to_string(cch);
+  sim::Phone* phone = sim::CurrentPhone();
+  BOOL ok = FALSE;
+  if (phone) {
+    auto locked = phone->Script();
+    ok = !(locked.script.*fails) && CopyText(locked.script.*text, buffer, cch);
+  }
+  return Record(call, ok ? args + " -> \"" + cehost::ToUtf8(buffer) + "\"" : args, ok);
+}
+
+}  // namespace
+
+extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD r4, DWORD r5,
+                               DWORD r6, HPAC* phSession) {
+  std::string args = std::to_string(dwMode);
+  for (DWORD r : {r1, r2, r3, r4, r5, r6}) args += "," + std::to_string(r);
+  args += phSession ? ",&session" : ",null";
+  sim::Phone* phone = sim::CurrentPhone();
+  HPAC session = 0;
+  if (!phone || !phSession || !phone->OpenSession(&session)) {
+    return Record("PAC_Initialize", args, kFailed);
+  }
+  *phSession = session;
+  return Record("PAC_Initialize", args + " -> " + Hex(session), LONG{0});
+}
+
+extern "C" LONG PAC_Deinitialize(HPAC hSession) {
+  sim::Phone* phone = sim::CurrentPhone();
+  LONG result = phone && phone->CloseSession(hSession) ? 0 : kFailed;
+  return Record("PAC_Deinitialize", Hex(hSession), result);
+}
+
+extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeout) {
+  std::string args =
+      Hex(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
+  sim::Phone* phone = sim::CurrentPhone();
+  if (!phone || !phone->SessionOpen(hSession)) return Record("PAC_SSetGPRSAttached", args, kFailed);
+  auto script = phone->Script();
+  if (!fAttach && script->detach_refused) return Record("PAC_SSetGPRSAttached", args, LONG{0});
+  script->gprs_attached = fAttach != 0;
+  return Record("PAC_SSetGPRSAttached", args, LONG{1});
+}
+
+extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
+                                         PAC_GPRS_TRAFFIC_COUNT* pCount, DWORD* pdwInfo) {
+  std::string args = Hex(hSession) + "," + std::to_string(dwTimeout) +
+                     (pCount ? ",&record" : ",null") + (pdwInfo ? ",&info" : ",null");
+  sim::Phone* phone = sim::CurrentPhone();
+  if (!phone || !phone->SessionOpen(hSession) || !pCount) {
+    return Record("PAC_SGetGprsTrafficCount", args, kFailed);
+  }
+  auto script = phone->Script();
+  if (script->traffic_read_fails) return Record("PAC_SGetGprsTrafficCount", args, kFailed);
+  *pCount = PAC_GPRS_TRAFFIC_COUNT{};
+  pCount->dwSent = script->traffic_sent;
+  pCount->dwReceived = script->traffic_received;
+  if (pdwInfo) *pdwInfo = 0;
+  return Record("PAC_SGetGprsTrafficCount",
+                args + " -> sent " + std::to_string(script->traffic_sent) + ", received " +
+                    std::to_string(script->traffic_received),
+                LONG{0});
+}
+
+extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwSent,
+                                         DWORD dwReceived, DWORD dwTimeout) {
+  std::string args = Hex(hSession) + "," + std::to_string(dwWhich) + "," + std::to_string(dwSent) +
+                     "," + std::to_string(dwReceived) + "," + std::to_string(dwTimeout);
+  sim::Phone* phone = sim::CurrentPhone();
+  if (!phone || !phone->SessionOpen(hSession))
+    return Record("PAC_SSetGprsTrafficCount", args, kFailed);
+  auto script = phone->Script();
+  script->traffic_sent = dwSent;
+  script->traffic_received = dwReceived;
+  return Record("PAC_SSetGprsTrafficCount", args, LONG{0});
+}
+
+extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD* pdwStatus) {
+  std::string args =
+      Hex(hSession) + "," + std::to_string(dwTimeout) + (pdwStatus ? ",&status" : ",null");
+  sim::Phone* phone = sim::CurrentPhone();
+  if (!phone || !phone->SessionOpen(hSession) || !pdwStatus) {
+    return Record("PAC_SGetRegistrationStatus", args, kFailed);
+  }
+  *pdwStatus = phone->Script()->registration_status;
+  return Record("PAC_SGetRegistrationStatus", args + " -> " + std::to_string(*pdwStatus), LONG{0});
+}
+
+extern "C" BOOL PAL_SGetPhoneIMEI(WCHAR* pszBuffer, DWORD cchBuffer) {
+  return WriteText("PAL_SGetPhoneIMEI", pszBuffer, cchBuffer, &sim::PhoneScript::imei,
+                   &sim::PhoneScript::imei_fails);
+}
+
+extern "C" BOOL PAL_SGetPhoneModel(WCHAR* pszBuffer, DWORD cchBuffer) {
+  return WriteText("PAL_SGetPhoneModel", pszBuffer, cchBuffer, &sim::PhoneScript::model,
+                   &sim::PhoneScript::model_fails);
+}
+
+extern "C" BOOL PAL_SGetPhoneIMSI(WCHAR* pszBuffer, DWORD cchBuffer) {
+  return WriteText("PAL_SGetPhoneIMSI", pszBuffer, cchBuffer, &sim::PhoneScript::imsi,
+                   &sim::PhoneScript::imsi_fails);
+}
+
+extern "C" BOOL PAL_SGetMissedCallCnt(DWORD* pdwCount) {
+  return WriteCount("PAL_SGetMissedCallCnt", pdwCount, &sim::PhoneScript::missed_calls);
+}
+
+extern "C" BOOL PAL_SGetExistedCallCnt(DWORD* pdwCount) {
+  return WriteCount("PAL_SGetExistedCallCnt", pdwCount, &sim::PhoneScript::calls_in_progress);
+}
+
+extern "C" BOOL PAL_SGetUnreadMsgCnt(DWORD* pdwCount) {
+  return WriteCount("PAL_SGetUnreadMsgCnt", pdwCount, &sim::PhoneScript::unread_messages);
+}
+
+extern "C" BOOL PAL_SGetSessionStatus(DWORD* pdwStatus) {
+  sim::Phone* phone = sim::CurrentPhone();
+  BOOL ok = FALSE;
+  if (phone && pdwStatus) {
+    auto script = phone->Script();
+    if (!script->session_status_fails) {
+      *pdwStatus = script->session_status;
+      ok = TRUE;
+    }
+  }
+  return Record("PAL_SGetSessionStatus", pdwStatus ? "&status" : "null", ok);
+}

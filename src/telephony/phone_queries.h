@@ -1,0 +1,18 @@
+// Telephony questions answered by the phone adapter without a session.
+#pragma once
+
+#include "ce/types.h"
+
+// Fills the IMEI and model buffers that are not null; 1 when the last query made succeeded, 3
+// otherwise (both buffers null included).
+LONG GetImeiAndModel(WCHAR* imei, DWORD imei_length, WCHAR* model, DWORD model_length);
+
+// Number of missed calls; 0 when the adapter gives none.
+DWORD GetMissedCallCount();
+
+// Number of calls in progress; 0 when the adapter gives none.
+DWORD GetExistingCallCount();
+
+// Number of unread messages, asked of the adapter library loaded for the call; 0 when it or its
+// entry is missing.
+DWORD GetUnreadSmsCount();
