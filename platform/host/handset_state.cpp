@@ -10,10 +10,11 @@
 #include "cehost/handset.h"
 #include "file_system.h"
 #include "registry_store.h"
+#include "window_table.h"
 
 namespace cehost {
 
-HandsetState::HandsetState() = default;
+HandsetState::HandsetState() : windows(std::make_unique<WindowTable>()) {}
 HandsetState::~HandsetState() = default;
 
 namespace {
@@ -77,15 +78,29 @@ HandsetState& Current() {
   return *g_current;
 }
 
+namespace {
+
+// Makes the state current (or none) and lets go of the one it replaces: its windows go with it.
+// Their threads are joined outside the lock, since a procedure that is finishing may be making a
+// platform call.
+void Replace(std::unique_ptr<HandsetState> state) {
+  HandsetState* released = nullptr;
+  {
+    std::lock_guard lock(g_mount_mutex);
+    released = g_current;
+    g_current = state ? Keep(std::move(state)) : nullptr;
+  }
+  if (released) released->windows->DestroyAll();
+}
+
+}  // namespace
+
 void MountHandset(const MountOptions& options) {
-  auto state = Build(options);
-  std::lock_guard lock(g_mount_mutex);
-  g_current = Keep(std::move(state));
+  Replace(Build(options));
 }
 
 void UnmountHandset() {
-  std::lock_guard lock(g_mount_mutex);
-  g_current = nullptr;
+  Replace(nullptr);
 }
 
 std::filesystem::path DefaultHandsetHome() {

@@ -13,6 +13,7 @@ namespace cehost {
 
 class RegistryStore;
 class FileSystem;
+class WindowTable;
 
 struct HandsetState {
   std::filesystem::path home;
@@ -23,6 +24,8 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   Journal journal;
+  // Its windows and registered message names; made with the handset.
+  std::unique_ptr<WindowTable> windows;
 
   HandsetState();
   ~HandsetState();

@@ -1,0 +1,7 @@
+#include "frame/broadcast.h"
+
+#include "ce/windows.h"
+
+UINT GetPalBroadcastMessage() {
+  return RegisterWindowMessageW(u"PalBroadcastNotifyMsgName");
+}
