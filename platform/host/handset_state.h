@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cehost/journal.h"
+#include "event_table.h"
 #include "handle_table.h"
 #include "module_table.h"
 
@@ -23,6 +24,7 @@ struct HandsetState {
   std::unique_ptr<FileSystem> files;
   HandleTable handles;
   ModuleTable modules;
+  EventTable events;
   Journal journal;
   // Its windows and registered message names; made with the handset.
   std::unique_ptr<WindowTable> windows;

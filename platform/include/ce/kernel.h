@@ -4,7 +4,39 @@
 #include "ce/errors.h"
 #include "ce/types.h"
 
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+
+#define EVENT_PULSE 1
+#define EVENT_RESET 2
+#define EVENT_SET 3
+
 extern "C" {
+
+// Creates an event, or opens the one of that name (names compared with case, as CE does) with
+// the last error ERROR_ALREADY_EXISTS and its own flags ignored; a new event leaves the last
+// error 0. NULL on failure.
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
+                    LPCWSTR lpName);
+
+// Sets (EVENT_SET), resets (EVENT_RESET) or pulses (EVENT_PULSE) an event.
+BOOL EventModify(HANDLE hEvent, DWORD func);
+
+// Signals the event: a manual-reset event stays signalled until reset; an auto-reset event until
+// it releases one waiter.
+BOOL SetEvent(HANDLE hEvent);
+
+// Makes the event non-signalled.
+BOOL ResetEvent(HANDLE hEvent);
+
+// Releases the waiters of the moment (all of them, or one for an auto-reset event) and leaves the
+// event non-signalled.
+BOOL PulseEvent(HANDLE hEvent);
+
+// Waits up to dwMilliseconds (INFINITE: for ever) for the object to be signalled: WAIT_OBJECT_0,
+// WAIT_TIMEOUT, or WAIT_FAILED with the last error.
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // Closes a file, event, thread, device or queue handle; FALSE and ERROR_INVALID_HANDLE for any
 // other value (search handles close with FindClose, keys with RegCloseKey).

@@ -11,7 +11,24 @@
 
 #define WSPRINTF_LIMIT 1024
 
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+#define WC_DISCARDNS 0x00000010
+#define WC_SEPCHARS 0x00000020
+#define WC_DEFAULTCHAR 0x00000040
+#define WC_COMPOSITECHECK 0x00000200
+
 extern "C" {
+
+// Converts UTF-16 text to the code page (936 and UTF-8 among them); cchWideChar -1 means "up to
+// and with the terminator". With cbMultiByte 0 it returns the bytes needed; otherwise the bytes
+// written, or 0 and the last error (ERROR_INSUFFICIENT_BUFFER when the output does not fit).
+// Characters the code page cannot hold become the default character, and *lpUsedDefaultChar
+// says whether that happened.
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                        LPBOOL lpUsedDefaultChar);
 
 // Formats into lpOut, which must hold 1024 characters; stores at most 1023 characters and the
 // terminator, and returns the number of characters stored without the terminator.

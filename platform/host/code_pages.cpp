@@ -1,0 +1,116 @@
+// WideCharToMultiByte: UTF-16 to the handset's code pages. Code page 936 (Simplified Chinese,
+// GBK) goes through glibc's iconv; UTF-8 is converted here.
+#include <iconv.h>
+
+#include <cstring>
+#include <string>
+
+#include "ce/errors.h"
+#include "ce/text.h"
+#include "cehost/text.h"
+
+namespace {
+
+constexpr UINT kGbk = 936;
+
+// The handset's ANSI and OEM code page: it is a Simplified Chinese handset.
+UINT Resolve(UINT code_page) {
+  return code_page == CP_ACP || code_page == CP_OEMCP ? kGbk : code_page;
+}
+
+// The flags a code page accepts: UTF-8 none, 936 the composition and default-character ones.
+bool FlagsAllowed(UINT code_page, DWORD flags) {
+  if (code_page == CP_UTF8) return flags == 0;
+  return (flags & ~DWORD{WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_COMPOSITECHECK}) == 0;
+}
+
+// Converts one character (one code unit, or a surrogate pair) to GBK through iconv; false when
+// GBK has no such character. iconv's handle is kept per thread: it is not thread-safe.
+bool ToGbk(const char16_t* unit, size_t units, std::string* out) {
+  thread_local iconv_t converter = iconv_open("CP936", "UTF-16LE");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  char input[4];
+  std::memcpy(input, unit, units * 2);
+  char output[8];
+  char* in = input;
+  size_t in_left = units * 2;
+  char* outp = output;
+  size_t out_left = sizeof output;
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(converter, &in, &in_left, &outp, &out_left) == static_cast<size_t>(-1)) return false;
+  out->append(output, static_cast<size_t>(outp - output));
+  return true;
+}
+
+// The bytes of the whole text in GBK; characters GBK lacks become the default character.
+// WC_COMPOSITECHECK is accepted, but base and combining characters are converted one by one:
+// text composed that way falls back to the default character for the combining mark.
+std::string Gbk(std::u16string_view text, const std::string& default_char, bool* used_default) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t units = 1;
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      units = 2;
+    }
+    if (text[i] < 0x80) {
+      out.push_back(static_cast<char>(text[i]));
+    } else if (!ToGbk(&text[i], units, &out)) {
+      out += default_char;
+      *used_default = true;
+    }
+    i += units - 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr,
+                                   int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                                   LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
+  UINT code_page = Resolve(CodePage);
+  if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (cbMultiByte > 0 && !lpMultiByteStr) ||
+      (lpMultiByteStr &&
+       static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (code_page != kGbk && code_page != CP_UTF8) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (!FlagsAllowed(code_page, dwFlags)) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  // UTF-8 holds every character: it takes no default character.
+  if (code_page == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  size_t length = cchWideChar == -1 ? wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+  std::u16string_view text(lpWideCharStr, length);
+
+  std::string bytes;
+  bool used_default = false;
+  if (code_page == CP_UTF8) {
+    bytes = cehost::ToUtf8(text);
+  } else {
+    std::string default_char = "?";
+    if (lpDefaultChar && *lpDefaultChar)
+      default_char.assign(lpDefaultChar, strnlen(lpDefaultChar, 2));
+    bytes = Gbk(text, default_char, &used_default);
+  }
+  if (lpUsedDefaultChar) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
+  if (cbMultiByte == 0) return static_cast<int>(bytes.size());
+  if (bytes.size() > static_cast<size_t>(cbMultiByte)) {
+    // What fits is written, but the call fails: the caller cannot use a cut text.
+    std::memcpy(lpMultiByteStr, bytes.data(), static_cast<size_t>(cbMultiByte));
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(lpMultiByteStr, bytes.data(), bytes.size());
+  return static_cast<int>(bytes.size());
+}

@@ -1,0 +1,69 @@
+// Events: the object behind an event handle, and the handset's table of named events.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ce/types.h"
+#include "handle_table.h"
+
+namespace cehost {
+
+// One event, shared by every handle opened on it.
+class Event {
+ public:
+  Event(bool manual_reset, bool signalled, std::u16string name)
+      : manual_(manual_reset), signalled_(signalled), name_(std::move(name)) {}
+
+  const std::u16string& name() const { return name_; }
+  // Signals the event.
+  void Set();
+  // Makes the event non-signalled.
+  void Reset();
+  // Releases the waiters of the moment (one for an auto-reset event) and leaves it reset.
+  void Pulse();
+  // Waits up to ms (INFINITE: for ever); true when the event released the caller.
+  bool Wait(DWORD ms);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const bool manual_;
+  bool signalled_;
+  // Waiting now, and the waiters a pulse still releases; a pulse starts a new generation so
+  // that only the callers already waiting take its releases.
+  int waiters_ = 0;
+  int pulse_releases_ = 0;
+  uint64_t pulse_generation_ = 0;
+  const std::u16string name_;
+};
+
+// A handle's view of an event.
+class EventObject : public HandleObject {
+ public:
+  explicit EventObject(std::shared_ptr<Event> event)
+      : HandleObject(HandleKind::kEvent), event_(std::move(event)) {}
+  Event& event() { return *event_; }
+
+ private:
+  std::shared_ptr<Event> event_;
+};
+
+// Named events of a handset. Names are compared with their case, as CE does; an event lives
+// while a handle refers to it.
+class EventTable {
+ public:
+  // The event of that name, made with the flags when there is none; *existed tells which.
+  std::shared_ptr<Event> Open(const std::u16string& name, bool manual_reset, bool signalled,
+                              bool* existed);
+
+ private:
+  std::mutex mutex_;
+  std::map<std::u16string, std::weak_ptr<Event>> named_;
+};
+
+}  // namespace cehost
