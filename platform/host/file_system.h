@@ -96,6 +96,8 @@ class FileSystem {
   DWORD Delete(const CePath& path, Journal& journal);
   // Copies a file with its data, write time and attributes; 0 or the error code.
   DWORD Copy(const CePath& from, const CePath& to, bool fail_if_exists, Journal& journal);
+  // Puts the file source in the place of the file dest, in one step; dest must exist.
+  DWORD Replace(const CePath& dest, const CePath& source, Journal& journal);
   // Renames a file or folder to a name that does not exist; 0 or the error code.
   DWORD Move(const CePath& from, const CePath& to, Journal& journal);
   // Makes one folder whose parent exists; 0 or the error code.

@@ -108,6 +108,11 @@ BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfEx
 // Renames or moves a file or folder; the new name must not exist.
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 
+// Deletes the file lpszDestFile and gives its name to lpszSourceFile, in one step: the name
+// never stands empty. The destination must exist and be neither read-only nor open; the source
+// keeps its attributes. (cehost's choices where the platform's documentation is silent.)
+BOOL DeleteAndRenameFile(LPCWSTR lpszDestFile, LPCWSTR lpszSourceFile);
+
 // Creates one folder whose parent exists.
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 

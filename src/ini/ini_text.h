@@ -1,0 +1,41 @@
+// The INI text model: positions of headers, spans, keys and values in a file's text.
+//
+// The text is UTF-16: sections are header lines "[name]", keys are lines "  key=value", lines
+// are separated by CR LF (a lone LF also ends a header or a value when reading). Names are
+// compared exactly, case included; there are no comments and no escapes.
+#pragma once
+
+#include <string_view>
+
+namespace ini {
+
+constexpr size_t kNone = std::u16string_view::npos;
+
+// What may follow a header's "]": readers accept a LF or CR LF (or the end of the text); the
+// section-existence test accepts a CR whatever follows it (or the end of the text).
+enum class HeaderRule { kReader, kExistence };
+
+// Position of the "[" of the first well-formed header of the section, or kNone.
+size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderRule rule);
+
+// Position of the first "[" that begins a line at or after from, or kNone (the span of the
+// section whose header ends just before from runs to the end of the text).
+size_t FindSpanEnd(std::u16string_view text, size_t from);
+
+// Position of the key's name on its key line within [from, span_end), or kNone. The hit must be
+// followed by "=" and begin its line's text after the line's leading spaces.
+size_t FindKey(std::u16string_view text, std::u16string_view key, size_t from, size_t span_end);
+
+// The value of the key found at key_hit: from after "=" to the line's end (a LF, or the CR right
+// before it) or the end of the text.
+std::u16string_view ValueAt(std::u16string_view text, size_t key_hit, size_t key_length);
+
+// Position of the first character of the line holding pos.
+size_t LineStart(std::u16string_view text, size_t pos);
+
+// The body of a section whose header "[" is at header: the position after its "]".
+inline size_t BodyStart(size_t header, std::u16string_view section) {
+  return header + section.size() + 2;
+}
+
+}  // namespace ini

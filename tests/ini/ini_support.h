@@ -1,0 +1,40 @@
+// Files for the INI tests: text in, bytes on the handset, text out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "handset_fixture.h"
+
+inline std::vector<unsigned char> IniBytes(const std::u16string& text, bool mark = true) {
+  std::vector<unsigned char> bytes;
+  if (mark) bytes = {0xFF, 0xFE};
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  return bytes;
+}
+
+class IniTest : public HandsetTest {
+ protected:
+  static constexpr const char16_t* kPath = u"\\Disk\\test.ini";
+
+  void Put(const std::u16string& text, bool mark = true) {
+    handset().PutFile(kPath, IniBytes(text, mark));
+  }
+  std::vector<unsigned char> Bytes() { return handset().ReadFile(kPath); }
+  // The file's text after the mark; fails the test when the mark is missing.
+  std::u16string Text() {
+    auto bytes = Bytes();
+    EXPECT_GE(bytes.size(), 2u);
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) {
+      ADD_FAILURE() << "no mark";
+      return u"";
+    }
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    return text;
+  }
+};
