@@ -1,0 +1,143 @@
+// IniReadStringEx of a key in the last section of a profile file, against the floor (opening
+// and reading the same file through cehost) and against inih and SimpleIni doing the same
+// lookup on the same content; and the cost per byte on a 1 MiB file.
+#include <benchmark/benchmark.h>
+#include <ini.h>
+
+// The content is plain ASCII: SimpleIni reads it as it is, without a converter.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ce/files.h"
+#include "ce/kernel.h"
+#include "cehost/text.h"
+#include "frame/exports.h"
+#include "sim/handset.h"
+
+namespace {
+
+constexpr const char16_t* kPath = u"\\Windows\\46000.ini";
+
+// A profile file of sections of keys, as the handset's access point files look; the key looked
+// up is the last key of the last section.
+std::u16string ProfileText(int sections, int keys) {
+  std::u16string text;
+  for (int s = 0; s < sections; ++s) {
+    if (s) text += u"\r\n";
+    text += u"[Access point " + cehost::ToUtf16(std::to_string(s)) + u"]";
+    for (int k = 0; k < keys; ++k) {
+      text += u"\r\n  Key" + cehost::ToUtf16(std::to_string(k)) + u"=value of key " +
+              cehost::ToUtf16(std::to_string(k)) + u" in section " +
+              cehost::ToUtf16(std::to_string(s));
+    }
+  }
+  return text;
+}
+
+struct Profile {
+  Profile(int sections, int keys) {
+    handset = std::make_unique<sim::Handset>();
+    text = ProfileText(sections, keys);
+    std::vector<unsigned char> bytes = {0xFF, 0xFE};
+    for (char16_t c : text) {
+      bytes.push_back(static_cast<unsigned char>(c));
+      bytes.push_back(static_cast<unsigned char>(c >> 8));
+    }
+    handset->PutFile(kPath, bytes);
+    utf8_path = (handset->home() / "profile-utf8.ini").string();
+    std::ofstream(utf8_path, std::ios::binary) << cehost::ToUtf8(text);
+    section = u"Access point " + cehost::ToUtf16(std::to_string(sections - 1));
+    key = u"Key" + cehost::ToUtf16(std::to_string(keys - 1));
+    file_bytes = bytes.size();
+  }
+  std::unique_ptr<sim::Handset> handset;
+  std::u16string text;
+  std::string utf8_path;
+  std::u16string section;
+  std::u16string key;
+  size_t file_bytes = 0;
+};
+
+void BM_IniReadString(benchmark::State& state) {
+  Profile profile(8, 8);
+  for (auto _ : state) {
+    LPWSTR value = nullptr;
+    benchmark::DoNotOptimize(
+        IniReadStringEx(profile.section.c_str(), profile.key.c_str(), &value, kPath));
+    delete[] value;
+  }
+}
+BENCHMARK(BM_IniReadString);
+
+void BM_FloorOpenReadClose(benchmark::State& state) {
+  Profile profile(8, 8);
+  std::vector<char> buffer(profile.file_bytes + 2);
+  for (auto _ : state) {
+    HANDLE file = CreateFileW(kPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    ReadFile(file, buffer.data(), static_cast<DWORD>(profile.file_bytes), &read, nullptr);
+    CloseHandle(file);
+    benchmark::DoNotOptimize(read);
+  }
+}
+BENCHMARK(BM_FloorOpenReadClose);
+
+struct InihLookup {
+  const char* section;
+  const char* key;
+  std::string value;
+};
+
+int InihHandler(void* user, const char* section, const char* name, const char* value) {
+  auto* lookup = static_cast<InihLookup*>(user);
+  if (std::strcmp(section, lookup->section) == 0 && std::strcmp(name, lookup->key) == 0)
+    lookup->value = value;
+  return 1;
+}
+
+void BM_Inih(benchmark::State& state) {
+  Profile profile(8, 8);
+  std::string section = cehost::ToUtf8(profile.section);
+  std::string key = cehost::ToUtf8(profile.key);
+  for (auto _ : state) {
+    InihLookup lookup{section.c_str(), key.c_str(), {}};
+    ini_parse(profile.utf8_path.c_str(), InihHandler, &lookup);
+    benchmark::DoNotOptimize(lookup.value);
+  }
+}
+BENCHMARK(BM_Inih);
+
+void BM_SimpleIni(benchmark::State& state) {
+  Profile profile(8, 8);
+  std::string section = cehost::ToUtf8(profile.section);
+  std::string key = cehost::ToUtf8(profile.key);
+  for (auto _ : state) {
+    CSimpleIniA ini;
+    ini.LoadFile(profile.utf8_path.c_str());
+    benchmark::DoNotOptimize(ini.GetValue(section.c_str(), key.c_str()));
+  }
+}
+BENCHMARK(BM_SimpleIni);
+
+// The last key of a file of about 1 MiB: the time per byte shows whether the search is linear.
+void BM_IniReadStringLarge(benchmark::State& state) {
+  Profile profile(static_cast<int>(state.range(0)), 64);
+  for (auto _ : state) {
+    LPWSTR value = nullptr;
+    benchmark::DoNotOptimize(
+        IniReadStringEx(profile.section.c_str(), profile.key.c_str(), &value, kPath));
+    delete[] value;
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.file_bytes));
+}
+BENCHMARK(BM_IniReadStringLarge)->Arg(32)->Arg(128)->Arg(256);
+
+}  // namespace
