@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "cehost/journal.h"
@@ -25,6 +27,9 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   EventTable events;
+  // The local time GetLocalTime returns while it is pinned.
+  std::mutex clock_mutex;
+  std::optional<SYSTEMTIME> pinned_time;
   Journal journal;
   // Its windows and registered message names; made with the handset.
   std::unique_ptr<WindowTable> windows;

@@ -42,6 +42,9 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 // other value (search handles close with FindClose, keys with RegCloseKey).
 BOOL CloseHandle(HANDLE hObject);
 
+// The handset's local date and time.
+void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+
 // Formats one line like wsprintfW and hands it to the debug trace.
 void NKDbgPrintfW(LPCWSTR lpszFmt, ...);
 

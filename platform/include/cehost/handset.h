@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ce/types.h"
 #include "cehost/journal.h"
 
 namespace cehost {
@@ -40,5 +41,9 @@ std::filesystem::path CurrentHome();
 
 // The current handset's journal, mounting the default handset when none is current.
 Journal& CurrentJournal();
+
+// Pins the current handset's local time to the given value (GetLocalTime then always returns
+// it); null lets the handset's clock follow the host's again.
+void PinLocalTime(const SYSTEMTIME* time);
 
 }  // namespace cehost

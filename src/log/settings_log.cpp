@@ -1,0 +1,44 @@
+#include "log/settings_log.h"
+
+#include "ce/crt.h"
+#include "ce/files.h"
+#include "ce/kernel.h"
+#include "ce/text.h"
+#include "frame/format.h"
+
+namespace {
+constexpr size_t kLineChars = 512;
+constexpr int kLineBytes = 1024;
+}  // namespace
+
+void WriteSettingsLog(LPCWSTR message, int with_timestamp) {
+  if (!message) return;
+  // The library never makes the folder: without it, logging is off.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(u"\\Disk\\Application Data\\Log", &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FindClose(search);
+
+  FILE* log = fopen("\\Disk\\Application Data\\Log\\Settings.txt", "a");
+  if (!log) return;
+  SYSTEMTIME now = {};
+  GetLocalTime(&now);
+  WCHAR line[kLineChars] = {};
+  // The line always ends in CR LF: an over-long message is cut before it.
+  WCHAR head[64] = {};
+  int head_length = 0;
+  if (with_timestamp) {
+    head_length = FormatInto(head, 64, u"[%d/%d/%d, %d:%d:%d]: ", now.wYear, now.wMonth, now.wDay,
+                             now.wHour, now.wMinute, now.wSecond);
+  }
+  size_t room = kLineChars - 1 - static_cast<size_t>(head_length) - 2;
+  WCHAR text[kLineChars] = {};
+  FormatInto(text, room + 1, u"%s", message);
+  FormatInto(line, kLineChars, u"%s%s\r\n", head, text);
+
+  char bytes[kLineBytes] = {};
+  int count = WideCharToMultiByte(936, WC_COMPOSITECHECK, line, static_cast<int>(wcslen(line)),
+                                  bytes, kLineBytes, nullptr, nullptr);
+  if (count > 0) fwrite(bytes, 1, static_cast<size_t>(count), log);
+  fclose(log);
+}

@@ -1,0 +1,209 @@
+#include "telephony/access_point.h"
+
+#include <cstring>
+#include <string>
+
+#include "ce/crt.h"
+#include "ce/files.h"
+#include "ce/kernel.h"
+#include "ce/registry.h"
+#include "ce/text.h"
+#include "frame/format.h"
+#include "ini/ini_file.h"
+#include "ini/ini_ops.h"
+#include "log/settings_log.h"
+#include "telephony/operator_id.h"
+
+namespace {
+
+constexpr size_t kPathChars = MAX_PATH;
+// The longest name or value a 255-character field holds, and the MMS centre's 256.
+constexpr size_t kFieldChars = 254;
+constexpr size_t kMmscChars = 255;
+
+bool Exists(LPCWSTR path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+// Copies the operator's profile file onto its working copy and makes the copy writable (the
+// INI engine's section test opens it for writing); a failed copy is logged with its pass number.
+void RefreshWorkingCopy(LPCWSTR profile, LPCWSTR copy, int pass) {
+  if (!CopyFileW(profile, copy, FALSE)) {
+    DWORD error = GetLastError();
+    WCHAR message[256] = {};
+    FormatInto(message, 256,
+               u"GetDefConIniPath: CopyFile %d Return=%d, GetLastError=%u, fileName=%s;", pass, 0,
+               error, copy);
+    WriteSettingsLog(message, 1);
+  }
+  DWORD attributes = GetFileAttributesW(copy);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(copy, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+// The user profile file's path from the registry; empty when it cannot be read.
+void ReadUserProfilePath(WCHAR* path) {
+  path[0] = 0;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", 0, 0, &key) != ERROR_SUCCESS)
+    return;
+  WCHAR value[kPathChars + 1] = {};
+  DWORD size = kPathChars * sizeof(WCHAR);
+  LONG result = RegQueryValueExW(key, u"UsrConnectNodePath", nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  // A value that does not fit, or fills the buffer without its terminator, is refused.
+  if (result != ERROR_SUCCESS || wcslen(value) >= kPathChars) return;
+  wcscpy(path, value);
+}
+
+// One value of a section, or nothing when the key is missing; false when it is too long for
+// its field.
+bool ReadField(LPCWSTR section, LPCWSTR key, LPCWSTR path, size_t max_chars, bool* found,
+               std::u16string* value) {
+  LPWSTR text = nullptr;
+  *found = ReadIniString(section, key, &text, path) && text;
+  if (*found) value->assign(text);
+  delete[] text;
+  return !*found || value->size() <= max_chars;
+}
+
+void Store(WCHAR* field, const std::u16string& value) {
+  std::memcpy(field, value.c_str(), (value.size() + 1) * sizeof(WCHAR));
+}
+
+}  // namespace
+
+void GetDefConIniPath(WCHAR* path) {
+  DWORD card = 0;
+  int result = Dial_GetOperatorIdentifier(&card);
+  wprintf(u"********** dwCardId = %d **********\r\n", card);
+  path[0] = 0;
+  if (result != 1) return;
+  WCHAR profile[kPathChars] = {};
+  FormatInto(profile, kPathChars, u"\\Windows\\%d.ini", card);
+  if (!Exists(profile)) return;
+
+  // "\Windows\46000.ini" has the working copy "\Windows\46000cpy.ini".
+  size_t length = wcslen(profile);
+  std::u16string copy_path(profile, length - 4);
+  copy_path += u"cpy";
+  copy_path += profile + length - 4;
+
+  if (!Exists(copy_path.c_str())) RefreshWorkingCopy(profile, copy_path.c_str(), 1);
+  HANDLE file = CreateFileW(copy_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD size = 0;
+  if (file != INVALID_HANDLE_VALUE) {
+    size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+  }
+  // A working copy that cannot be opened, or is empty, is refreshed; any other is kept, with
+  // the changes made to it.
+  if (file == INVALID_HANDLE_VALUE || size == 0 || size == INVALID_FILE_SIZE)
+    RefreshWorkingCopy(profile, copy_path.c_str(), 2);
+  wcscpy(path, copy_path.c_str());
+}
+
+BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
+  if (!name || !path) return FALSE;
+  ini::LoadedFile file;
+  if (!file.Load(path, GENERIC_READ, false)) return FALSE;
+  const std::u16string_view text = file.text();
+  if (text.empty()) return FALSE;
+  constexpr size_t kNone = std::u16string_view::npos;
+  // The scan position counts as the start of a line.
+  for (size_t pos = 0;;) {
+    size_t open = kNone;
+    for (size_t p = text.find(u'[', pos); p != kNone; p = text.find(u'[', p + 1)) {
+      if (p == pos || text[p - 1] == u'\n') {
+        open = p;
+        break;
+      }
+    }
+    if (open == kNone) return FALSE;
+    size_t close = kNone;
+    for (size_t q = text.find(u']', open + 1); q != kNone; q = text.find(u']', q + 1)) {
+      if (q + 1 == text.size() || text[q + 1] == u'\r') {
+        close = q;
+        break;
+      }
+    }
+    if (close == kNone) return FALSE;
+    size_t line_end = text.find(u"\r\n", open);
+    if (line_end != kNone && line_end < close) {
+      // Not a header: go on from the next line.
+      pos = line_end + 2;
+      continue;
+    }
+    std::u16string section(text.substr(open + 1, close - open - 1));
+    if (section.size() <= kFieldChars) {
+      INT selected = 0;
+      if (ReadIniInt(section.c_str(), u"IsSelect", &selected, path) && selected == 1) {
+        Store(name, section);
+        return TRUE;
+      }
+    }
+    if (close + 1 == text.size()) return FALSE;
+    pos = close + 3;
+  }
+}
+
+BOOL GetDefaultAccessName(WCHAR* name) {
+  if (!name) return FALSE;
+  WCHAR copy[kPathChars] = {};
+  GetDefConIniPath(copy);
+  BOOL in_copy = FindSelectedAccessName(name, copy);
+  // The user's file is searched second, so its selection wins.
+  WCHAR user[kPathChars] = {};
+  ReadUserProfilePath(user);
+  BOOL in_user = FindSelectedAccessName(name, user);
+  return in_copy || in_user;
+}
+
+BOOL ReadAccessPointContent(AccessPointContent* content) {
+  if (!content) return FALSE;
+  const WCHAR* name = content->wszAccessName;
+  size_t name_length = 0;
+  while (name_length < std::size(content->wszAccessName) && name[name_length]) ++name_length;
+  if (name_length == 0 || name_length > kFieldChars) return FALSE;
+
+  // The working copy's section shadows one of the same name in the user's file.
+  WCHAR path[kPathChars] = {};
+  GetDefConIniPath(path);
+  if (!IniSectionExists(name, path)) {
+    ReadUserProfilePath(path);
+    if (!IniSectionExists(name, path)) return FALSE;
+  }
+
+  struct Field {
+    const char16_t* key;
+    WCHAR* target;
+    size_t max_chars;
+    bool found;
+    std::u16string value;
+  } fields[] = {
+      {u"APN", content->wszApn, kFieldChars, false, {}},
+      {u"NAME", content->wszUserName, kFieldChars, false, {}},
+      {u"PASSWORD", content->wszPassword, kFieldChars, false, {}},
+      {u"AGENCY", content->wszAgency, kFieldChars, false, {}},
+      {u"MMSC", content->wszMmsc, kMmscChars, false, {}},
+  };
+  // Every value is read and checked before any is stored: a dial never uses a cut APN or
+  // password, nor half of an access point.
+  for (auto& field : fields) {
+    if (!ReadField(name, field.key, path, field.max_chars, &field.found, &field.value))
+      return FALSE;
+  }
+  INT port = 0;
+  bool has_port = ReadIniInt(name, u"PORT", &port, path);
+
+  for (const auto& field : fields)
+    if (field.found) Store(field.target, field.value);
+  if (has_port) content->nPort = port;
+  return TRUE;
+}

@@ -1,0 +1,22 @@
+#include "telephony/operator_id.h"
+
+#include <cstring>
+
+#include "ce/kernel.h"
+#include "ce/phone_adapter.h"
+#include "ce/text.h"
+
+int Dial_GetOperatorIdentifier(DWORD* sub_id) {
+  if (!sub_id) {
+    NKDbgPrintfW(u"Corvanta::Dial_GetOperatorIdentifier::lpdwSubId is null\r\n");
+    return 3;
+  }
+  WCHAR digits[6] = {};
+  WCHAR imsi[20] = {};
+  PAL_SGetPhoneIMSI(imsi, 20);
+  std::memcpy(digits, imsi, 5 * sizeof(WCHAR));
+  DWORD id = static_cast<DWORD>(wcstol(digits, nullptr, 10));
+  *sub_id = id;
+  NKDbgPrintfW(u"Corvanta::Dial_GetOperatorIdentifier::lpdwSubId=%d\r\n", id);
+  return 1;
+}

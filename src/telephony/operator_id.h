@@ -1,0 +1,8 @@
+// The operator identifier: the first five digits of the SIM's IMSI as a number (46000).
+#pragma once
+
+#include "ce/types.h"
+
+// Stores the identifier through sub_id; 1 done, 3 when sub_id is null. A SIM the adapter cannot
+// report gives 0 (or the value of its leading digits), still with 1.
+int Dial_GetOperatorIdentifier(DWORD* sub_id);

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ce/files.h"
+#include "cehost/handset.h"
+#include "handset_fixture.h"
+#include "log/settings_log.h"
+
+namespace {
+
+constexpr const char16_t* kLog = u"\\Disk\\Application Data\\Log\\Settings.txt";
+
+class SettingsLogTest : public HandsetTest {
+ protected:
+  void SetUp() override {
+    HandsetTest::SetUp();
+    SYSTEMTIME time = {2026, 1, 1, 5, 9, 5, 3, 0};
+    cehost::PinLocalTime(&time);
+  }
+  void MakeFolder() {
+    ASSERT_TRUE(CreateDirectoryW(u"\\Disk", nullptr));
+    ASSERT_TRUE(CreateDirectoryW(u"\\Disk\\Application Data", nullptr));
+    ASSERT_TRUE(CreateDirectoryW(u"\\Disk\\Application Data\\Log", nullptr));
+  }
+  std::string Log() {
+    auto bytes = handset().ReadFile(kLog);
+    return std::string(bytes.begin(), bytes.end());
+  }
+};
+
+TEST_F(SettingsLogTest, NothingIsWrittenWithoutTheLogFolder) {
+  WriteSettingsLog(u"lost", 1);
+  EXPECT_EQ(GetFileAttributesW(kLog), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(handset().journal().EntriesWithPrefix("file.").empty());
+}
+
+TEST_F(SettingsLogTest, LinesAreAppendedInBothForms) {
+  MakeFolder();
+  WriteSettingsLog(u"GetDefConIniPath: CopyFile 1 Return=0", 1);
+  WriteSettingsLog(u"bare", 0);
+  WriteSettingsLog(u"", 1);
+  EXPECT_EQ(Log(),
+            "[2026/1/5, 9:5:3]: GetDefConIniPath: CopyFile 1 Return=0\r\n"
+            "bare\r\n"
+            "[2026/1/5, 9:5:3]: \r\n");
+  // Each line is one write to the file's end.
+  EXPECT_EQ(handset().journal().Entries("file.write").size(), 3u);
+}
+
+TEST_F(SettingsLogTest, TextIsStoredInCodePage936) {
+  MakeFolder();
+  WriteSettingsLog(u"\u4E2D\u6587 \u0E01", 0);
+  EXPECT_EQ(Log(), "\xD6\xD0\xCE\xC4 ?\r\n");
+}
+
+TEST_F(SettingsLogTest, AnOverLongLineIsCutAndStillEndsTheLine) {
+  MakeFolder();
+  std::u16string message(600, u'x');
+  WriteSettingsLog(message.c_str(), 1);
+  std::string log = Log();
+  // 511 characters at most: the timestamp, the cut message, CR LF.
+  EXPECT_LE(log.size(), 511u);
+  EXPECT_GT(log.size(), 480u);
+  EXPECT_TRUE(log.ends_with("xx\r\n")) << log.substr(log.size() - 8);
+}
+
+}  // namespace
