@@ -103,8 +103,8 @@ extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
   return TRUE;
 }
 
-// Sets the last error to 0 on success, so that a new pointer whose low part is 0xFFFFFFFF can be
-// told from a failure.
+// On success the last error is left alone, except when the new pointer's low part is
+// INVALID_SET_FILE_POINTER: then it is set to 0, so that the pointer can be told from a failure.
 extern "C" DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
                                 DWORD dwMoveMethod) {
   auto file = FileOf(hFile);
@@ -142,7 +142,7 @@ extern "C" DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDist
   }
   file->pointer = target;
   if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(target >> 32);
-  SetLastError(ERROR_SUCCESS);
+  if (static_cast<DWORD>(target) == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(target);
 }
 
@@ -163,7 +163,8 @@ extern "C" BOOL SetEndOfFile(HANDLE hFile) {
   return TRUE;
 }
 
-// Sets the last error to 0 on success: a size whose low part is 0xFFFFFFFF is not a failure.
+// On success the last error is left alone, except for a size whose low part is INVALID_FILE_SIZE:
+// then it is set to 0, so that the size can be told from a failure.
 extern "C" DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
   auto file = FileOf(hFile);
   if (!file) return INVALID_FILE_SIZE;
@@ -174,6 +175,6 @@ extern "C" DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
   }
   auto size = static_cast<uint64_t>(st.st_size);
   if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
-  SetLastError(ERROR_SUCCESS);
+  if (static_cast<DWORD>(size) == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(size);
 }

@@ -29,9 +29,11 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
     return INVALID_HANDLE_VALUE;
   }
   uint32_t value = state.handles.Insert(std::move(file));
-  // Callers tell "created" from "opened" by the last error, so these two set it on success too.
-  // The other dispositions leave it as it was.
-  if (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
-    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  // A successful open sets the last error as well: callers tell "created" from "opened" by it.
+  // CREATE_ALWAYS and OPEN_ALWAYS on a file that was there give ERROR_ALREADY_EXISTS; every other
+  // success, with any disposition, gives 0, as Win32's CreateFileW does.
+  bool opened_existing =
+      existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
+  SetLastError(opened_existing ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return cehost::HandleTable::ToHandle<HANDLE>(value);
 }

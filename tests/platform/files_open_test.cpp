@@ -9,9 +9,10 @@ class FilesOpenTest : public FilesTest {};
 enum class Before { kMissing, kExists, kReadOnly };
 
 // Each disposition against a missing, an existing and a read-only file: handle, last error (a
-// stale 183 is set before every call) and the size afterwards (-1: no file).
+// stale value is set before every call; every success sets 0 or 183) and the size afterwards (-1:
+// no file).
 TEST_F(FilesOpenTest, DispositionsFollowTheTable) {
-  constexpr DWORD kStale = ERROR_ALREADY_EXISTS;
+  constexpr DWORD kStale = ERROR_INVALID_DATA;
   struct Case {
     DWORD disposition;
     Before before;
@@ -19,20 +20,20 @@ TEST_F(FilesOpenTest, DispositionsFollowTheTable) {
     DWORD error;
     long size_after;
   } cases[] = {
-      {CREATE_NEW, Before::kMissing, true, kStale, 0},
+      {CREATE_NEW, Before::kMissing, true, ERROR_SUCCESS, 0},
       {CREATE_NEW, Before::kExists, false, ERROR_FILE_EXISTS, 5},
       {CREATE_NEW, Before::kReadOnly, false, ERROR_FILE_EXISTS, 5},
       {CREATE_ALWAYS, Before::kMissing, true, ERROR_SUCCESS, 0},
       {CREATE_ALWAYS, Before::kExists, true, ERROR_ALREADY_EXISTS, 0},
       {CREATE_ALWAYS, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
       {OPEN_EXISTING, Before::kMissing, false, ERROR_FILE_NOT_FOUND, -1},
-      {OPEN_EXISTING, Before::kExists, true, kStale, 5},
+      {OPEN_EXISTING, Before::kExists, true, ERROR_SUCCESS, 5},
       {OPEN_EXISTING, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
       {OPEN_ALWAYS, Before::kMissing, true, ERROR_SUCCESS, 0},
       {OPEN_ALWAYS, Before::kExists, true, ERROR_ALREADY_EXISTS, 5},
       {OPEN_ALWAYS, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
       {TRUNCATE_EXISTING, Before::kMissing, false, ERROR_FILE_NOT_FOUND, -1},
-      {TRUNCATE_EXISTING, Before::kExists, true, kStale, 0},
+      {TRUNCATE_EXISTING, Before::kExists, true, ERROR_SUCCESS, 0},
       {TRUNCATE_EXISTING, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
   };
   int n = 0;

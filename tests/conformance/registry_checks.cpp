@@ -1,0 +1,520 @@
+// Registry behaviour the library relies on: creating and opening keys, the size protocol of value
+// reads, enumeration, deleting values, and names compared without regard to case.
+//
+// Registry calls return their error code; none of them touches the thread's last error, so every
+// call below runs with the last error set to kSentinel and leaves it there.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "rows.h"
+
+namespace {
+
+using conformance::Guarded;
+using conformance::kSentinel;
+
+// Opens the group's fresh key; every check starts from an empty one.
+HKEY FreshBase() {
+  WideString path = conformance::FreshKey("registry");
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  EXPECT_SAME(rc, static_cast<LONG>(ERROR_SUCCESS));
+  return key;
+}
+
+// RegCreateKeyExW with the arguments the library passes; the disposition is left in *disposition.
+LONG Create(HKEY parent, const WideString& path, HKEY* key, DWORD* disposition) {
+  return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                         nullptr, key, disposition);
+}
+
+LONG Open(HKEY parent, const WideString& path, HKEY* key) {
+  return RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, key);
+}
+
+// The bytes of a wide string, with or without its terminator.
+std::vector<uint8_t> TextBytes(const WideString& text, bool with_terminator) {
+  std::vector<uint8_t> bytes(text.size() * 2 + (with_terminator ? 2 : 0), 0);
+  for (size_t i = 0; i < text.size(); ++i) {
+    bytes[2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<uint8_t>((text[i] >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+LONG SetBytes(HKEY key, const WideString& name, DWORD type, const std::vector<uint8_t>& bytes) {
+  return RegSetValueExW(key, name.c_str(), 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+LONG SetDword(HKEY key, const WideString& name, DWORD value) {
+  std::vector<uint8_t> bytes(4);
+  std::memcpy(bytes.data(), &value, 4);
+  return SetBytes(key, name, REG_DWORD, bytes);
+}
+
+// The value's bytes, or an empty vector with *rc set when it cannot be read.
+std::vector<uint8_t> QueryBytes(HKEY key, const WideString& name, LONG* rc, DWORD* type) {
+  DWORD size = 0;
+  *rc = RegQueryValueExW(key, name.c_str(), nullptr, type, nullptr, &size);
+  if (*rc != ERROR_SUCCESS) return {};
+  std::vector<uint8_t> bytes(size);
+  *rc = RegQueryValueExW(key, name.c_str(), nullptr, type, bytes.data(), &size);
+  bytes.resize(size);
+  return bytes;
+}
+
+// Text of a wide string, for comparing names.
+std::string Narrow(const WideString& text) {
+  std::string out;
+  for (auto c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+// Every subkey name of the key, sorted, enumerated with a buffer big enough for any name; the
+// last call's result is left in *last.
+std::vector<std::string> KeyNames(HKEY key, LONG* last) {
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    WCHAR name[256];
+    DWORD count = 256;
+    *last = RegEnumKeyExW(key, index, name, &count, nullptr, nullptr, nullptr, nullptr);
+    if (*last != ERROR_SUCCESS || index > 100) break;
+    names.push_back(Narrow(WideString(name, count)));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Every value name of the key, sorted, as KeyNames does for subkeys.
+std::vector<std::string> ValueNames(HKEY key, LONG* last) {
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    WCHAR name[256];
+    DWORD count = 256;
+    *last = RegEnumValueW(key, index, name, &count, nullptr, nullptr, nullptr, nullptr);
+    if (*last != ERROR_SUCCESS || index > 100) break;
+    names.push_back(Narrow(WideString(name, count)));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const auto& name : names) out += (out.empty() ? "" : ",") + name;
+  return out;
+}
+
+}  // namespace
+
+// The first create makes the key, the second opens it; a null disposition pointer is allowed.
+CHECK_CASE(registry, create_reports_new_then_existing) {
+  HKEY base = FreshBase();
+  struct Step {
+    const char* what;
+    bool want_disposition;
+    DWORD disposition;
+  } steps[] = {
+      {"first create", true, REG_CREATED_NEW_KEY},
+      {"second create", true, REG_OPENED_EXISTING_KEY},
+      {"create without a disposition pointer", false, 0},
+  };
+  for (const Step& step : steps) {
+    HKEY key = nullptr;
+    DWORD disposition = 0xDEAD;
+    SetLastError(kSentinel);
+    LONG rc = Create(base, WS("Alpha"), &key, step.want_disposition ? &disposition : nullptr);
+    EXPECT_SAME(std::string(step.what) + ": " + std::to_string(rc), std::string(step.what) + ": 0");
+    EXPECT_LAST_ERROR(kSentinel);
+    if (step.want_disposition) EXPECT_SAME(disposition, step.disposition);
+    if (rc == ERROR_SUCCESS) EXPECT_RESULT(RegCloseKey(key), static_cast<LONG>(ERROR_SUCCESS));
+  }
+  RegCloseKey(base);
+}
+
+// One create makes every missing key of a nested path; each level then opens on its own, in any
+// case, and both spellings reach the same key.
+CHECK_CASE(registry, create_makes_nested_path_in_one_call) {
+  HKEY base = FreshBase();
+  HKEY deep = nullptr;
+  DWORD disposition = 0;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(Create(base, WS("One\\Two\\Three"), &deep, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_LAST_ERROR(kSentinel);
+  EXPECT_SAME(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  EXPECT_RESULT(SetDword(deep, WS("Marker"), 0x11223344), static_cast<LONG>(ERROR_SUCCESS));
+
+  const WCHAR* levels[] = {WS("One"), WS("One\\Two"), WS("one\\TWO"), WS("ONE\\two\\three")};
+  for (const WCHAR* level : levels) {
+    HKEY key = nullptr;
+    SetLastError(kSentinel);
+    EXPECT_RESULT(Open(base, level, &key), static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_LAST_ERROR(kSentinel);
+    RegCloseKey(key);
+  }
+  HKEY again = nullptr;
+  EXPECT_RESULT(Create(base, WS("one\\two\\THREE"), &again, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  DWORD value = 0, size = sizeof value, type = 0;
+  EXPECT_RESULT(
+      RegQueryValueExW(again, WS("marker"), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+      static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(value, static_cast<DWORD>(0x11223344));
+  RegCloseKey(again);
+  RegCloseKey(deep);
+  RegCloseKey(base);
+}
+
+// Opening a key that is missing, or below a missing key, fails with ERROR_FILE_NOT_FOUND and
+// creates nothing.
+CHECK_CASE(registry, open_missing_key_fails_with_2) {
+  HKEY base = FreshBase();
+  const WCHAR* paths[] = {WS("Missing"), WS("Missing\\Below"), WS("Present\\Missing")};
+  HKEY present = nullptr;
+  DWORD disposition = 0;
+  EXPECT_RESULT(Create(base, WS("Present"), &present, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(present);
+  for (const WCHAR* path : paths) {
+    HKEY key = nullptr;
+    SetLastError(kSentinel);
+    LONG rc = Open(base, path, &key);
+    EXPECT_SAME(Narrow(path) + " -> " + std::to_string(rc), Narrow(path) + " -> 2");
+    EXPECT_LAST_ERROR(kSentinel);
+  }
+  LONG last = 0;
+  EXPECT_RESULT(Joined(KeyNames(base, &last)), std::string("Present"));
+  RegCloseKey(base);
+}
+
+// Windows CE's own callers spell some keys with a leading backslash ("\Drivers\Active"), and the
+// handset opens them that way; the CE registry takes the backslash as the root of the path. The
+// desktop registry does not: there a leading backslash makes the path invalid, which is why this
+// holds on CE only.
+CE_ONLY_CASE(registry, leading_backslash_names_the_same_key) {
+  HKEY base = FreshBase();
+  HKEY created = nullptr;
+  DWORD disposition = 0;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(Create(base, WS("\\Drivers\\Active"), &created, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_LAST_ERROR(kSentinel);
+  EXPECT_SAME(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  EXPECT_RESULT(SetDword(created, WS("Count"), 7), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(created);
+
+  const WCHAR* spellings[] = {WS("Drivers\\Active"), WS("\\Drivers\\Active"),
+                              WS("\\drivers\\ACTIVE")};
+  for (const WCHAR* spelling : spellings) {
+    HKEY key = nullptr;
+    EXPECT_RESULT(Open(base, spelling, &key), static_cast<LONG>(ERROR_SUCCESS));
+    DWORD value = 0, size = sizeof value;
+    EXPECT_RESULT(RegQueryValueExW(key, WS("Count"), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size),
+                  static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_SAME(value, static_cast<DWORD>(7));
+    RegCloseKey(key);
+  }
+  LONG last = 0;
+  EXPECT_RESULT(Joined(KeyNames(base, &last)), std::string("Drivers"));
+  RegCloseKey(base);
+}
+
+// The size-in/size-out protocol of RegQueryValueExW, over one table: no buffer, an exact buffer,
+// a larger one, a short one (ERROR_MORE_DATA with the size needed), strings stored with and
+// without their terminator, and a 4-byte string read into a DWORD.
+CHECK_CASE(registry, query_follows_the_size_protocol) {
+  HKEY base = FreshBase();
+  EXPECT_RESULT(SetBytes(base, WS("WithNul"), REG_SZ, TextBytes(WS("abc"), true)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetBytes(base, WS("NoNul"), REG_SZ, TextBytes(WS("abc"), false)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetBytes(base, WS("Short"), REG_SZ, TextBytes(WS("a"), true)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetDword(base, WS("Number"), 0x11223344), static_cast<LONG>(ERROR_SUCCESS));
+
+  constexpr DWORD kNoBuffer = 0xFFFFFFFF;
+  // What a failed look-up leaves in *lpcbData and *lpType is not part of the protocol.
+  constexpr DWORD kUnchecked = 0xFFFFFFFE;
+  struct Case {
+    const WCHAR* name;
+    DWORD buffer;    // buffer size in bytes, or kNoBuffer for a null data pointer
+    bool give_size;  // pass lpcbData
+    bool give_type;  // pass lpType
+    LONG result;
+    DWORD size_after;           // *lpcbData afterwards (when given)
+    DWORD type;                 // *lpType afterwards (when given)
+    std::vector<uint8_t> data;  // the bytes copied (on success with a buffer)
+  } cases[] = {
+      {WS("WithNul"), kNoBuffer, false, true, ERROR_SUCCESS, 0, REG_SZ, {}},
+      {WS("WithNul"), kNoBuffer, true, true, ERROR_SUCCESS, 8, REG_SZ, {}},
+      {WS("WithNul"), kNoBuffer, true, false, ERROR_SUCCESS, 8, 0, {}},
+      {WS("WithNul"), 8, true, true, ERROR_SUCCESS, 8, REG_SZ, TextBytes(WS("abc"), true)},
+      {WS("WithNul"), 20, true, true, ERROR_SUCCESS, 8, REG_SZ, TextBytes(WS("abc"), true)},
+      {WS("WithNul"), 6, true, true, ERROR_MORE_DATA, 8, REG_SZ, {}},
+      {WS("WithNul"), 0, true, true, ERROR_MORE_DATA, 8, REG_SZ, {}},
+      {WS("NoNul"), kNoBuffer, true, true, ERROR_SUCCESS, 6, REG_SZ, {}},
+      {WS("NoNul"), 6, true, true, ERROR_SUCCESS, 6, REG_SZ, TextBytes(WS("abc"), false)},
+      {WS("NoNul"), 5, true, true, ERROR_MORE_DATA, 6, REG_SZ, {}},
+      {WS("Number"), 4, true, true, ERROR_SUCCESS, 4, REG_DWORD, {0x44, 0x33, 0x22, 0x11}},
+      {WS("Number"), 3, true, true, ERROR_MORE_DATA, 4, REG_DWORD, {}},
+      {WS("number"), 4, true, false, ERROR_SUCCESS, 4, 0, {0x44, 0x33, 0x22, 0x11}},
+      {WS("Short"), 4, true, true, ERROR_SUCCESS, 4, REG_SZ, {'a', 0, 0, 0}},
+      {WS("Absent"), kNoBuffer, true, true, ERROR_FILE_NOT_FOUND, kUnchecked, kUnchecked, {}},
+      {WS("Absent"), 8, true, true, ERROR_FILE_NOT_FOUND, kUnchecked, kUnchecked, {}},
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    ++row;
+    const bool buffered = c.buffer != kNoBuffer;
+    Guarded buffer(buffered ? c.buffer : 0);
+    std::memset(buffer.data(), 0xCC, buffer.size());
+    DWORD size = buffered ? c.buffer : 0xBEEF;
+    DWORD type = 0xBEEF;
+    SetLastError(kSentinel);
+    LONG rc = RegQueryValueExW(base, c.name, nullptr, c.give_type ? &type : nullptr,
+                               buffered ? buffer.data() : nullptr, c.give_size ? &size : nullptr);
+    std::string label = "row " + std::to_string(row) + " (" + Narrow(c.name) + ")";
+    EXPECT_SAME(label + " result " + std::to_string(rc),
+                label + " result " + std::to_string(c.result));
+    EXPECT_LAST_ERROR(kSentinel);
+    if (c.give_size && c.size_after != kUnchecked) {
+      EXPECT_SAME(label + " size " + std::to_string(size),
+                  label + " size " + std::to_string(c.size_after));
+    }
+    if (c.give_type && c.type != kUnchecked) {
+      EXPECT_SAME(label + " type " + std::to_string(type),
+                  label + " type " + std::to_string(c.type));
+    }
+    if (buffered && c.result == ERROR_SUCCESS) {
+      std::vector<uint8_t> copied(buffer.data(), buffer.data() + c.data.size());
+      EXPECT_SAME(copied, c.data);
+      // Nothing is added after the stored bytes, not even a terminator.
+      for (size_t i = c.data.size(); i < buffer.size(); ++i) {
+        EXPECT_SAME(static_cast<unsigned>(buffer.data()[i]), 0xCCu);
+      }
+    }
+    EXPECT_TRUE_(buffer.Intact());
+  }
+  RegCloseKey(base);
+}
+
+// A data buffer without a size pointer is a bad argument.
+CHECK_CASE(registry, query_with_buffer_but_no_size_is_87) {
+  HKEY base = FreshBase();
+  EXPECT_RESULT(SetDword(base, WS("Number"), 5), static_cast<LONG>(ERROR_SUCCESS));
+  Guarded buffer(4);
+  SetLastError(kSentinel);
+  LONG rc = RegQueryValueExW(base, WS("Number"), nullptr, nullptr, buffer.data(), nullptr);
+  EXPECT_SAME(rc, static_cast<LONG>(ERROR_INVALID_PARAMETER));
+  EXPECT_LAST_ERROR(kSentinel);
+  EXPECT_TRUE_(buffer.Intact());
+  RegCloseKey(base);
+}
+
+// RegEnumKeyExW hands out every subkey once, in its stored case, then ERROR_NO_MORE_ITEMS; the
+// name buffer counts characters with the terminator: one more than the name fits, the bare length
+// is ERROR_MORE_DATA with nothing written past the buffer.
+CHECK_CASE(registry, enumerates_keys_to_259_with_the_name_size_rule) {
+  HKEY base = FreshBase();
+  const WCHAR* names[] = {WS("Kappa"), WS("beta"), WS("GammaRay")};
+  for (const WCHAR* name : names) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    EXPECT_RESULT(Create(base, name, &key, &disposition), static_cast<LONG>(ERROR_SUCCESS));
+    RegCloseKey(key);
+  }
+  LONG last = 0;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(Joined(KeyNames(base, &last)), std::string("GammaRay,Kappa,beta"));
+  EXPECT_SAME(last, static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_LAST_ERROR(kSentinel);
+
+  // Find where "GammaRay" (8 characters) is, then ask for it with buffers around its length.
+  DWORD index = 0;
+  for (DWORD i = 0; i < 3; ++i) {
+    WCHAR name[64];
+    DWORD count = 64;
+    if (RegEnumKeyExW(base, i, name, &count, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        Narrow(WideString(name, count)) == "GammaRay")
+      index = i;
+  }
+  struct Case {
+    DWORD buffer_chars;
+    LONG result;
+  } cases[] = {{9, ERROR_SUCCESS}, {8, ERROR_MORE_DATA}, {1, ERROR_MORE_DATA}};
+  for (const Case& c : cases) {
+    Guarded buffer(c.buffer_chars * sizeof(WCHAR));
+    DWORD count = c.buffer_chars;
+    SetLastError(kSentinel);
+    LONG rc =
+        RegEnumKeyExW(base, index, buffer.as<WCHAR>(), &count, nullptr, nullptr, nullptr, nullptr);
+    std::string label = "buffer of " + std::to_string(c.buffer_chars) + " chars";
+    EXPECT_SAME(label + ": " + std::to_string(rc), label + ": " + std::to_string(c.result));
+    EXPECT_LAST_ERROR(kSentinel);
+    EXPECT_TRUE_(buffer.Intact());
+    if (c.result == ERROR_SUCCESS) {
+      EXPECT_SAME(count, static_cast<DWORD>(8));
+      EXPECT_SAME(Narrow(WideString(buffer.as<WCHAR>(), 8)), std::string("GammaRay"));
+      EXPECT_SAME(static_cast<unsigned>(buffer.as<WCHAR>()[8]), 0u);
+    }
+  }
+  WCHAR name[64];
+  DWORD count = 64;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(RegEnumKeyExW(base, 3, name, &count, nullptr, nullptr, nullptr, nullptr),
+                static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_RESULT(RegEnumKeyExW(base, 50, name, &count, nullptr, nullptr, nullptr, nullptr),
+                static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_LAST_ERROR(kSentinel);
+  RegCloseKey(base);
+}
+
+// RegEnumValueW hands out every value once with its type and data, then ERROR_NO_MORE_ITEMS; the
+// name buffer follows the same rule as for keys, the data buffer the rule of RegQueryValueExW.
+CHECK_CASE(registry, enumerates_values_to_259_with_the_size_rules) {
+  HKEY base = FreshBase();
+  EXPECT_RESULT(SetDword(base, WS("Counter"), 42), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetBytes(base, WS("label"), REG_SZ, TextBytes(WS("hello"), true)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  LONG last = 0;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(Joined(ValueNames(base, &last)), std::string("Counter,label"));
+  EXPECT_SAME(last, static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_LAST_ERROR(kSentinel);
+
+  // Read each value through enumeration: name, type and bytes.
+  for (DWORD index = 0; index < 2; ++index) {
+    WCHAR name[64];
+    DWORD count = 64, type = 0;
+    BYTE data[64];
+    DWORD size = sizeof data;
+    SetLastError(kSentinel);
+    EXPECT_RESULT(RegEnumValueW(base, index, name, &count, nullptr, &type, data, &size),
+                  static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_LAST_ERROR(kSentinel);
+    std::string which = Narrow(WideString(name, count));
+    if (which == "Counter") {
+      EXPECT_SAME(type, static_cast<DWORD>(REG_DWORD));
+      EXPECT_SAME(size, static_cast<DWORD>(4));
+      EXPECT_SAME(static_cast<unsigned>(data[0]), 42u);
+    } else {
+      EXPECT_SAME(which, std::string("label"));
+      EXPECT_SAME(type, static_cast<DWORD>(REG_SZ));
+      EXPECT_SAME(size, static_cast<DWORD>(12));
+    }
+  }
+
+  // Name buffers around "label" (5 characters), and a short data buffer.
+  DWORD index = 0;
+  {
+    WCHAR name[64];
+    DWORD count = 64;
+    if (RegEnumValueW(base, 1, name, &count, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        Narrow(WideString(name, count)) == "label")
+      index = 1;
+  }
+  struct Case {
+    DWORD name_chars;
+    DWORD data_bytes;
+    LONG result;
+    DWORD size_after;  // checked when the name fitted
+  } cases[] = {
+      {6, 12, ERROR_SUCCESS, 12},
+      {5, 12, ERROR_MORE_DATA, 0},
+      {6, 11, ERROR_MORE_DATA, 12},
+  };
+  for (const Case& c : cases) {
+    Guarded name(c.name_chars * sizeof(WCHAR));
+    Guarded data(c.data_bytes);
+    DWORD count = c.name_chars, size = c.data_bytes, type = 0;
+    SetLastError(kSentinel);
+    LONG rc =
+        RegEnumValueW(base, index, name.as<WCHAR>(), &count, nullptr, &type, data.data(), &size);
+    std::string label = "name " + std::to_string(c.name_chars) + " chars, data " +
+                        std::to_string(c.data_bytes) + " bytes";
+    EXPECT_SAME(label + ": " + std::to_string(rc), label + ": " + std::to_string(c.result));
+    EXPECT_LAST_ERROR(kSentinel);
+    EXPECT_TRUE_(name.Intact());
+    EXPECT_TRUE_(data.Intact());
+    if (c.name_chars > 5) {
+      EXPECT_SAME(label + " size " + std::to_string(size),
+                  label + " size " + std::to_string(c.size_after));
+    }
+  }
+  WCHAR name[64];
+  DWORD count = 64;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(RegEnumValueW(base, 2, name, &count, nullptr, nullptr, nullptr, nullptr),
+                static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_LAST_ERROR(kSentinel);
+  RegCloseKey(base);
+}
+
+// RegDeleteValueW removes the value, found without regard to case; a missing value is
+// ERROR_FILE_NOT_FOUND and the other values stay.
+CHECK_CASE(registry, delete_value_removes_it_and_missing_is_2) {
+  HKEY base = FreshBase();
+  EXPECT_RESULT(SetDword(base, WS("Keep"), 1), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetDword(base, WS("Drop"), 2), static_cast<LONG>(ERROR_SUCCESS));
+  struct Step {
+    const WCHAR* name;
+    LONG result;
+  } steps[] = {
+      {WS("DROP"), ERROR_SUCCESS},
+      {WS("Drop"), ERROR_FILE_NOT_FOUND},
+      {WS("NeverThere"), ERROR_FILE_NOT_FOUND},
+  };
+  for (const Step& step : steps) {
+    SetLastError(kSentinel);
+    LONG rc = RegDeleteValueW(base, step.name);
+    EXPECT_SAME(Narrow(step.name) + ": " + std::to_string(rc),
+                Narrow(step.name) + ": " + std::to_string(step.result));
+    EXPECT_LAST_ERROR(kSentinel);
+  }
+  LONG rc = 0;
+  DWORD type = 0;
+  QueryBytes(base, WS("Drop"), &rc, &type);
+  EXPECT_SAME(rc, static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  LONG last = 0;
+  EXPECT_RESULT(Joined(ValueNames(base, &last)), std::string("Keep"));
+  RegCloseKey(base);
+}
+
+// Key and value names are found without regard to case; enumeration shows the case they were
+// first stored with, and writing a value under another spelling replaces it rather than adding
+// a second one.
+CHECK_CASE(registry, names_ignore_case_and_keep_the_stored_case) {
+  HKEY base = FreshBase();
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  EXPECT_RESULT(Create(base, WS("MixedCase"), &key, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(key);
+  EXPECT_RESULT(Create(base, WS("MIXEDCASE"), &key, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(key);
+  EXPECT_RESULT(Open(base, WS("mixedcase"), &key), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(key);
+
+  EXPECT_RESULT(SetDword(base, WS("Val"), 1), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetBytes(base, WS("VAL"), REG_SZ, TextBytes(WS("x"), true)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  LONG rc = 0;
+  DWORD type = 0;
+  std::vector<uint8_t> bytes = QueryBytes(base, WS("vAL"), &rc, &type);
+  EXPECT_SAME(rc, static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_SAME(bytes, TextBytes(WS("x"), true));
+
+  LONG last = 0;
+  EXPECT_RESULT(Joined(KeyNames(base, &last)), std::string("MixedCase"));
+  EXPECT_RESULT(Joined(ValueNames(base, &last)), std::string("Val"));
+  RegCloseKey(base);
+}
