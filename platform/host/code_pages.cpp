@@ -1,6 +1,9 @@
 // WideCharToMultiByte: UTF-16 to the handset's code pages. Code page 936 (Simplified Chinese,
-// GBK) goes through glibc's iconv; UTF-8 is converted here.
+// GBK) goes through glibc's iconv, with ICU's canonical composition for WC_COMPOSITECHECK;
+// UTF-8 is converted here.
 #include <iconv.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
 
 #include <cstring>
 #include <string>
@@ -42,12 +45,50 @@ bool ToGbk(const char16_t* unit, size_t units, std::string* out) {
   return true;
 }
 
+// The precomposed character of a base and a nonspacing mark that follows it, as Unicode's
+// canonical composition defines it; 0 when there is none.
+char16_t ComposePair(char16_t base, char16_t mark) {
+  if (u_charType(mark) != U_NON_SPACING_MARK) return 0;
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+  if (U_FAILURE(status)) return 0;
+  UChar32 composed = nfc->composePair(base, mark);
+  return composed > 0 && composed < 0x10000 ? static_cast<char16_t>(composed) : 0;
+}
+
 // The bytes of the whole text in GBK; characters GBK lacks become the default character.
-// WC_COMPOSITECHECK is accepted, but base and combining characters are converted one by one:
-// text composed that way falls back to the default character for the combining mark.
-std::string Gbk(std::u16string_view text, const std::string& default_char, bool* used_default) {
+// With WC_COMPOSITECHECK a base character and the nonspacing mark after it become their
+// precomposed character first (one mark per base, as the flag's description has it). When GBK
+// has no precomposed character for the pair, WC_DISCARDNS drops the mark, WC_DEFAULTCHAR makes
+// the pair one default character, and otherwise (WC_SEPCHARS) both are converted on their own.
+std::string Gbk(std::u16string_view text, DWORD flags, const std::string& default_char,
+                bool* used_default) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
+    if ((flags & WC_COMPOSITECHECK) && i + 1 < text.size() &&
+        u_charType(text[i + 1]) == U_NON_SPACING_MARK) {
+      const char16_t composed = ComposePair(text[i], text[i + 1]);
+      if (composed && ToGbk(&composed, 1, &out)) {
+        ++i;
+        continue;
+      }
+      if (flags & WC_DISCARDNS) {
+        if (text[i] < 0x80) {
+          out.push_back(static_cast<char>(text[i]));
+        } else if (!ToGbk(&text[i], 1, &out)) {
+          out += default_char;
+          *used_default = true;
+        }
+        ++i;
+        continue;
+      }
+      if (flags & WC_DEFAULTCHAR) {
+        out += default_char;
+        *used_default = true;
+        ++i;
+        continue;
+      }
+    }
     size_t units = 1;
     if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
@@ -101,7 +142,7 @@ extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideC
     std::string default_char = "?";
     if (lpDefaultChar && *lpDefaultChar)
       default_char.assign(lpDefaultChar, strnlen(lpDefaultChar, 2));
-    bytes = Gbk(text, default_char, &used_default);
+    bytes = Gbk(text, dwFlags, default_char, &used_default);
   }
   if (lpUsedDefaultChar) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
   if (cbMultiByte == 0) return static_cast<int>(bytes.size());

@@ -6,17 +6,33 @@
 
 namespace {
 
-// White space as the run-time library skips it before a number: space and the ASCII control
-// characters tab to carriage return. Other Unicode spaces are not skipped.
+// White space as the run-time library's iswspace sees it: tab to carriage return, space, and the
+// Unicode spaces and separators (no-break, Ogham, the typographic spaces, line and paragraph
+// separators, narrow no-break, medium mathematical and ideographic space). Zero-width space and
+// the byte order mark are not white space.
 bool IsSpace(WCHAR c) {
-  return c == u' ' || (c >= u'\t' && c <= u'\r');
+  if (c == u' ' || (c >= u'\t' && c <= u'\r')) return true;
+  if (c < 0xA0) return false;
+  return c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
-// Value of c as a digit in base 2 to 36, or 36 when c is not a digit at all.
+// The zero of each script whose decimal digits the run-time library reads as digits: ASCII,
+// Arabic-Indic, Extended Arabic-Indic, Devanagari, Bengali, Gurmukhi, Gujarati, Oriya, Telugu,
+// Kannada, Malayalam, Thai, Lao, Tibetan, Myanmar, Khmer, Mongolian and fullwidth. Each is
+// followed by the digits one to nine.
+constexpr WCHAR kDigitZeros[] = {0x0030, 0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66,
+                                 0x0AE6, 0x0B66, 0x0C66, 0x0CE6, 0x0D66, 0x0E50,
+                                 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
+
+// Value of c as a digit in base 2 to 36, or 36 when c is not a digit at all. Letters are ASCII
+// only; decimal digits come from any of the scripts above.
 int DigitValue(WCHAR c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'a' && c <= u'z') return c - u'a' + 10;
   if (c >= u'A' && c <= u'Z') return c - u'A' + 10;
+  for (WCHAR zero : kDigitZeros) {
+    if (c >= zero && c <= zero + 9) return c - zero;
+  }
   return 36;
 }
 
@@ -35,11 +51,11 @@ LONG wcstol(const WCHAR* s, WCHAR** endptr, int base) {
     negative = *p == u'-';
     ++p;
   }
-  // The 0x prefix is taken only when a hexadecimal digit follows it; otherwise "0x" reads as
-  // the number 0 followed by an unconverted 'x', as in the C library.
-  bool hex_prefix = p[0] == u'0' && (p[1] == u'x' || p[1] == u'X') && DigitValue(p[2]) < 16;
+  // A zero (of any script) and x or X make the 0x prefix for base 0 and 16. It is taken whole
+  // even when no digit follows; then nothing converts and *endptr is s.
+  bool hex_prefix = DigitValue(p[0]) == 0 && (p[1] == u'x' || p[1] == u'X');
   if (base == 0) {
-    base = hex_prefix ? 16 : (p[0] == u'0' ? 8 : 10);
+    base = hex_prefix ? 16 : (DigitValue(p[0]) == 0 ? 8 : 10);
   }
   if (base == 16 && hex_prefix) p += 2;
 

@@ -61,13 +61,14 @@ bool Matches(LPCWSTR wanted, const std::u16string& actual) {
 
 using cehost::Current;
 
-// Names compare without regard to case, as atoms do on the desktop; cehost follows that. A name
-// longer than 255 characters is refused with ERROR_INVALID_PARAMETER.
+// Names compare without regard to case, as atoms do on the desktop; cehost follows that. An
+// empty name is refused with ERROR_INVALID_NAME, as an atom's is; a null one and one longer than
+// 255 characters with ERROR_INVALID_PARAMETER.
 extern "C" UINT RegisterWindowMessageW(LPCWSTR lpString) {
   size_t length = 0;
   while (lpString && length <= cehost::kLongestName && lpString[length]) ++length;
-  if (length == 0 || length > cehost::kLongestName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+  if (!lpString || length == 0 || length > cehost::kLongestName) {
+    SetLastError(lpString && length == 0 ? ERROR_INVALID_NAME : ERROR_INVALID_PARAMETER);
     return 0;
   }
   DWORD error = ERROR_SUCCESS;

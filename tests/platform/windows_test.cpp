@@ -97,11 +97,15 @@ TEST_F(WindowsTest, RegisterRefusesEmptyAndOverlongNames) {
   std::u16string longest(255, u'x');
   std::u16string too_long(256, u'x');
   EXPECT_NE(RegisterWindowMessageW(longest.c_str()), 0u);
-  for (const char16_t* name : {static_cast<const char16_t*>(nullptr), u"", too_long.c_str()}) {
+  for (const char16_t* name : {static_cast<const char16_t*>(nullptr), too_long.c_str()}) {
     SetLastError(0);
     EXPECT_EQ(RegisterWindowMessageW(name), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   }
+  // An empty name is not a name at all.
+  SetLastError(0);
+  EXPECT_EQ(RegisterWindowMessageW(u""), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
 }
 
 TEST_F(WindowsTest, RegisterFailsWhenEveryIdIsTaken) {
