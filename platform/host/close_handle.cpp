@@ -7,7 +7,8 @@ extern "C" BOOL CloseHandle(HANDLE hObject) {
   uint32_t value = cehost::HandleTable::ValueOf(hObject);
   cehost::HandleKind kind;
   if (value == 0 || !handles.KindOf(value, &kind) || kind == cehost::HandleKind::kFind ||
-      kind == cehost::HandleKind::kKey || kind == cehost::HandleKind::kModule) {
+      kind == cehost::HandleKind::kKey || kind == cehost::HandleKind::kModule ||
+      kind == cehost::HandleKind::kRasConnection) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }

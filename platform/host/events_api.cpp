@@ -6,6 +6,7 @@
 #include "cehost/text.h"
 #include "event_table.h"
 #include "handset_state.h"
+#include "thread_object.h"
 
 namespace cehost {
 
@@ -154,10 +155,15 @@ extern "C" BOOL PulseEvent(HANDLE hEvent) {
 }
 
 extern "C" DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
-  auto object = FindEvent(hHandle);
-  if (!object) {
+  // Events and threads can be waited on; a thread's handle is signalled when it has ended.
+  Event* event = nullptr;
+  auto event_object = FindEvent(hHandle);
+  auto thread = Current().handles.Get<ThreadObject>(hHandle, HandleKind::kThread);
+  if (event_object) event = &event_object->event();
+  if (thread) event = &thread->finished;
+  if (!event) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  return object->event().Wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  return event->Wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

@@ -10,7 +10,17 @@
 
 namespace cehost {
 
-enum class HandleKind { kFile, kFind, kKey, kEvent, kThread, kDevice, kQueue, kModule };
+enum class HandleKind {
+  kFile,
+  kFind,
+  kKey,
+  kEvent,
+  kThread,
+  kDevice,
+  kQueue,
+  kModule,
+  kRasConnection
+};
 
 // An object a handle refers to. Its destructor releases what it holds, so an object lives until
 // the handle is closed and no call that is still using it has finished.

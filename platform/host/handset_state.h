@@ -11,6 +11,7 @@
 #include "event_table.h"
 #include "handle_table.h"
 #include "module_table.h"
+#include "ras_service.h"
 
 namespace cehost {
 
@@ -27,6 +28,7 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   EventTable events;
+  RasService ras;
   // The local time GetLocalTime returns while it is pinned.
   std::mutex clock_mutex;
   std::optional<SYSTEMTIME> pinned_time;

@@ -12,7 +12,25 @@
 #define EVENT_RESET 2
 #define EVENT_SET 3
 
+#define CREATE_SUSPENDED 0x00000004
+#define STILL_ACTIVE 259
+
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
+
 extern "C" {
+
+// Starts a thread running lpStartAddress(lpParameter) at once; its handle is signalled when it
+// ends. NULL and the last error on failure (a null routine, or CREATE_SUSPENDED, which cehost
+// does not offer).
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, DWORD dwStackSize,
+                    LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                    DWORD dwCreationFlags, LPDWORD lpThreadId);
+
+// The thread's exit code, or STILL_ACTIVE while it runs.
+BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+
+// Suspends the calling thread for dwMilliseconds (0 gives up the rest of its time slice).
+void Sleep(DWORD dwMilliseconds);
 
 // Creates an event, or opens the one of that name (names compared with case, as CE does) with
 // the last error ERROR_ALREADY_EXISTS and its own flags ignored; a new event leaves the last
