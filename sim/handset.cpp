@@ -9,6 +9,7 @@
 #include "cehost/handset.h"
 #include "cehost/modules.h"
 #include "cehost/text.h"
+#include "sim/network.h"
 
 namespace sim {
 
@@ -53,6 +54,8 @@ void Handset::MakeCurrent() {
 }
 
 void Handset::InstallPrograms() {
+  // A handset made current again starts with its loopback only, as after a restart.
+  cehost::SetNetworkInterface(LoopbackInterface());
   using cehost::Entry;
   cehost::InstallModule(u"\\Windows\\PhoneAdapter.dll",
                         {

@@ -11,6 +11,7 @@
 #include "event_table.h"
 #include "handle_table.h"
 #include "module_table.h"
+#include "network_table.h"
 #include "ras_service.h"
 
 namespace cehost {
@@ -35,6 +36,8 @@ struct HandsetState {
   Journal journal;
   // Its windows and registered message names; made with the handset.
   std::unique_ptr<WindowTable> windows;
+  // Its network interfaces.
+  NetworkTable network;
 
   HandsetState();
   ~HandsetState();
