@@ -37,6 +37,7 @@ Handset::Handset(Options options)
 
 Handset::~Handset() {
   if (CurrentPhone() == &phone_) SetCurrentPhone(nullptr);
+  if (CurrentBluetooth() == &bluetooth_) SetCurrentBluetooth(nullptr);
   cehost::UnmountHandset();
   if (temporary_) {
     std::error_code ec;
@@ -50,6 +51,7 @@ void Handset::MakeCurrent() {
   mount.registry_in_memory = registry_in_memory_;
   cehost::MountHandset(mount);
   SetCurrentPhone(&phone_);
+  SetCurrentBluetooth(&bluetooth_);
   InstallPrograms();
 }
 
@@ -73,6 +75,7 @@ void Handset::InstallPrograms() {
                             {"PAL_SGetSessionStatus", Entry(&PAL_SGetSessionStatus)},
                             {"PAL_SGetUnreadMsgCnt", Entry(&PAL_SGetUnreadMsgCnt)},
                         });
+  bluetooth_.SetApplet(Bluetooth::Applet::kInstalled);
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

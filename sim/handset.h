@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cehost/journal.h"
+#include "sim/bluetooth.h"
 #include "sim/phone.h"
 
 namespace sim {
@@ -44,6 +45,8 @@ class Handset {
   cehost::Journal& journal() const;
   // The telephony the phone adapter reports.
   Phone& phone() { return phone_; }
+  // The Bluetooth its control-panel applet serves.
+  Bluetooth& bluetooth() { return bluetooth_; }
 
  private:
   // Puts the handset's programs and their modules in place.
@@ -53,6 +56,7 @@ class Handset {
   bool temporary_ = false;
   bool registry_in_memory_ = false;
   Phone phone_;
+  Bluetooth bluetooth_;
 };
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 #include "handle_table.h"
 #include "module_table.h"
 #include "network_table.h"
+#include "platform_info_record.h"
 #include "ras_service.h"
 
 namespace cehost {
@@ -38,6 +39,8 @@ struct HandsetState {
   std::unique_ptr<WindowTable> windows;
   // Its network interfaces.
   NetworkTable network;
+  // The record SystemParametersInfoW answers with.
+  PlatformInfoRecord platform_info;
 
   HandsetState();
   ~HandsetState();

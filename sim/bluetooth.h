@@ -1,0 +1,55 @@
+// The handset's Bluetooth as its control-panel applet "BluetoothCPL.dll" serves it: scriptable
+// by tests and tools.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "ce/types.h"
+
+namespace sim {
+
+// What the applet answers. Tests change it through Bluetooth::Script().
+struct BluetoothScript {
+  // The applet's answer to a power switch (message 16) and to a new device name (message 101).
+  // A nonzero answer means the applet did as asked; with 0 it changes nothing.
+  LONG power_result = 1;
+  LONG name_result = 1;
+  // The device name the applet last set.
+  std::u16string name = u"M8";
+};
+
+class Bluetooth {
+ public:
+  // The script, to read or change under the returned lock's protection.
+  struct Locked {
+    std::unique_lock<std::mutex> lock;
+    BluetoothScript& script;
+    BluetoothScript* operator->() { return &script; }
+  };
+  Locked Script() { return {std::unique_lock(mutex_), script_}; }
+
+  // How the applet is present on the handset.
+  enum class Applet { kInstalled, kWithoutEntry, kMissing };
+  // Installs the applet at "\Windows\BluetoothCPL.dll" on the current handset, with or without
+  // its entry "CPlApplet", or removes it.
+  void SetApplet(Applet applet);
+
+ private:
+  std::mutex mutex_;
+  BluetoothScript script_;
+};
+
+// Makes the Bluetooth the one the applet answers for; null takes it away.
+void SetCurrentBluetooth(Bluetooth* bluetooth);
+// The Bluetooth the applet answers for, or null.
+Bluetooth* CurrentBluetooth();
+
+// The applet's entry "CPlApplet". Message 16 switches the radio: lParam2 nonzero asks for on,
+// and the applet keeps the state where the platform does, as REG_DWORD "PowerOn" (1 or 0) under
+// HKEY_LOCAL_MACHINE "SOFTWARE\Microsoft\Bluetooth\Razud". Message 101 sets the device name to
+// the text lParam1 points at. Either answers with the script's result (0 for a null name); any
+// other message answers 0. Every call is recorded in the journal as kind "applet".
+LONG BluetoothApplet(HWND hwnd, UINT msg, LPARAM lParam1, LPARAM lParam2);
+
+}  // namespace sim

@@ -1,0 +1,76 @@
+// The Bluetooth control-panel applet of the simulated handset: answers from the current
+// Bluetooth's script and records every call in the handset's journal.
+#include <cstdio>
+#include <string>
+
+#include "ce/registry.h"
+#include "cehost/handset.h"
+#include "cehost/text.h"
+#include "sim/bluetooth.h"
+
+namespace sim {
+
+namespace {
+
+constexpr UINT kSwitchPower = 16;
+constexpr UINT kSetName = 101;
+
+std::string Hex(uintptr_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%zx", static_cast<size_t>(value));
+  return text;
+}
+
+LONG Record(HWND hwnd, UINT msg, std::string lparam1, LPARAM lparam2, LONG result) {
+  cehost::JournalEntry entry;
+  entry.kind = "applet";
+  entry.fields = {
+      {"module", "BluetoothCPL.dll"},       {"hwnd", Hex(reinterpret_cast<uintptr_t>(hwnd))},
+      {"msg", std::to_string(msg)},         {"lparam1", std::move(lparam1)},
+      {"lparam2", std::to_string(lparam2)}, {"result", std::to_string(result)}};
+  cehost::CurrentJournal().Record(std::move(entry));
+  return result;
+}
+
+// Keeps the radio's state where the platform does.
+void StorePower(bool on) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Bluetooth\\Razud", 0, nullptr, 0,
+                      0, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  DWORD value = on ? 1 : 0;
+  RegSetValueExW(key, u"PowerOn", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof value);
+  RegCloseKey(key);
+}
+
+LONG SwitchPower(Bluetooth* bluetooth, LPARAM on) {
+  LONG result = bluetooth ? bluetooth->Script()->power_result : 0;
+  if (result) StorePower(on != 0);
+  return result;
+}
+
+LONG SetName(Bluetooth* bluetooth, LPCWSTR name) {
+  if (!bluetooth || !name) return 0;
+  auto locked = bluetooth->Script();
+  if (locked->name_result) locked->name = name;
+  return locked->name_result;
+}
+
+}  // namespace
+
+LONG BluetoothApplet(HWND hwnd, UINT msg, LPARAM lParam1, LPARAM lParam2) {
+  Bluetooth* bluetooth = CurrentBluetooth();
+  if (msg == kSwitchPower) {
+    return Record(hwnd, msg, std::to_string(lParam1), lParam2, SwitchPower(bluetooth, lParam2));
+  }
+  if (msg == kSetName) {
+    auto name = reinterpret_cast<LPCWSTR>(lParam1);
+    LONG result = SetName(bluetooth, name);
+    return Record(hwnd, msg, name ? cehost::ToUtf8(name) : "null", lParam2, result);
+  }
+  return Record(hwnd, msg, std::to_string(lParam1), lParam2, 0);
+}
+
+}  // namespace sim
