@@ -8,6 +8,7 @@
 #include "ce/phone_adapter.h"
 #include "cehost/handset.h"
 #include "cehost/modules.h"
+#include "cehost/ras.h"
 #include "cehost/text.h"
 #include "sim/network.h"
 
@@ -58,6 +59,7 @@ void Handset::MakeCurrent() {
 void Handset::InstallPrograms() {
   // A handset made current again starts with its loopback only, as after a restart.
   cehost::SetNetworkInterface(LoopbackInterface());
+  cehost::InstallRasDevice(u"Hayes COM9:", modem_);
   using cehost::Entry;
   cehost::InstallModule(u"\\Windows\\PhoneAdapter.dll",
                         {

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cehost/journal.h"
 #include "sim/bluetooth.h"
+#include "sim/modem/modem.h"
 #include "sim/phone.h"
 
 namespace sim {
@@ -45,6 +47,8 @@ class Handset {
   cehost::Journal& journal() const;
   // The telephony the phone adapter reports.
   Phone& phone() { return phone_; }
+  // The modem behind "Hayes COM9:".
+  Modem& modem() { return *modem_; }
   // The Bluetooth its control-panel applet serves.
   Bluetooth& bluetooth() { return bluetooth_; }
 
@@ -56,6 +60,7 @@ class Handset {
   bool temporary_ = false;
   bool registry_in_memory_ = false;
   Phone phone_;
+  std::shared_ptr<Modem> modem_ = std::make_shared<Modem>(phone_);
   Bluetooth bluetooth_;
 };
 

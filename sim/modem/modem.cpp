@@ -1,0 +1,143 @@
+#include "sim/modem/modem.h"
+
+#include <cstring>
+
+#include "cehost/handset.h"
+#include "cehost/network.h"
+#include "cehost/text.h"
+
+namespace sim {
+
+namespace {
+
+// The quoted arguments of a command, in order: +XGAUTH=1,1,"user","pw" gives user and pw.
+std::vector<std::u16string> Quoted(std::u16string_view command) {
+  std::vector<std::u16string> out;
+  for (size_t open = command.find(u'"'); open != command.npos;) {
+    size_t close = command.find(u'"', open + 1);
+    if (close == command.npos) break;
+    out.emplace_back(command.substr(open + 1, close - open - 1));
+    open = command.find(u'"', close + 1);
+  }
+  return out;
+}
+
+void Record(std::vector<std::pair<std::string, std::string>> fields) {
+  cehost::JournalEntry entry;
+  entry.kind = "modem";
+  entry.fields = std::move(fields);
+  cehost::CurrentJournal().Record(std::move(entry));
+}
+
+}  // namespace
+
+ModemDial ParseDialModifier(std::u16string_view modifier) {
+  ModemDial dial;
+  dial.modifier = modifier;
+  size_t start = 0;
+  while (start < modifier.size()) {
+    size_t end = modifier.find(u';', start);
+    if (end == modifier.npos) end = modifier.size();
+    std::u16string command(modifier.substr(start, end - start));
+    if (!command.empty()) dial.commands.push_back(command);
+    start = end + 1;
+  }
+  for (const auto& command : dial.commands) {
+    auto args = Quoted(command);
+    if (command.starts_with(u"+CGDCONT=") && args.size() >= 2) {
+      dial.apn = args[1];
+    } else if (command.starts_with(u"+XGAUTH=") && args.size() >= 2) {
+      // +XGAUTH=<context>,<type>,"user","password"
+      size_t comma = command.find(u',');
+      dial.auth_type = comma == command.npos ? 0 : command[comma + 1] - u'0';
+      dial.auth_user = args[0];
+      dial.auth_password = args[1];
+    }
+  }
+  return dial;
+}
+
+DWORD Modem::Dial(const cehost::DialRequest& request) {
+  std::u16string modifier;
+  if (request.device_config.size() == sizeof(UNIMODEM_DEVCONFIG)) {
+    UNIMODEM_DEVCONFIG config;
+    std::memcpy(&config, request.device_config.data(), sizeof config);
+    size_t length = 0;
+    while (length < std::size(config.szDialModifier) && config.szDialModifier[length]) ++length;
+    modifier.assign(config.szDialModifier, length);
+  }
+  ModemDial dial = ParseDialModifier(modifier);
+  size_t number_length = 0;
+  while (number_length < std::size(request.entry.szLocalPhoneNumber) &&
+         request.entry.szLocalPhoneNumber[number_length])
+    ++number_length;
+  dial.number.assign(request.entry.szLocalPhoneNumber, number_length);
+  dial.user_name = request.user_name;
+  dial.password = request.password;
+
+  std::unique_lock lock(mutex_);
+  last_ = dial;
+  DWORD result = script_.dial_result;
+  // Without a packet data context the network has nothing to connect to.
+  if (result == 0 && dial.apn.empty()) result = ERROR_NO_CARRIER;
+  std::string address = script_.address;
+  if (result == 0) connected_ = true;
+  lock.unlock();
+
+  std::string commands;
+  for (const auto& command : dial.commands) commands += "AT" + cehost::ToUtf8(command) + "\n";
+  Record({{"event", "dial"},
+          {"number", cehost::ToUtf8(dial.number)},
+          {"commands", commands},
+          {"apn", cehost::ToUtf8(dial.apn)},
+          {"user", cehost::ToUtf8(dial.user_name)},
+          {"result", std::to_string(result)}});
+  if (result != 0) return result;
+  {
+    auto phone = phone_.Script();
+    phone->gprs_attached = true;
+  }
+  cehost::NetworkInterface link;
+  link.index = kLinkIndex;
+  link.type = 23;
+  link.description = "Hayes COM9:";
+  link.adapter_name = "Hayes COM9:";
+  link.address = address;
+  link.mask = "255.255.255.255";
+  link.gateway = address;
+  cehost::SetNetworkInterface(link);
+  return 0;
+}
+
+void Modem::HangUp() {
+  DWORD sent = 0;
+  DWORD received = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!connected_) return;
+    connected_ = false;
+    sent = script_.connection_sent;
+    received = script_.connection_received;
+  }
+  cehost::RemoveNetworkInterface(kLinkIndex);
+  {
+    auto phone = phone_.Script();
+    phone->traffic_sent += sent;
+    phone->traffic_received += received;
+  }
+  Record({{"event", "hangup"},
+          {"sent", std::to_string(sent)},
+          {"received", std::to_string(received)}});
+}
+
+bool Modem::Connected() {
+  std::lock_guard lock(mutex_);
+  return connected_;
+}
+
+ModemDial Modem::LastDial() {
+  std::lock_guard lock(mutex_);
+  return last_;
+}
+
+}  // namespace sim
