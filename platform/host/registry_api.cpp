@@ -98,6 +98,17 @@ LONG SplitPath(LPCWSTR sub_key, std::vector<std::u16string>* parts) {
   return ERROR_SUCCESS;
 }
 
+// The key a handle stands for and the path below it, for the calls that open a subkey; an
+// error code when the result pointer is null, the handle or path is bad, or the key is gone.
+LONG ResolveSubKey(HKEY hkey, LPCWSTR sub_key, PHKEY result, Target* t,
+                   std::vector<std::u16string>* parts) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *t = Resolve(hkey);
+  if (t->error) return t->error;
+  if (LONG rc = SplitPath(sub_key, parts)) return rc;
+  return t->store->Exists(t->key) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
 size_t DepthOf(RegistryStore* store, int64_t key) {
   std::u16string path = store->PathOf(key);
   size_t depth = 0;
@@ -168,12 +179,9 @@ using namespace cehost;
 
 extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
                                 LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
-  if (!phkResult) return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
-  if (t.error) return t.error;
+  Target t;
   std::vector<std::u16string> parts;
-  if (LONG rc = SplitPath(lpSubKey, &parts)) return rc;
-  if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
+  if (LONG rc = ResolveSubKey(hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
   // Only a key that would be created can break the nesting limit.
   LONG rc = t.store->Open(t.key, parts, &key);
@@ -193,12 +201,9 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
 }
 
 extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
-  if (!phkResult) return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
-  if (t.error) return t.error;
+  Target t;
   std::vector<std::u16string> parts;
-  if (LONG rc = SplitPath(lpSubKey, &parts)) return rc;
-  if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
+  if (LONG rc = ResolveSubKey(hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
   if (LONG rc = t.store->Open(t.key, parts, &key)) return rc;
   return OpenHandle(t.store, key, phkResult);
