@@ -1,5 +1,6 @@
 // The telephony query exports: thin entries over the telephony family's operations.
 #include "frame/exports.h"
+#include "telephony/network_status.h"
 #include "telephony/phone_queries.h"
 
 LONG Dial_GetImeiSerialNumber2(HWND, WCHAR* imei, DWORD imei_length, WCHAR* model,
@@ -23,4 +24,12 @@ extern "C" int CallNotifyApiGetImeiSerialNumber2(HWND hwnd, WCHAR* imei, DWORD i
 
 extern "C" int CallNotifyApiDial_GetMissCallCnt() {
   return static_cast<int>(Dial_GetMissCallCnt());
+}
+
+DWORD QueryNetWorkStatus() {
+  return GetNetworkStatus();
+}
+
+extern "C" int CalllNotifyApiQueryNetWorkStatus() {
+  return static_cast<int>(QueryNetWorkStatus());
 }
