@@ -1,0 +1,67 @@
+// A handset ready to dial: a SIM of operator 46000 and its profile file with two access points.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "ce/registry.h"
+#include "cehost/network.h"
+#include "handset_fixture.h"
+#include "ini_bytes.h"
+
+class GprsTest : public HandsetTest {
+ protected:
+  void SetUp() override {
+    HandsetTest::SetUp();
+    handset().PutFile(
+        u"\\Windows\\46000.ini",
+        IniBytes(u"[CMNET]\r\n  IsSelect=1\r\n  APN=cmnet\r\n  NAME=\r\n  PASSWORD=\r\n"
+                 u"  AGENCY=\r\n  PORT=0\r\n[CMWAP]\r\n  APN=cmwap\r\n  NAME=wap\r\n"
+                 u"  PASSWORD=secret\r\n  AGENCY=10.0.0.172\r\n  PORT=80"));
+  }
+  std::vector<std::string> Traces() {
+    std::vector<std::string> lines;
+    for (const auto& e : handset().journal().Entries("trace")) lines.push_back(e.Field("text"));
+    return lines;
+  }
+  bool Traced(const std::string& line) {
+    for (const auto& text : Traces())
+      if (text == line) return true;
+    return false;
+  }
+  std::vector<std::string> PhoneCalls() {
+    std::vector<std::string> calls;
+    for (const auto& e : handset().journal().Entries("phone")) calls.push_back(e.Field("call"));
+    return calls;
+  }
+  void SetDword(HKEY root, const char16_t* key, const char16_t* name, DWORD value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, 0, nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(handle, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4),
+              ERROR_SUCCESS);
+    RegCloseKey(handle);
+  }
+  bool ReadDword(HKEY root, const char16_t* key, const char16_t* name, DWORD* value) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(root, key, 0, 0, &handle) != ERROR_SUCCESS) return false;
+    DWORD size = 4;
+    LONG rc =
+        RegQueryValueExW(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS;
+  }
+  // A Wi-Fi link of the default hardware (version 1) with an address.
+  void WifiUp() {
+    cehost::NetworkInterface wifi;
+    wifi.index = 2;
+    wifi.type = 6;
+    wifi.description = "SWLD24SP1 802.11 Wireless";
+    wifi.adapter_name = "SWLD24SP1";
+    wifi.address = "192.168.1.20";
+    wifi.mask = "255.255.255.0";
+    wifi.gateway = "192.168.1.1";
+    cehost::SetNetworkInterface(wifi);
+  }
+};
