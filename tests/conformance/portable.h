@@ -1,0 +1,49 @@
+// One view of the platform API for the conformance checks: <windows.h> when built for Win32
+// (mingw-w64, run under Wine), cehost's platform headers when built natively.
+#pragma once
+
+#ifdef _WIN32
+// The wide ("W") forms of the calls, and std::min/std::max left alone by <windows.h>.
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+// A wide literal in the platform's wide character type.
+#define WS(text) L##text
+typedef std::wstring WideString;
+#else
+#include "ce/crt.h"
+#include "ce/errors.h"
+#include "ce/files.h"
+#include "ce/kernel.h"
+#include "ce/modules.h"
+#include "ce/registry.h"
+#include "ce/text.h"
+#include "ce/windows.h"
+
+#include <string>
+
+#define WS(text) u##text
+typedef std::u16string WideString;
+#endif
+
+namespace conformance {
+
+// True when the checks run on Wine rather than on cehost.
+bool OnWine();
+
+// A fresh, empty folder for one group of checks, as an absolute platform path without a
+// trailing backslash (e.g. "\Conformance\files" on cehost, "C:\m8conformance\files" on Wine).
+WideString FreshFolder(const char* group);
+
+// A fresh, empty registry key for one group of checks, below HKEY_CURRENT_USER; the path is
+// relative to that root.
+WideString FreshKey(const char* group);
+
+}  // namespace conformance
