@@ -102,9 +102,14 @@ class Guarded {
       #group, #name, ::conformance::Where::kCeOnly, &CONFORMANCE_CONCAT(check_, name)); \
   static void CONFORMANCE_CONCAT(check_, name)()
 
-#define EXPECT_SAME(observed, expected)                                          \
-  ::conformance::Report((observed) == (expected), __FILE__, __LINE__, #observed, \
-                        ::conformance::Show(observed), ::conformance::Show(expected))
+// Compares a value with the expected one; the observed expression is evaluated once, so a
+// platform call inside it is made once.
+#define EXPECT_SAME(observed, expected)                                                          \
+  [&] {                                                                                          \
+    const auto observed_ = (observed);                                                           \
+    return ::conformance::Report(observed_ == (expected), __FILE__, __LINE__, #observed,         \
+                                 ::conformance::Show(observed_), ::conformance::Show(expected)); \
+  }()
 
 #define EXPECT_TRUE_(condition)                                                                \
   ::conformance::Report(static_cast<bool>(condition), __FILE__, __LINE__, #condition, "false", \

@@ -7,10 +7,13 @@
 #include "check.h"
 
 // Compares one value of a table row.
-#define EXPECT_ROW(what, observed, expected)                          \
-  ::conformance::Report((observed) == (expected), __FILE__, __LINE__, \
-                        (std::string(what) + ": " #observed).c_str(), \
-                        ::conformance::Show(observed), ::conformance::Show(expected))
+#define EXPECT_ROW(what, observed, expected)                                                     \
+  [&] {                                                                                          \
+    const auto observed_ = (observed);                                                           \
+    return ::conformance::Report(observed_ == (expected), __FILE__, __LINE__,                    \
+                                 (std::string(what) + ": " #observed).c_str(),                   \
+                                 ::conformance::Show(observed_), ::conformance::Show(expected)); \
+  }()
 
 // Checks one condition of a table row.
 #define EXPECT_ROW_TRUE(what, condition)                                  \
