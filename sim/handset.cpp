@@ -10,6 +10,7 @@
 #include "cehost/modules.h"
 #include "cehost/ras.h"
 #include "cehost/text.h"
+#include "sim/handset_config.h"
 #include "sim/network.h"
 
 namespace sim {
@@ -32,8 +33,11 @@ Handset::Handset(Options options)
   if (home_.empty()) {
     home_ = MakeTemporaryHome();
     temporary_ = true;
+  } else if (std::filesystem::exists(home_ / "handset.toml")) {
+    config_ = std::make_shared<HandsetConfig>(LoadHandsetConfig(home_ / "handset.toml"));
   }
   MakeCurrent();
+  if (config_) ApplyHandsetConfig(*this, *config_);
 }
 
 Handset::~Handset() {
@@ -54,6 +58,7 @@ void Handset::MakeCurrent() {
   SetCurrentPhone(&phone_);
   SetCurrentBluetooth(&bluetooth_);
   InstallPrograms();
+  if (config_) ApplyMountedHardware(*this, *config_);
 }
 
 void Handset::InstallPrograms() {

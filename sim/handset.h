@@ -15,6 +15,8 @@
 
 namespace sim {
 
+struct HandsetConfig;
+
 class Handset {
  public:
   struct Options {
@@ -26,6 +28,8 @@ class Handset {
 
   // A fresh handset in a new temporary home.
   Handset();
+  // The handset at options.home; when the home holds a handset.toml, its hardware and programs
+  // are as that file says (HandsetConfigError when it cannot be read).
   explicit Handset(Options options);
   ~Handset();
   Handset(const Handset&) = delete;
@@ -62,6 +66,8 @@ class Handset {
   Phone phone_;
   std::shared_ptr<Modem> modem_ = std::make_shared<Modem>(phone_);
   Bluetooth bluetooth_;
+  // The home's handset.toml, put on the handset again each time it is made current.
+  std::shared_ptr<const HandsetConfig> config_;
 };
 
 }  // namespace sim
