@@ -1,0 +1,102 @@
+// m8sim demo end to end: the built program on a fresh handset home, its JSON lines, then the
+// registry the home keeps.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "ce/registry.h"
+#include "sim/handset.h"
+#include "temp_home.h"
+
+namespace {
+
+struct ProgramRun {
+  int code = -1;
+  std::vector<nlohmann::json> records;
+};
+
+ProgramRun RunM8sim(const std::string& args) {
+  ProgramRun run;
+  std::string command = std::string(M8SIM_PATH) + " " + args;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::string out;
+  char chunk[4096];
+  size_t got = 0;
+  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
+  int status = pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    run.records.push_back(nlohmann::json::parse(out.substr(start, end - start)));
+    start = end + 1;
+  }
+  return run;
+}
+
+bool ReadDword(HKEY root, const char16_t* path, const char16_t* name, DWORD* value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, 0, &key) != ERROR_SUCCESS) return false;
+  DWORD size = sizeof *value;
+  LONG rc = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+TEST(DemoTest, DialsOnAFreshHandsetAndLeavesTheTotalsInItsRegistry) {
+  TempHome temp;
+  ProgramRun run = RunM8sim("--json --handset " + temp.home().string() + " demo");
+  ASSERT_EQ(run.code, 0);
+
+  std::map<std::string, nlohmann::json> steps;
+  std::map<std::string, std::vector<nlohmann::json>> journal;
+  nlohmann::json summary;
+  for (const auto& record : run.records) {
+    if (record["type"] == "step") steps[record["step"]] = record;
+    if (record["type"] == "journal") journal[record["step"]].push_back(record);
+    if (record["type"] == "demo") summary = record;
+  }
+  EXPECT_EQ(steps["access point"]["result"], 1);
+  EXPECT_EQ(steps["access point"]["access_name"], "CMNET");
+  EXPECT_EQ(steps["dial"]["result"], 1);
+  EXPECT_EQ(steps["status"]["result"], 5);
+  EXPECT_EQ(steps["hang-up"]["result"], 1);
+  EXPECT_EQ(steps["traffic"]["received"], 34000);
+  EXPECT_EQ(steps["traffic"]["sent"], 1200);
+  EXPECT_EQ(summary["ok"], true);
+
+  // The dial's journal: the entry with the modem's modifier, a successful dial.
+  std::map<std::string, nlohmann::json> dial;
+  for (const auto& entry : journal["dial"]) dial[entry["kind"]] = entry;
+  EXPECT_EQ(dial["ras.set_entry"]["fields"]["number"], "*99**1#");
+  EXPECT_NE(dial["ras.set_entry"]["fields"]["modifier"].get<std::string>().find("cmnet"),
+            std::string::npos);
+  EXPECT_EQ(dial["ras.dial"]["fields"]["result"], "0");
+  // The hang-up's journal: the totals written, decoded.
+  bool total_written = false;
+  for (const auto& entry : journal["hang-up"]) {
+    if (entry["kind"] == "reg.set_value" && entry["fields"]["name"] == "gprsReceiveDataCount")
+      total_written = entry["type_name"] == "dword" && entry["value"] == 34000;
+  }
+  EXPECT_TRUE(total_written);
+
+  // The registry the home keeps: the totals, and no RAS entry left behind.
+  sim::Handset::Options options;
+  options.home = temp.home();
+  sim::Handset handset(options);
+  DWORD received = 0;
+  DWORD sent = 0;
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
+  EXPECT_EQ(received, 34000u);
+  EXPECT_EQ(sent, 1200u);
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, u"Comm\\RasBook\\GPRS", 0, 0, &key), ERROR_SUCCESS);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// m8sim call and m8sim list: any implemented export, called by name with arguments read by its
+// parameter types; every export of the interface with its signature.
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "call_args.h"
+#include "context.h"
+#include "errors.h"
+#include "exports_lookup.h"
+#include "journal_view.h"
+
+namespace m8sim {
+
+namespace {
+
+constexpr const char* kCallHelp =
+    R"(Calls an export of the library on the handset and shows its result, its output
+arguments and the journal of the call (every effect it had on the handset).
+
+Every parameter takes one argument:
+  DWORD UINT INT BYTE bool   decimal or 0x hex (bool: 0, 1, true, false)
+  HWND HANDLE                a number or null
+  LPCWSTR                    the text; null for a null pointer, text:null for "null"
+  LPWSTR + cch length        out (a buffer of the given length is made) or null
+  LPWSTR* INT* LPDWORD       out (a variable is made and shown after the call) or null
+  signed char* RECT* TouchRawData*   out or null
+  LPCVOID                    hex bytes or null
+  const DesktopIconTipBlock* four numbers a,b,c,d or null
+  GprsConnectCallback        null, or print (prints each value it receives)
+An export with two forms (Dial_StartGprsConnect2) is chosen by the number of arguments, or
+by its full signature as "m8sim list" shows it. Arguments starting with "-" may follow "--".
+
+Examples:
+  m8sim call QueryNetWorkStatus
+  m8sim call CalllNotifyApiStartGprsConnect2 null 0
+  m8sim call Dial_StartGprsConnect2 print 1 CMWAP
+  m8sim call CallNotifyApiGetImeiSerialNumber2 null out 16 out 32
+  m8sim call IniReadStringEx CMNET APN out '\Windows\46000.ini')";
+
+// The worker threads a call started have ended (a dial's callback runs on one).
+void WaitForWorkers(const cehost::Journal& journal) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (journal.Entries("thread.end").size() < journal.Entries("thread.start").size() &&
+         std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// The values a "print" callback received, shown after the call's result.
+std::mutex g_callback_mutex;
+std::vector<DWORD> g_callback_values;
+
+void KeepCallbackValue(DWORD value) {
+  std::lock_guard lock(g_callback_mutex);
+  g_callback_values.push_back(value);
+}
+
+int RunCall(Context& ctx, const std::string& name, const std::vector<std::string>& words) {
+  const ExportInfo& info = FindExport(name, words.size());
+  std::vector<Param> params = ParseParameters(info.parameters);
+  std::unique_ptr<CallArgs> args;
+  try {
+    args = std::make_unique<CallArgs>(params, words);
+  } catch (const UsageError& e) {
+    throw UsageError(std::string(info.name) + ": " + e.what());
+  }
+  sim::Handset& handset = ctx.Handset();
+  SetCallbackSink(&KeepCallbackValue);
+  CallReturn result = info.call(args->args());
+  WaitForWorkers(handset.journal());
+  SetCallbackSink(nullptr);
+
+  nlohmann::json outputs = args->Outputs();
+  std::string text = std::string(info.name) + "(";
+  for (size_t i = 0; i < words.size(); ++i) text += (i ? ", " : "") + words[i];
+  text += ")";
+  if (result.has_value) text += " -> " + ResultText(info, result.value);
+  for (const auto& [param, value] : outputs.items()) text += "\n  " + param + " = " + value.dump();
+  nlohmann::json record = {{"type", "call"},
+                           {"export", info.name},
+                           {"signature", Signature(info)},
+                           {"args", words},
+                           {"result", result.has_value ? nlohmann::json(result.value) : nullptr},
+                           {"outputs", outputs}};
+  ctx.out.Emit(record, text);
+  std::lock_guard lock(g_callback_mutex);
+  for (DWORD value : g_callback_values)
+    ctx.out.Emit({{"type", "callback"}, {"value", value}},
+                 "  callback received " + std::to_string(value));
+  g_callback_values.clear();
+  EmitJournal(ctx.out, handset.journal().Entries(), {{"export", info.name}});
+  return 0;
+}
+
+int RunList(Context& ctx, bool implemented_only, const std::string& family) {
+  size_t shown = 0;
+  for (const auto& info : Exports()) {
+    bool implemented = info.call != nullptr;
+    if ((implemented_only && !implemented) || (!family.empty() && family != info.family)) continue;
+    ++shown;
+    std::string family_column = info.family;
+    family_column.resize(11, ' ');
+    ctx.out.Emit({{"type", "export"},
+                  {"name", info.name},
+                  {"family", info.family},
+                  {"result", info.result},
+                  {"parameters", info.parameters},
+                  {"linkage", info.linkage},
+                  {"implemented", implemented}},
+                 std::string(implemented ? "* " : "  ") + family_column + Signature(info));
+  }
+  ctx.out.Text(std::to_string(shown) + " exports; * marks the ones the library implements");
+  return 0;
+}
+
+}  // namespace
+
+void AddCallCommands(CLI::App& app, Context& ctx) {
+  auto* call = app.add_subcommand("call", "Call an export of the library by name");
+  call->footer(kCallHelp);
+  auto name = std::make_shared<std::string>();
+  auto words = std::make_shared<std::vector<std::string>>();
+  call->add_option("export", *name, "The export's name (see m8sim list)")->required();
+  call->add_option("args", *words, "One argument per parameter");
+  call->callback([&ctx, name, words] {
+    ctx.action = [&ctx, name, words] { return RunCall(ctx, *name, *words); };
+  });
+
+  auto* list = app.add_subcommand("list", "List every export with its signature and family");
+  auto implemented = std::make_shared<bool>(false);
+  auto family = std::make_shared<std::string>();
+  list->add_flag("--implemented", *implemented, "Only the exports the library implements");
+  list->add_option("--family", *family, "Only one family (telephony, ini, settings, ...)");
+  list->callback([&ctx, implemented, family] {
+    ctx.action = [&ctx, implemented, family] { return RunList(ctx, *implemented, *family); };
+  });
+}
+
+}  // namespace m8sim

@@ -1,0 +1,47 @@
+// What every command shares: the global options, the output, and the handset it works on.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "output.h"
+#include "sim/handset.h"
+
+namespace m8sim {
+
+struct Context {
+  Context(std::ostream& out_stream, std::ostream& err_stream)
+      : out(out_stream, json), err(err_stream) {}
+  ~Context();
+
+  // --handset: the handset home; empty means $M8_HANDSET, else ./handset.
+  std::string handset_option;
+  // --json: one JSON object a line.
+  bool json = false;
+  Output out;
+  std::ostream& err;
+  // What the chosen command does once the command line is parsed; returns the exit code.
+  std::function<int()> action;
+
+  // The handset home the options name.
+  std::filesystem::path Home() const;
+  // The handset at Home(), made current; the default handset is made there first when the home
+  // holds none. Its journal starts empty.
+  sim::Handset& Handset();
+
+ private:
+  std::unique_ptr<sim::Handset> handset_;
+};
+
+// The commands, each adding itself (and its subcommands) to the application.
+void AddCallCommands(CLI::App& app, Context& ctx);
+void AddDemoCommand(CLI::App& app, Context& ctx);
+void AddRegCommands(CLI::App& app, Context& ctx);
+void AddIniCommands(CLI::App& app, Context& ctx);
+void AddFsCommands(CLI::App& app, Context& ctx);
+void AddHandsetCommands(CLI::App& app, Context& ctx);
+
+}  // namespace m8sim

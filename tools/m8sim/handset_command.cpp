@@ -1,0 +1,84 @@
+// m8sim handset: makes the default handset in the home, or shows its hardware and programs.
+#include <toml++/toml.h>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "ce/modules.h"
+
+#include "cehost/text.h"
+#include "context.h"
+#include "errors.h"
+#include "sim/default_handset.h"
+
+namespace m8sim {
+
+namespace {
+
+constexpr const char* kHandsetHelp =
+    R"(  init   makes the default handset in the home: a freshly flashed M8 with a SIM of
+         operator 46000, its access point profiles and every device present; exit 1
+         when the home holds a handset already
+  show   the home's handset.toml (hardware and programs) and what is installed)";
+
+int Init(Context& ctx) {
+  std::filesystem::path home = ctx.Home();
+  sim::InitHandset(home);
+  ctx.out.Emit({{"type", "handset"}, {"home", home.string()}, {"created", true}},
+               "made the default handset in " + home.string());
+  return 0;
+}
+
+// The program modules the handset offers to LoadLibraryW, of the ones the library loads.
+nlohmann::json InstalledModules(std::string* text) {
+  nlohmann::json modules = nlohmann::json::array();
+  for (const char16_t* path : {u"\\Windows\\PhoneAdapter.dll", u"\\Windows\\BluetoothCPL.dll"}) {
+    HMODULE module = LoadLibraryW(path);
+    if (module) FreeLibrary(module);
+    std::string name = cehost::ToUtf8(path);
+    modules.push_back({{"path", name}, {"installed", module != nullptr}});
+    *text += "  " + name + (module ? "  installed" : "  missing") + "\n";
+  }
+  return modules;
+}
+
+int Show(Context& ctx) {
+  sim::Handset& handset = ctx.Handset();
+  std::filesystem::path file = handset.home() / "handset.toml";
+  toml::table table;
+  try {
+    table = toml::parse_file(file.string());
+  } catch (const toml::parse_error& e) {
+    throw Failure(file.string() + ": " + std::string(e.description()));
+  }
+  std::ostringstream json_text;
+  json_text << toml::json_formatter(table);
+  std::ifstream in(file);
+  std::string toml_text((std::istreambuf_iterator<char>(in)), {});
+  std::string modules_text;
+  nlohmann::json modules = InstalledModules(&modules_text);
+  handset.journal().Clear();
+  ctx.out.Emit({{"type", "handset"},
+                {"home", handset.home().string()},
+                {"config", nlohmann::json::parse(json_text.str())},
+                {"modules", modules}},
+               "The handset at " + handset.home().string() + "\n\nPrograms:\n" + modules_text +
+                   "\nhandset.toml:\n" + toml_text);
+  return 0;
+}
+
+}  // namespace
+
+void AddHandsetCommands(CLI::App& app, Context& ctx) {
+  auto* handset = app.add_subcommand("handset", "Make or show the handset in the home");
+  handset->footer(kHandsetHelp);
+  handset->require_subcommand(1);
+  handset->add_subcommand("init", "Make the default handset in the home")->callback([&ctx] {
+    ctx.action = [&ctx] { return Init(ctx); };
+  });
+  handset->add_subcommand("show", "Show the handset's hardware and programs")->callback([&ctx] {
+    ctx.action = [&ctx] { return Show(ctx); };
+  });
+}
+
+}  // namespace m8sim

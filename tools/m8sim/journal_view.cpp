@@ -1,0 +1,152 @@
+#include "journal_view.h"
+
+#include "reg_value.h"
+
+namespace m8sim {
+
+namespace {
+
+std::string Pad(const std::string& label) {
+  std::string text = label;
+  if (text.size() < 9) text.resize(9, ' ');
+  return text + " ";
+}
+
+std::string Quoted(const std::string& text) {
+  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Trace lines end in CR LF; the line shows without them.
+std::string TrimLineEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// The lines of a multi-line field joined with "; ".
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : TrimLineEnd(text)) {
+    if (c == '\r') continue;
+    line += c == '\n' ? std::string("; ") : std::string(1, c);
+  }
+  return line;
+}
+
+uint32_t TypeOf(const cehost::JournalEntry& e) {
+  return static_cast<uint32_t>(std::stoul(e.Field("type")));
+}
+
+std::string Generic(const cehost::JournalEntry& e) {
+  std::string text;
+  for (const auto& [name, value] : e.fields) text += " " + name + "=" + value;
+  if (!e.bytes.empty()) text += " (" + std::to_string(e.bytes.size()) + " bytes)";
+  return text;
+}
+
+std::string Registry(const cehost::JournalEntry& e) {
+  const std::string& k = e.kind;
+  std::string key = e.Field("key");
+  if (k == "reg.set_value") {
+    std::string value = e.HasField("type") ? " = " + RegValueText(TypeOf(e), e.bytes) : "";
+    return Pad("registry") + "set " + key + " " + Quoted(e.Field("name")) + value;
+  }
+  if (k == "reg.create_key") return Pad("registry") + "create key " + key;
+  if (k == "reg.delete_value")
+    return Pad("registry") + "delete " + key + " " + Quoted(e.Field("name"));
+  if (k == "reg.delete_key") return Pad("registry") + "delete key " + key;
+  return Pad("registry") + k.substr(4) + Generic(e);
+}
+
+std::string File(const cehost::JournalEntry& e) {
+  std::string action = e.kind.substr(5);
+  if (e.HasField("from") && e.HasField("to"))
+    return Pad("file") + action + " " + e.Field("from") + " -> " + e.Field("to");
+  std::string text = Pad("file") + action + " " + e.Field("path");
+  if (e.kind == "file.write")
+    text += " (" + e.Field("size") + " bytes at " + e.Field("offset") + ")";
+  else if (e.kind == "file.replace")
+    text += " with " + e.Field("from");
+  else if (e.HasField("size"))
+    text += " to " + e.Field("size") + " bytes";
+  return text;
+}
+
+std::string Ras(const cehost::JournalEntry& e) {
+  std::string entry = Quoted(e.Field("entry"));
+  if (e.kind == "ras.set_entry") {
+    std::string text = Pad("ras") + "set entry " + entry + " on " + e.Field("device") +
+                       ", number " + e.Field("number");
+    if (e.HasField("modifier")) text += ", modifier " + e.Field("modifier");
+    return text;
+  }
+  if (e.kind == "ras.dial")
+    return Pad("ras") + "dial " + entry + " on " + e.Field("device") + " -> " + e.Field("result");
+  if (e.kind == "ras.hangup")
+    return Pad("ras") + "hang up " + entry + (e.Field("was_up") == "1" ? "" : " (was down)");
+  if (e.kind == "ras.delete_entry") return Pad("ras") + "delete entry " + entry;
+  return Pad("ras") + e.kind.substr(4) + Generic(e);
+}
+
+std::string Window(const cehost::JournalEntry& e) {
+  std::string action = e.kind.substr(7);
+  if (action == "post" || action == "send") {
+    return Pad("window") + action + " to " + e.Field("to") + " msg " + e.Field("msg") + " wparam " +
+           e.Field("wparam") + " lparam " + e.Field("lparam") + " -> " + e.Field("result");
+  }
+  return Pad("window") + action + Generic(e);
+}
+
+std::string Modem(const cehost::JournalEntry& e) {
+  if (e.Field("event") == "dial") {
+    return Pad("modem") + "dial " + e.Field("number") + ", apn " + e.Field("apn") + ", commands " +
+           OneLine(e.Field("commands")) + " -> " + e.Field("result");
+  }
+  if (e.Field("event") == "hangup")
+    return Pad("modem") + "hang up: sent " + e.Field("sent") + ", received " + e.Field("received");
+  return Pad("modem") + Generic(e);
+}
+
+}  // namespace
+
+std::string DescribeEntry(const cehost::JournalEntry& e) {
+  const std::string& k = e.kind;
+  if (k.rfind("reg.", 0) == 0) return Registry(e);
+  if (k.rfind("file.", 0) == 0) return File(e);
+  if (k.rfind("ras.", 0) == 0) return Ras(e);
+  if (k.rfind("window.", 0) == 0) return Window(e);
+  if (k == "modem") return Modem(e);
+  if (k == "phone")
+    return Pad("phone") + e.Field("call") + "(" + e.Field("args") + ") -> " + e.Field("result");
+  if (k == "trace" || k == "console") return Pad(k) + TrimLineEnd(e.Field("text"));
+  std::string fields = Generic(e);
+  return Pad(k) + (fields.empty() ? fields : fields.substr(1));
+}
+
+nlohmann::json EntryJson(const cehost::JournalEntry& e) {
+  nlohmann::json record;
+  record["seq"] = e.seq;
+  record["kind"] = e.kind;
+  nlohmann::json fields = nlohmann::json::object();
+  for (const auto& [name, value] : e.fields) fields[name] = value;
+  record["fields"] = fields;
+  if (e.kind == "reg.set_value" && e.HasField("type")) {
+    record["type_name"] = RegTypeName(TypeOf(e));
+    record["value"] = DecodeRegValue(TypeOf(e), e.bytes);
+  } else if (!e.bytes.empty()) {
+    record["bytes"] = cehost::HexBytes(e.bytes.data(), e.bytes.size());
+  }
+  record["text"] = DescribeEntry(e);
+  return record;
+}
+
+void EmitJournal(Output& out, const std::vector<cehost::JournalEntry>& entries,
+                 const nlohmann::json& context) {
+  for (const auto& entry : entries) {
+    nlohmann::json record = {{"type", "journal"}};
+    record.update(context);
+    record.update(EntryJson(entry));
+    out.Emit(record, "    " + DescribeEntry(entry));
+  }
+}
+
+}  // namespace m8sim
