@@ -29,6 +29,8 @@ g++ "$consumer/consumer.cpp" -o "$work/pc-consumer" $flags -Wl,-rpath,"$libdir"
 M8_HANDSET=$work/home-pc "$work/pc-consumer" | grep -qx "status 1"
 
 # The installed m8sim makes the default handset from the installed data.
+env -u M8_DEFAULT_HANDSET_DATA "$prefix/bin/m8sim" --handset "$work/home-init" --json handset init |
+  grep -q "\"data\":\"$prefix/share/m8api/default-handset\""
 env -u M8_DEFAULT_HANDSET_DATA "$prefix/bin/m8sim" --handset "$work/home-sim" --json demo |
   tail -n 1 | grep -q '"ok":true'
 echo "install test passed"

@@ -24,8 +24,9 @@ constexpr const char* kHandsetHelp =
 int Init(Context& ctx) {
   std::filesystem::path home = ctx.Home();
   sim::InitHandset(home);
-  ctx.out.Emit({{"type", "handset"}, {"home", home.string()}, {"created", true}},
-               "made the default handset in " + home.string());
+  std::string data = sim::DefaultHandsetData().string();
+  ctx.out.Emit({{"type", "handset"}, {"home", home.string()}, {"created", true}, {"data", data}},
+               "made the default handset in " + home.string() + " from " + data);
   return 0;
 }
 
