@@ -6,6 +6,7 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/text.h"
+#include "ini/ini_text.h"
 
 namespace ini {
 
@@ -47,9 +48,9 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
     Close();
     return false;
   }
-  // Room for every character of the file and a terminating NUL, zeroed.
+  // Room for every character of the file and a terminating NUL.
   size_t chars = size_ / 2 + 1;
-  buffer_.reset(new (std::nothrow) char16_t[chars]());
+  buffer_.reset(new (std::nothrow) char16_t[chars]);
   if (!buffer_) {
     Close();
     return false;
@@ -66,8 +67,10 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
     Close();
     return false;
   }
-  const char16_t* text = buffer_.get() + 1;
-  text_ = std::u16string_view(text, wcslen(text));
+  // The text ends at its first NUL; the terminator written above bounds the search.
+  std::u16string_view whole(buffer_.get() + 1, size_ / 2 - 1);
+  size_t length = FindUnit(whole, 0, 0);
+  text_ = whole.substr(0, length == kNone ? whole.size() : length);
   return true;
 }
 

@@ -1,6 +1,40 @@
 #include "ini/ini_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace ini {
+
+size_t FindUnit(std::u16string_view text, char16_t c, size_t from) {
+  if (from >= text.size()) return kNone;
+  const char16_t* p = text.data() + from;
+  const char16_t* end = text.data() + text.size();
+  // Four characters a word: a lane of the word XOR the pattern is zero where c stands, and the
+  // test below is true exactly when some lane is zero.
+  constexpr uint64_t kOnes = 0x0001000100010001ull;
+  constexpr uint64_t kHighs = 0x8000800080008000ull;
+  const uint64_t pattern = kOnes * c;
+  while (end - p >= 4) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    uint64_t x = word ^ pattern;
+    if ((x - kOnes) & ~x & kHighs) break;
+    p += 4;
+  }
+  for (; p < end; ++p)
+    if (*p == c) return static_cast<size_t>(p - text.data());
+  return kNone;
+}
+
+size_t FindText(std::u16string_view text, std::u16string_view needle, size_t from) {
+  if (needle.empty()) return from <= text.size() ? from : kNone;
+  for (size_t hit = FindUnit(text, needle[0], from); hit != kNone;
+       hit = FindUnit(text, needle[0], hit + 1)) {
+    if (text.size() - hit < needle.size()) return kNone;
+    if (text.compare(hit, needle.size(), needle) == 0) return hit;
+  }
+  return kNone;
+}
 
 namespace {
 
@@ -19,17 +53,22 @@ bool EndsHeader(std::u16string_view text, size_t after, HeaderRule rule) {
 
 size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderRule rule) {
   if (section.empty()) return kNone;
-  for (size_t hit = text.find(section); hit != kNone; hit = text.find(section, hit + 1)) {
-    if (hit == 0 || text[hit - 1] != u'[' || !StartsLine(text, hit - 1)) continue;
-    size_t close = hit + section.size();
+  // The first well-formed header is the first "[" at a line start followed by the name, "]" and
+  // a line end: the brackets at line starts are few, so they are what is searched for.
+  for (size_t open = FindUnit(text, u'[', 0); open != kNone;
+       open = FindUnit(text, u'[', open + 1)) {
+    if (!StartsLine(text, open)) continue;
+    size_t close = open + 1 + section.size();
     if (close >= text.size() || text[close] != u']') continue;
-    if (EndsHeader(text, close + 1, rule)) return hit - 1;
+    if (text.compare(open + 1, section.size(), section) != 0) continue;
+    if (EndsHeader(text, close + 1, rule)) return open;
   }
   return kNone;
 }
 
 size_t FindSpanEnd(std::u16string_view text, size_t from) {
-  for (size_t open = text.find(u'[', from); open != kNone; open = text.find(u'[', open + 1)) {
+  for (size_t open = FindUnit(text, u'[', from); open != kNone;
+       open = FindUnit(text, u'[', open + 1)) {
     if (StartsLine(text, open)) return open;
   }
   return kNone;
@@ -42,7 +81,7 @@ size_t LineStart(std::u16string_view text, size_t pos) {
 
 size_t FindKey(std::u16string_view text, std::u16string_view key, size_t from, size_t span_end) {
   if (key.empty()) return kNone;
-  for (size_t hit = text.find(key, from); hit != kNone; hit = text.find(key, hit + 1)) {
+  for (size_t hit = FindText(text, key, from); hit != kNone; hit = FindText(text, key, hit + 1)) {
     if (span_end != kNone && hit >= span_end) return kNone;
     size_t after = hit + key.size();
     if (after >= text.size() || text[after] != u'=') continue;
@@ -57,7 +96,7 @@ size_t FindKey(std::u16string_view text, std::u16string_view key, size_t from, s
 
 std::u16string_view ValueAt(std::u16string_view text, size_t key_hit, size_t key_length) {
   size_t start = key_hit + key_length + 1;
-  size_t lf = text.find(u'\n', key_hit);
+  size_t lf = FindUnit(text, u'\n', key_hit);
   size_t end = lf == kNone ? text.size() : lf;
   if (lf != kNone && lf > start && text[lf - 1] == u'\r') end = lf - 1;
   return text.substr(start, end - start);

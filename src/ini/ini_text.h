@@ -11,6 +11,12 @@ namespace ini {
 
 constexpr size_t kNone = std::u16string_view::npos;
 
+// Position of the first c at or after from, or kNone; scans four characters at a time.
+size_t FindUnit(std::u16string_view text, char16_t c, size_t from);
+
+// Position of the first occurrence of needle at or after from, or kNone.
+size_t FindText(std::u16string_view text, std::u16string_view needle, size_t from);
+
 // What may follow a header's "]": readers accept a LF or CR LF (or the end of the text); the
 // section-existence test accepts a CR whatever follows it (or the end of the text).
 enum class HeaderRule { kReader, kExistence };
