@@ -2,6 +2,8 @@
 // by tests and tools.
 #pragma once
 
+#include "sim/locked.h"
+
 #include <mutex>
 #include <string>
 
@@ -22,12 +24,7 @@ struct BluetoothScript {
 class Bluetooth {
  public:
   // The script, to read or change under the returned lock's protection.
-  struct Locked {
-    std::unique_lock<std::mutex> lock;
-    BluetoothScript& script;
-    BluetoothScript* operator->() { return &script; }
-  };
-  Locked Script() { return {std::unique_lock(mutex_), script_}; }
+  Locked<BluetoothScript> Script() { return {std::unique_lock(mutex_), script_}; }
 
   // How the applet is present on the handset.
   enum class Applet { kInstalled, kWithoutEntry, kMissing };

@@ -1,6 +1,8 @@
 // The handset's telephony as the phone adapter reports it: scriptable by tests and tools.
 #pragma once
 
+#include "sim/locked.h"
+
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -39,12 +41,7 @@ struct PhoneScript {
 class Phone {
  public:
   // The script, to read or change under the returned lock's protection.
-  struct Locked {
-    std::unique_lock<std::mutex> lock;
-    PhoneScript& script;
-    PhoneScript* operator->() { return &script; }
-  };
-  Locked Script() { return {std::unique_lock(mutex_), script_}; }
+  Locked<PhoneScript> Script() { return {std::unique_lock(mutex_), script_}; }
 
   // Opens a session; false when the script makes the start fail.
   bool OpenSession(HPAC* session);

@@ -2,6 +2,8 @@
 // fails as scripted, and while connected shows a GPRS link among the handset's networks.
 #pragma once
 
+#include "sim/locked.h"
+
 #include <mutex>
 #include <string>
 #include <vector>
@@ -42,12 +44,7 @@ class Modem : public cehost::RasDevice {
   explicit Modem(Phone& phone) : phone_(phone) {}
 
   // The script, to read or change while the returned lock is held.
-  struct Locked {
-    std::unique_lock<std::mutex> lock;
-    ModemScript& script;
-    ModemScript* operator->() { return &script; }
-  };
-  Locked Script() { return {std::unique_lock(mutex_), script_}; }
+  Locked<ModemScript> Script() { return {std::unique_lock(mutex_), script_}; }
 
   DWORD Dial(const cehost::DialRequest& request) override;
   void HangUp() override;

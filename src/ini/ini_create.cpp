@@ -4,19 +4,12 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/text.h"
+#include "frame/path_probe.h"
 #include "ini/ini_ops.h"
 
 namespace {
 
 constexpr BYTE kMark[2] = {0xFF, 0xFE};
-
-bool Exists(LPCWSTR path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
 
 // True when the existing file opens for reading and begins with the mark.
 bool HasMark(LPCWSTR path) {
@@ -43,9 +36,9 @@ INT CreateIniFile(LPCWSTR path) {
   if (slash == name.npos || slash >= MAX_PATH) return 0;
   // The folder must exist already; a file directly in the root needs no check.
   std::u16string folder(name.substr(0, slash));
-  if (!folder.empty() && !Exists(folder.c_str())) return 0;
+  if (!folder.empty() && !PathExists(folder.c_str())) return 0;
 
-  if (Exists(path)) {
+  if (PathExists(path)) {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
       SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);

@@ -6,6 +6,7 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/text.h"
+#include "frame/path_probe.h"
 #include "ini/ini_text.h"
 
 namespace ini {
@@ -32,10 +33,7 @@ void LoadedFile::Close() {
 }
 
 bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
+  if (!PathExists(path)) return false;
 
   handle_ = CreateFileW(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -5,6 +5,7 @@
 #include "ce/kernel.h"
 #include "ce/text.h"
 #include "frame/format.h"
+#include "frame/path_probe.h"
 
 namespace {
 constexpr size_t kLineChars = 512;
@@ -14,10 +15,7 @@ constexpr int kLineBytes = 1024;
 void WriteSettingsLog(LPCWSTR message, int with_timestamp) {
   if (!message) return;
   // The library never makes the folder: without it, logging is off.
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(u"\\Disk\\Application Data\\Log", &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  FindClose(search);
+  if (!PathExists(u"\\Disk\\Application Data\\Log")) return;
 
   FILE* log = fopen("\\Disk\\Application Data\\Log\\Settings.txt", "a");
   if (!log) return;

@@ -9,6 +9,7 @@
 #include "ce/registry.h"
 #include "ce/text.h"
 #include "frame/format.h"
+#include "frame/path_probe.h"
 #include "ini/ini_file.h"
 #include "ini/ini_ops.h"
 #include "log/settings_log.h"
@@ -20,14 +21,6 @@ constexpr size_t kPathChars = MAX_PATH;
 // The longest name or value a 255-character field holds, and the MMS centre's 256.
 constexpr size_t kFieldChars = 254;
 constexpr size_t kMmscChars = 255;
-
-bool Exists(LPCWSTR path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
 
 // Copies the operator's profile file onto its working copy and makes the copy writable (the
 // INI engine's section test opens it for writing); a failed copy is logged with its pass number.
@@ -86,7 +79,7 @@ void GetDefConIniPath(WCHAR* path) {
   if (result != 1) return;
   WCHAR profile[kPathChars] = {};
   FormatInto(profile, kPathChars, u"\\Windows\\%d.ini", card);
-  if (!Exists(profile)) return;
+  if (!PathExists(profile)) return;
 
   // "\Windows\46000.ini" has the working copy "\Windows\46000cpy.ini".
   size_t length = wcslen(profile);
@@ -94,7 +87,7 @@ void GetDefConIniPath(WCHAR* path) {
   copy_path += u"cpy";
   copy_path += profile + length - 4;
 
-  if (!Exists(copy_path.c_str())) RefreshWorkingCopy(profile, copy_path.c_str(), 1);
+  if (!PathExists(copy_path.c_str())) RefreshWorkingCopy(profile, copy_path.c_str(), 1);
   HANDLE file = CreateFileW(copy_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD size = 0;

@@ -15,7 +15,7 @@ constexpr const char16_t* kEntryKey = u"SOFTWARE\\Setting\\Display\\main\\04";
 
 class BluetoothTest : public HandsetTest {
  protected:
-  sim::Bluetooth::Locked Script() { return handset().bluetooth().Script(); }
+  sim::Locked<sim::BluetoothScript> Script() { return handset().bluetooth().Script(); }
   // Each call the applet answered: message, lParam1, lParam2 and result.
   std::vector<std::vector<std::string>> AppletCalls() {
     std::vector<std::vector<std::string>> calls;

@@ -14,7 +14,7 @@ namespace {
 
 class PhoneQueriesTest : public HandsetTest {
  protected:
-  sim::Phone::Locked Script() { return handset().phone().Script(); }
+  sim::Locked<sim::PhoneScript> Script() { return handset().phone().Script(); }
   // The phone adapter calls made so far, by name.
   std::vector<std::string> Calls() {
     std::vector<std::string> calls;
