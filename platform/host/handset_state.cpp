@@ -1,5 +1,6 @@
 #include "handset_state.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -26,7 +27,8 @@ std::vector<std::unique_ptr<HandsetState>>& Mounted() {
   static auto* mounted = new std::vector<std::unique_ptr<HandsetState>>;
   return *mounted;
 }
-HandsetState* g_current = nullptr;
+// Read without the lock on every platform call; written under it.
+std::atomic<HandsetState*> g_current{nullptr};
 
 HandsetState* Keep(std::unique_ptr<HandsetState> state) {
   Mounted().push_back(std::move(state));
@@ -73,9 +75,11 @@ HandsetState* MountDefault() {
 }  // namespace
 
 HandsetState& Current() {
+  // Handsets are never freed, so a current one can be used without the lock.
+  if (HandsetState* current = g_current.load(std::memory_order_acquire)) return *current;
   std::lock_guard lock(g_mount_mutex);
-  if (!g_current) g_current = MountDefault();
-  return *g_current;
+  if (!g_current.load()) g_current.store(MountDefault(), std::memory_order_release);
+  return *g_current.load();
 }
 
 namespace {
@@ -87,8 +91,8 @@ void Replace(std::unique_ptr<HandsetState> state) {
   HandsetState* released = nullptr;
   {
     std::lock_guard lock(g_mount_mutex);
-    released = g_current;
-    g_current = state ? Keep(std::move(state)) : nullptr;
+    released = g_current.load();
+    g_current.store(state ? Keep(std::move(state)) : nullptr, std::memory_order_release);
   }
   if (released) released->windows->DestroyAll();
 }
