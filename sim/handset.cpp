@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <system_error>
 
 #include "ce/phone_adapter.h"
@@ -90,6 +91,11 @@ std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {
   for (char& c : path)
     if (c == '\\') c = '/';
   while (!path.empty() && path.front() == '/') path.erase(path.begin());
+  // A CE path names something inside fs/ only: "." and ".." would lead elsewhere.
+  for (const auto& name : std::filesystem::path(path)) {
+    if (name == "." || name == "..")
+      throw std::invalid_argument("not a handset path: " + cehost::ToUtf8(ce_path));
+  }
   return fs_root() / path;
 }
 

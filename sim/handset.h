@@ -39,7 +39,8 @@ class Handset {
   const std::filesystem::path& home() const { return home_; }
   // The host folder that holds the handset's "\" tree.
   std::filesystem::path fs_root() const { return home_ / "fs"; }
-  // The host path of a CE path, spelled as given (for setting up files in tests and tools).
+  // The host path of a CE path, spelled as given (for setting up files in tests and tools);
+  // throws std::invalid_argument for a path with "." or ".." names.
   std::filesystem::path HostPath(std::u16string_view ce_path) const;
   // Writes a file of the handset directly, making its folders; not recorded in the journal.
   void PutFile(std::u16string_view ce_path, const std::vector<unsigned char>& bytes) const;

@@ -89,9 +89,10 @@ void ExportKey(HKEY key, const std::u16string& full_name, std::u16string* out) {
     DWORD name_chars = REG_MAX_NAME + 1;
     DWORD type = 0;
     DWORD size = 0;
-    if (RegEnumValueW(key, index, name, &name_chars, nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS)
-      break;
+    LONG listed = RegEnumValueW(key, index, name, &name_chars, nullptr, &type, nullptr, &size);
+    if (listed == ERROR_NO_MORE_ITEMS) break;
+    if (listed != ERROR_SUCCESS)
+      throw RegFileError("cannot list the values of " + cehost::ToUtf8(full_name));
     std::vector<uint8_t> data(size);
     name_chars = REG_MAX_NAME + 1;
     if (RegEnumValueW(key, index, name, &name_chars, nullptr, &type, data.data(), &size) !=
@@ -105,9 +106,10 @@ void ExportKey(HKEY key, const std::u16string& full_name, std::u16string* out) {
   for (DWORD index = 0;; ++index) {
     char16_t name[REG_MAX_NAME + 1];
     DWORD name_chars = REG_MAX_NAME + 1;
-    if (RegEnumKeyExW(key, index, name, &name_chars, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
+    LONG listed = RegEnumKeyExW(key, index, name, &name_chars, nullptr, nullptr, nullptr, nullptr);
+    if (listed == ERROR_NO_MORE_ITEMS) break;
+    if (listed != ERROR_SUCCESS)
+      throw RegFileError("cannot list the subkeys of " + cehost::ToUtf8(full_name));
     subkeys.emplace_back(name, name_chars);
   }
   for (const std::u16string& subkey : subkeys) {

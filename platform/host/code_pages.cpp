@@ -30,7 +30,15 @@ bool FlagsAllowed(UINT code_page, DWORD flags) {
 // Converts one character (one code unit, or a surrogate pair) to GBK through iconv; false when
 // GBK has no such character. iconv's handle is kept per thread: it is not thread-safe.
 bool ToGbk(const char16_t* unit, size_t units, std::string* out) {
-  thread_local iconv_t converter = iconv_open("CP936", "UTF-16LE");
+  // Each thread has its own converter, closed when the thread ends.
+  struct Converter {
+    iconv_t handle = iconv_open("CP936", "UTF-16LE");
+    ~Converter() {
+      if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
+    }
+  };
+  thread_local Converter thread_converter;
+  iconv_t converter = thread_converter.handle;
   if (converter == reinterpret_cast<iconv_t>(-1)) return false;
   char input[4];
   std::memcpy(input, unit, units * 2);

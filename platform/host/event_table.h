@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,25 +21,29 @@ class Event {
       : manual_(manual_reset), signalled_(signalled), name_(std::move(name)) {}
 
   const std::u16string& name() const { return name_; }
-  // Signals the event.
+  // Signals the event: a manual-reset event releases every thread waiting now and stays
+  // signalled; an auto-reset event releases one waiting thread, or stays signalled for the next.
   void Set();
-  // Makes the event non-signalled.
+  // Makes the event non-signalled; threads a set already released stay released.
   void Reset();
-  // Releases the waiters of the moment (one for an auto-reset event) and leaves it reset.
+  // Releases the threads waiting now (one for an auto-reset event) and leaves it reset.
   void Pulse();
   // Waits up to ms (INFINITE: for ever); true when the event released the caller.
   bool Wait(DWORD ms);
 
  private:
+  // A thread waiting on the event; released by a set or a pulse made while it waits.
+  struct Waiter {
+    bool released = false;
+  };
+  // Releases the first waiter not released yet, or every one; false when there was none.
+  bool Release(bool all);
+
   std::mutex mutex_;
   std::condition_variable changed_;
   const bool manual_;
   bool signalled_;
-  // Waiting now, and the waiters a pulse still releases; a pulse starts a new generation so
-  // that only the callers already waiting take its releases.
-  int waiters_ = 0;
-  int pulse_releases_ = 0;
-  uint64_t pulse_generation_ = 0;
+  std::list<Waiter*> waiters_;
   const std::u16string name_;
 };
 

@@ -10,13 +10,25 @@
 
 namespace cehost {
 
+bool Event::Release(bool all) {
+  bool any = false;
+  for (Waiter* waiter : waiters_) {
+    if (waiter->released) continue;
+    waiter->released = true;
+    any = true;
+    if (!all) break;
+  }
+  if (any) changed_.notify_all();
+  return any;
+}
+
 void Event::Set() {
   std::lock_guard lock(mutex_);
-  signalled_ = true;
   if (manual_) {
-    changed_.notify_all();
-  } else {
-    changed_.notify_one();
+    Release(true);
+    signalled_ = true;
+  } else if (!Release(false)) {
+    signalled_ = true;
   }
 }
 
@@ -27,39 +39,27 @@ void Event::Reset() {
 
 void Event::Pulse() {
   std::lock_guard lock(mutex_);
-  if (waiters_ > 0) {
-    ++pulse_generation_;
-    pulse_releases_ = manual_ ? waiters_ : 1;
-    changed_.notify_all();
-  }
+  Release(manual_);
   signalled_ = false;
 }
 
 bool Event::Wait(DWORD ms) {
   std::unique_lock lock(mutex_);
-  const uint64_t generation = pulse_generation_;
-  auto released = [&] {
-    if (signalled_) {
-      // An auto-reset event lets one waiter through and resets.
-      if (!manual_) signalled_ = false;
-      return true;
-    }
-    if (pulse_generation_ != generation && pulse_releases_ > 0) {
-      --pulse_releases_;
-      return true;
-    }
-    return false;
-  };
-  ++waiters_;
-  bool ok;
-  if (ms == INFINITE) {
-    changed_.wait(lock, released);
-    ok = true;
-  } else {
-    ok = changed_.wait_for(lock, std::chrono::milliseconds(ms), released);
+  if (signalled_) {
+    // An auto-reset event lets one thread through and resets.
+    if (!manual_) signalled_ = false;
+    return true;
   }
-  --waiters_;
-  return ok;
+  if (ms == 0) return false;
+  Waiter self;
+  waiters_.push_back(&self);
+  if (ms == INFINITE) {
+    changed_.wait(lock, [&] { return self.released; });
+  } else {
+    changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return self.released; });
+  }
+  waiters_.remove(&self);
+  return self.released;
 }
 
 std::shared_ptr<Event> EventTable::Open(const std::u16string& name, bool manual_reset,

@@ -114,8 +114,16 @@ DWORD FileSystem::Open(const CePath& path, const OpenRequest& request, Journal& 
   // new files only. (Desktop Windows refuses CREATE_ALWAYS with NORMAL on a hidden or system
   // file; CE is not known to, and cehost does not.)
   if (truncate) {
-    if (ftruncate((*file)->fd(), 0) != 0) {
-      error = ErrorFromErrno(errno);
+    // The handle may have no write access of its own (CREATE_ALWAYS with GENERIC_READ or with
+    // none): the file is cut through a descriptor opened for writing for that alone.
+    int fd = (*file)->access().write
+                 ? (*file)->fd()
+                 : ::open(where.host.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    bool cut = fd >= 0 && ftruncate(fd, 0) == 0;
+    int cut_errno = errno;
+    if (fd >= 0 && fd != (*file)->fd()) ::close(fd);
+    if (!cut) {
+      error = ErrorFromErrno(cut_errno);
       file->reset();
       return error;
     }

@@ -1,17 +1,24 @@
 #include "handle_table.h"
 
+#include <atomic>
+
 namespace cehost {
 
 uint32_t HandleTable::Insert(std::shared_ptr<HandleObject> object) {
+  // Values are not reused soon, in this handset or in another one made current later, so that a
+  // stale handle fails instead of reaching a new object.
+  static std::atomic<uint32_t> next{0x100};
   std::lock_guard lock(mutex_);
-  // Values are not reused soon, so that a stale handle fails instead of reaching a new object.
-  for (;;) {
-    next_ += 4;
-    if (next_ >= 0x7FFFFF00u) next_ = 0x100;
-    if (!objects_.count(next_)) break;
-  }
-  objects_[next_] = std::move(object);
-  return next_;
+  uint32_t value;
+  do {
+    value = next.fetch_add(4);
+    if (value >= 0x7FFFFF00u) {
+      next.store(0x104);
+      value = 0x100;
+    }
+  } while (value == 0 || objects_.count(value));
+  objects_[value] = std::move(object);
+  return value;
 }
 
 std::shared_ptr<HandleObject> HandleTable::Find(uint32_t value, HandleKind kind) const {

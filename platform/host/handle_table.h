@@ -66,7 +66,6 @@ class HandleTable {
  private:
   mutable std::mutex mutex_;
   std::map<uint32_t, std::shared_ptr<HandleObject>> objects_;
-  uint32_t next_ = 0x100;
 };
 
 }  // namespace cehost

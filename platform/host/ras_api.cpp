@@ -73,7 +73,9 @@ extern "C" DWORD RasGetEntryProperties(LPWSTR, LPWSTR szEntry, LPRASENTRY lpRasE
     entry.dwSize = sizeof(RASENTRY);
   }
   bool short_entry = !lpRasEntry || *lpdwEntrySize < sizeof(RASENTRY);
-  bool short_device = lpdwDeviceInfoSize && (!lpbDeviceInfo || *lpdwDeviceInfoSize < device.size());
+  // A missing device buffer is short only when there is a configuration to deliver.
+  bool short_device = lpdwDeviceInfoSize && !device.empty() &&
+                      (!lpbDeviceInfo || *lpdwDeviceInfoSize < device.size());
   if (short_entry || short_device) {
     *lpdwEntrySize = sizeof(RASENTRY);
     if (lpdwDeviceInfoSize) *lpdwDeviceInfoSize = static_cast<DWORD>(device.size());
@@ -83,7 +85,7 @@ extern "C" DWORD RasGetEntryProperties(LPWSTR, LPWSTR szEntry, LPRASENTRY lpRasE
   std::memcpy(lpRasEntry, &entry, sizeof entry);
   *lpdwEntrySize = sizeof(RASENTRY);
   if (lpdwDeviceInfoSize) {
-    if (!device.empty()) std::memcpy(lpbDeviceInfo, device.data(), device.size());
+    if (!device.empty() && lpbDeviceInfo) std::memcpy(lpbDeviceInfo, device.data(), device.size());
     *lpdwDeviceInfoSize = static_cast<DWORD>(device.size());
   }
   return ERROR_SUCCESS;

@@ -9,10 +9,6 @@
 #include "handset_state.h"
 #include "registry_store.h"
 
-#ifndef ERROR_KEY_DELETED
-#define ERROR_KEY_DELETED 1018L
-#endif
-
 namespace cehost {
 namespace {
 

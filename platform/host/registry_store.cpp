@@ -14,7 +14,7 @@ constexpr int kSchemaVersion = 1;
 
 const char* const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
-  id INTEGER PRIMARY KEY,
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
   parent INTEGER NOT NULL,
   name TEXT NOT NULL,
   fold TEXT NOT NULL
@@ -70,11 +70,16 @@ class Use {
 }  // namespace
 
 RegistryStore::RegistryStore(const Options& options) {
-  file_ = options.in_memory ? std::string(":memory:") : options.path.string();
+  // An in-memory registry is a named shared-cache database: the handset's earlier states keep a
+  // connection open, so mounting the same home again finds the registry as it was.
+  file_ = options.in_memory
+              ? "file:m8-registry-" + options.path.string() + "?mode=memory&cache=shared"
+              : options.path.string();
   const std::string shown = options.in_memory ? "in-memory registry" : file_;
-  int rc =
-      sqlite3_open_v2(file_.c_str(), &db_,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(file_.c_str(), &db_,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
+                               (options.in_memory ? SQLITE_OPEN_URI : 0),
+                           nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db_, options.busy_timeout_ms);
     // WAL keeps every committed change once the call returns, even if the process is killed
@@ -248,9 +253,11 @@ LONG RegistryStore::Query(int64_t key, std::u16string_view name, DWORD* type,
 LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const uint8_t* data,
                         size_t size) {
   std::lock_guard lock(mutex_);
-  // A value of the same name keeps the spelling it was first stored with.
+  // A value of the same name keeps the spelling it was first stored with. The key's existence is
+  // checked in the same statement, so a key deleted meanwhile gets no orphan value.
   sqlite3_stmt* stmt = Prepare(
-      "INSERT INTO vals(key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
+      "INSERT INTO vals(key, name, fold, type, data) SELECT ?1, ?2, ?3, ?4, ?5 "
+      "WHERE EXISTS (SELECT 1 FROM keys WHERE id = ?1) "
       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
   if (!stmt) return Fail(sqlite3_errcode(db_));
   Use use(stmt);
@@ -262,7 +269,8 @@ LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const
   static const uint8_t kEmpty = 0;
   sqlite3_bind_blob(stmt, 5, size ? data : &kEmpty, static_cast<int>(size), SQLITE_STATIC);
   int rc = sqlite3_step(stmt);
-  return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
+  if (rc != SQLITE_DONE) return Fail(rc);
+  return sqlite3_changes(db_) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 LONG RegistryStore::Delete(int64_t key, std::u16string_view name) {

@@ -47,7 +47,8 @@ class RegistryStore {
   bool Exists(int64_t key);
   // Reads a value's type and bytes; ERROR_FILE_NOT_FOUND when missing.
   LONG Query(int64_t key, std::u16string_view name, DWORD* type, std::vector<uint8_t>* data);
-  // Stores a value, replacing type and bytes of a value of the same name.
+  // Stores a value, replacing type and bytes of a value of the same name; ERROR_KEY_DELETED when
+  // the key is gone.
   LONG Set(int64_t key, std::u16string_view name, DWORD type, const uint8_t* data, size_t size);
   // Removes a value; ERROR_FILE_NOT_FOUND when missing.
   LONG Delete(int64_t key, std::u16string_view name);

@@ -30,3 +30,16 @@ TEST_F(HandlesTest, CloseHandleRefusesValuesThatAreNotOpen) {
   EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x1234))));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
+
+TEST_F(HandlesTest, HandlesOfAHandsetMadeCurrentAgainStayDead) {
+  HANDLE old_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(old_event, nullptr);
+  handset().MakeCurrent();
+  HANDLE new_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_NE(new_event, old_event);
+  EXPECT_FALSE(SetEvent(old_event));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  CloseHandle(new_event);
+  // Handset paths stay inside the handset.
+  EXPECT_THROW(handset().HostPath(u"\\..\\outside"), std::invalid_argument);
+}

@@ -80,6 +80,18 @@ TEST_F(RasTest, EntryPropertiesFollowTheSizeProtocol) {
   EXPECT_EQ(RasDeleteEntry(nullptr, name_), DWORD{ERROR_CANNOT_FIND_PHONEBOOK_ENTRY});
 }
 
+// An entry stored without a device configuration reads back with a null device buffer.
+TEST_F(RasTest, AnEntryWithoutDeviceConfigurationReadsBack) {
+  RASENTRY entry = {};
+  entry.dwSize = sizeof entry;
+  WCHAR plain[] = u"Plain";
+  ASSERT_EQ(RasSetEntryProperties(nullptr, plain, &entry, sizeof entry, nullptr, 0), 0u);
+  DWORD size = sizeof entry;
+  DWORD device_size = 0;
+  EXPECT_EQ(RasGetEntryProperties(nullptr, plain, &entry, &size, nullptr, &device_size), 0u);
+  EXPECT_EQ(device_size, 0u);
+}
+
 TEST_F(RasTest, DialHangUpAndEnumerate) {
   HRASCONN connection = nullptr;
   ASSERT_EQ(Dial(&connection), 0u);

@@ -394,3 +394,35 @@ TEST(RegistryStorage, UnusableDefaultRegistryFailsItsCalls) {
 }
 
 }  // namespace
+
+namespace {
+
+// A handle left open on a deleted key never reaches a key made later.
+TEST_F(RegistryTest, AHandleOnADeletedKeyNeverReachesANewKey) {
+  HKEY old_key = Key(u"Old");
+  ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"Old"), ERROR_SUCCESS);
+  HKEY new_key = Key(u"Unrelated");
+  DWORD value = 42;
+  EXPECT_EQ(RegSetValueExW(old_key, u"Stale", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4),
+            ERROR_KEY_DELETED);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(new_key, u"Stale", nullptr, nullptr, nullptr, &size),
+            ERROR_FILE_NOT_FOUND);
+  RegCloseKey(old_key);
+  RegCloseKey(new_key);
+}
+
+TEST(RegistryStorage, InMemoryRegistryLastsWhileTheHandsetDoes) {
+  sim::Handset::Options options;
+  options.registry_in_memory = true;
+  sim::Handset handset(options);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Mem", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  handset.MakeCurrent();
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Mem", 0, 0, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+}  // namespace
