@@ -90,9 +90,11 @@ bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {
   // The loaded file stays open until the new one is complete, so that no other writer starts
   // on it meanwhile.
   size_t length = wcslen(path);
-  if (length + 2 > MAX_PATH) return false;
+  // The new file's name is the old one with its last character replaced, so it is no longer
+  // than the path itself and any path that names the file names its neighbour too.
+  if (length == 0) return false;
   std::u16string temporary(path, length);
-  temporary += u'~';
+  temporary.back() = temporary.back() == u'~' ? u'!' : u'~';
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -15,7 +15,7 @@ INT ReadIniInt(LPCWSTR section, LPCWSTR key, INT* value, LPCWSTR path);
 
 // Sets a key (adding it and its section when missing), deletes the key (value null) or the
 // section (key null); 1 on success, also when there was nothing to delete. Names and values
-// holding a line end are refused, and a failure leaves the file as it was.
+// holding a line end, and keys holding "=", are refused; a failure leaves the file as it was.
 INT WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path);
 
 // WriteIniString with the number written in decimal.

@@ -86,6 +86,8 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
 INT WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   if (!section || !path || !*section || (key && !*key)) return 0;
   if (HoldsLineEnd(section) || HoldsLineEnd(key) || (key && HoldsLineEnd(value))) return 0;
+  // A key holding "=" would be read, and later overwritten, as a shorter key with another value.
+  if (key && wcschr(key, u'=')) return 0;
   try {
     return Write(section, key, value, path);
   } catch (const std::bad_alloc&) {

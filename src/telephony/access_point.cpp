@@ -187,13 +187,17 @@ BOOL ReadAccessPointContent(AccessPointContent* content) {
       {u"MMSC", content->wszMmsc, kMmscChars, false, {}},
   };
   // Every value is read and checked before any is stored: a dial never uses a cut APN or
-  // password, nor half of an access point.
+  // password, nor half of an access point. The reads keep the file's order: the four texts,
+  // the port, then the MMS centre.
+  Field& mmsc = fields[std::size(fields) - 1];
   for (auto& field : fields) {
+    if (&field == &mmsc) continue;
     if (!ReadField(name, field.key, path, field.max_chars, &field.found, &field.value))
       return FALSE;
   }
   INT port = 0;
   bool has_port = ReadIniInt(name, u"PORT", &port, path);
+  if (!ReadField(name, mmsc.key, path, mmsc.max_chars, &mmsc.found, &mmsc.value)) return FALSE;
 
   for (const auto& field : fields)
     if (field.found) Store(field.target, field.value);

@@ -80,6 +80,8 @@ TEST_F(IniWriteTest, LineEndsInNamesOrValuesAreRefused) {
   EXPECT_EQ(Set(u"A", u"k\nAPN", u"x"), 0);
   EXPECT_EQ(Set(u"A]\r\n[B", u"k", u"x"), 0);
   EXPECT_EQ(Set(u"A\r", nullptr, nullptr), 0);
+  // A key holding "=" would pass for another key.
+  EXPECT_EQ(Set(u"A", u"k=x", u"v"), 0);
   EXPECT_EQ(Text(), start);
   // With a null key the value is not written, so it may hold anything.
   EXPECT_EQ(Set(u"Z", nullptr, u"\r\n"), 1);
@@ -104,10 +106,10 @@ TEST_F(IniWriteTest, AFailedRewriteLeavesTheOldFile) {
   const std::u16string start = u"[A]\r\n  k=1\r\n[B]";
   Put(start);
   // The new text cannot be written beside the old file.
-  ASSERT_TRUE(CreateDirectoryW(u"\\Disk\\test.ini~", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(u"\\Disk\\test.in~", nullptr));
   EXPECT_EQ(Set(u"A", u"k", u"2"), 0);
   EXPECT_EQ(Text(), start);
-  ASSERT_TRUE(RemoveDirectoryW(u"\\Disk\\test.ini~"));
+  ASSERT_TRUE(RemoveDirectoryW(u"\\Disk\\test.in~"));
   // The old file is held open by a reader: the new one cannot take its place.
   HANDLE reader = CreateFileW(kPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -115,9 +117,26 @@ TEST_F(IniWriteTest, AFailedRewriteLeavesTheOldFile) {
   EXPECT_EQ(Set(u"A", u"k", u"2"), 0);
   CloseHandle(reader);
   EXPECT_EQ(Text(), start);
-  EXPECT_EQ(GetFileAttributesW(u"\\Disk\\test.ini~"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(u"\\Disk\\test.in~"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(Set(u"A", u"k", u"2"), 1);
   EXPECT_EQ(Text(), u"[A]\r\n  k=2\r\n[B]");
+}
+
+// A file whose path has the longest length still gets its rewrite: the new file beside it has a
+// name of the same length.
+TEST_F(IniWriteTest, RewritesWorkAtTheLongestPath) {
+  std::u16string folder = u"\\Disk\\" + std::u16string(200, u'd');
+  ASSERT_TRUE(CreateDirectoryW(u"\\Disk", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  std::u16string path = folder + u"\\" + std::u16string(48, u'f') + u".ini";
+  ASSERT_EQ(path.size(), 259u);
+  ASSERT_EQ(IniCreateFileEx(path.c_str()), 1);
+  ASSERT_EQ(IniWriteStringEx(u"A", u"K", u"v", path.c_str()), 1);
+  ASSERT_EQ(IniWriteStringEx(u"A", u"K", u"w", path.c_str()), 1);
+  LPWSTR value = nullptr;
+  ASSERT_EQ(IniReadStringEx(u"A", u"K", &value, path.c_str()), 1);
+  EXPECT_EQ(std::u16string(value), u"w");
+  delete[] value;
 }
 
 TEST_F(IniWriteTest, AppendingNeverLandsBehindHiddenBytes) {

@@ -268,9 +268,12 @@ nlohmann::json CallArgs::Outputs() const {
     if (!IsOutput(s.kind) || s.null) continue;
     nlohmann::json& out = outputs[params_[i].name];
     switch (s.kind) {
-      case Kind::kBuffer:
-        out = cehost::ToUtf8(std::u16string_view(s.buffer.data()));
+      case Kind::kBuffer: {
+        // Up to the terminator, and never past the buffer when there is none.
+        std::u16string_view text(s.buffer.data(), s.buffer.size());
+        out = cehost::ToUtf8(text.substr(0, text.find(u'\0')));
         break;
+      }
       case Kind::kOutString:
         out = s.out_string ? nlohmann::json(cehost::ToUtf8(s.out_string)) : nlohmann::json();
         break;

@@ -1,5 +1,6 @@
 // m8sim fs: the handset's files by their CE paths, through the platform's file calls.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -120,7 +121,9 @@ int Cat(Context& ctx, const std::string& text, bool raw) {
 
 int Put(Context& ctx, const std::string& host_file, const std::string& text) {
   std::ifstream in(host_file, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + host_file);
+  // A folder opens as a stream but cannot be read: it is bad input like a missing file.
+  if (!in || !std::filesystem::is_regular_file(host_file))
+    throw UsageError("cannot read " + host_file);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
   std::u16string path = CePath(text);
   if (path == u"\\") throw UsageError("put needs a file path, not the root");

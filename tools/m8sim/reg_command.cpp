@@ -1,6 +1,7 @@
 // m8sim reg: the handset's registry by key path: values read decoded by type, written, deleted,
 // exported to and imported from .reg files.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -177,7 +178,8 @@ int Export(Context& ctx, const std::vector<std::string>& key_texts, const std::s
 
 int Import(Context& ctx, const std::string& file) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + file);
+  // A folder opens as a stream but cannot be read: it is bad input like a missing file.
+  if (!in || !std::filesystem::is_regular_file(file)) throw UsageError("cannot read " + file);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
   ctx.Handset();
   size_t values = 0;
