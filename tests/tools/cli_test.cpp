@@ -55,6 +55,9 @@ TEST_F(CliTest, UsageAndInputErrorsExitWithTwo) {
   ExpectError({"reg", "get", "HKXX\\Software"}, 2);
   ExpectError({"reg", "set", "HKLM\\Software\\T", "v", "qword", "1"}, 2);
   ExpectError({"reg", "import", (temp_.path() / "missing.reg").string()}, 2);
+  // A folder where a file is expected is bad input too.
+  ExpectError({"reg", "import", temp_.path().string()}, 2);
+  ExpectError({"fs", "put", temp_.path().string(), "\\Disk\\x.bin"}, 2);
   ExpectError({"list", "--bogus"}, 2);
   // Nothing was made for a command that did not run.
   EXPECT_FALSE(std::filesystem::exists(temp_.home()));
