@@ -43,4 +43,17 @@ cehost::NetworkInterface UsbInterface() {
   return usb;
 }
 
+cehost::NetworkInterface GprsLinkInterface(const std::string& address) {
+  cehost::NetworkInterface link;
+  link.index = kGprsIndex;
+  link.type = 23;
+  link.description = "Hayes COM9:";
+  link.adapter_name = "Hayes COM9:";
+  link.address = address;
+  link.mask = "255.255.255.255";
+  link.gateway = address;
+  link.metric = 30;
+  return link;
+}
+
 }  // namespace sim

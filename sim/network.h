@@ -18,6 +18,7 @@ enum class WifiChip { kSwld24sp1, kSdio86881 };
 constexpr uint32_t kLoopbackIndex = 1;
 constexpr uint32_t kWifiIndex = 2;
 constexpr uint32_t kUsbIndex = 3;
+constexpr uint32_t kGprsIndex = 0x20;
 
 // The loopback: type 24, 127.0.0.1, with its host route (metric 1).
 cehost::NetworkInterface LoopbackInterface();
@@ -30,5 +31,9 @@ cehost::NetworkInterface WifiInterface(WifiChip chip, const std::string& address
 // The USB network link to a PC (type 6, "USB Remote NDIS Network Device", 169.254.2.1 through
 // 169.254.2.2, route metric 20).
 cehost::NetworkInterface UsbInterface();
+
+// The modem's GPRS link while a dial-up connection is up (type 23 PPP, "Hayes COM9:", the
+// network's address as its own and as its gateway, route metric 30).
+cehost::NetworkInterface GprsLinkInterface(const std::string& address = "10.168.1.23");
 
 }  // namespace sim

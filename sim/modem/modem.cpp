@@ -5,6 +5,7 @@
 #include "cehost/handset.h"
 #include "cehost/network.h"
 #include "cehost/text.h"
+#include "sim/network.h"
 
 namespace sim {
 
@@ -97,15 +98,7 @@ DWORD Modem::Dial(const cehost::DialRequest& request) {
     auto phone = phone_.Script();
     phone->gprs_attached = true;
   }
-  cehost::NetworkInterface link;
-  link.index = kLinkIndex;
-  link.type = 23;
-  link.description = "Hayes COM9:";
-  link.adapter_name = "Hayes COM9:";
-  link.address = address;
-  link.mask = "255.255.255.255";
-  link.gateway = address;
-  cehost::SetNetworkInterface(link);
+  cehost::SetNetworkInterface(GprsLinkInterface(address));
   return 0;
 }
 
@@ -119,7 +112,7 @@ void Modem::HangUp() {
     sent = script_.connection_sent;
     received = script_.connection_received;
   }
-  cehost::RemoveNetworkInterface(kLinkIndex);
+  cehost::RemoveNetworkInterface(kGprsIndex);
   {
     auto phone = phone_.Script();
     phone->traffic_sent += sent;

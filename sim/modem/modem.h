@@ -38,9 +38,6 @@ struct ModemDial {
 
 class Modem : public cehost::RasDevice {
  public:
-  // The interface index of the GPRS link while it is up.
-  static constexpr uint32_t kLinkIndex = 0x20;
-
   explicit Modem(Phone& phone) : phone_(phone) {}
 
   // The script, to read or change while the returned lock is held.

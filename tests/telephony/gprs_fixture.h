@@ -9,6 +9,7 @@
 #include "cehost/network.h"
 #include "handset_fixture.h"
 #include "ini_bytes.h"
+#include "sim/network.h"
 
 class GprsTest : public HandsetTest {
  protected:
@@ -53,15 +54,5 @@ class GprsTest : public HandsetTest {
     return rc == ERROR_SUCCESS;
   }
   // A Wi-Fi link of the default hardware (version 1) with an address.
-  void WifiUp() {
-    cehost::NetworkInterface wifi;
-    wifi.index = 2;
-    wifi.type = 6;
-    wifi.description = "SWLD24SP1 802.11 Wireless";
-    wifi.adapter_name = "SWLD24SP1";
-    wifi.address = "192.168.1.20";
-    wifi.mask = "255.255.255.0";
-    wifi.gateway = "192.168.1.1";
-    cehost::SetNetworkInterface(wifi);
-  }
+  void WifiUp() { cehost::SetNetworkInterface(sim::WifiInterface(sim::WifiChip::kSwld24sp1)); }
 };

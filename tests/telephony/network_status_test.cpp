@@ -23,15 +23,7 @@ using cehost::NetworkInterface;
 
 // The modem's link while a dial-up connection is up.
 NetworkInterface Gprs() {
-  NetworkInterface link;
-  link.index = 0x20;
-  link.type = 23;
-  link.description = "Hayes COM9:";
-  link.adapter_name = "Hayes COM9:";
-  link.address = "10.168.1.23";
-  link.gateway = "10.168.1.23";
-  link.metric = 30;
-  return link;
+  return sim::GprsLinkInterface();
 }
 
 // A Wi-Fi interface whose description names one chip and whose adapter, with an address, is
