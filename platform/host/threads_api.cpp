@@ -1,4 +1,6 @@
 // Threads: started at once, their handles signalled when they end.
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -10,6 +12,15 @@
 
 using namespace cehost;
 
+namespace {
+
+std::atomic<DWORD> next_thread_id{0x1000};
+
+// The calling thread's identifier; 0 until CreateThread or GetCurrentThreadId gives it one.
+thread_local DWORD current_thread_id = 0;
+
+}  // namespace
+
 extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE lpStartAddress,
                                LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId) {
   // cehost has no way to hold a thread back, so a suspended start is refused.
@@ -17,8 +28,7 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  static std::atomic<DWORD> next_id{0x1000};
-  DWORD id = next_id += 4;
+  DWORD id = next_thread_id += 4;
   auto object = std::make_shared<ThreadObject>();
   HandsetState& state = Current();
   HANDLE handle = HandleTable::ToHandle<HANDLE>(state.handles.Insert(object));
@@ -31,6 +41,7 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
   // recorded in the journal of the handset it started on (handsets are never freed).
   Journal* journal = &state.journal;
   std::thread([object, lpStartAddress, lpParameter, journal, id] {
+    current_thread_id = id;
     DWORD code = lpStartAddress(lpParameter);
     object->exit_code.store(code);
     JournalEntry end;
@@ -60,4 +71,13 @@ extern "C" void Sleep(DWORD dwMilliseconds) {
   } else {
     std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
   }
+}
+
+extern "C" DWORD GetCurrentThreadId(void) {
+  if (current_thread_id == 0) current_thread_id = next_thread_id += 4;
+  return current_thread_id;
+}
+
+extern "C" DWORD GetCurrentProcessId(void) {
+  return static_cast<DWORD>(getpid());
 }

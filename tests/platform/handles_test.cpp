@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <thread>
 
 #include "ce/kernel.h"
@@ -42,4 +44,32 @@ TEST_F(HandlesTest, HandlesOfAHandsetMadeCurrentAgainStayDead) {
   CloseHandle(new_event);
   // Handset paths stay inside the handset.
   EXPECT_THROW(handset().HostPath(u"\\..\\outside"), std::invalid_argument);
+}
+
+// A thread keeps one identifier, no other live thread has it, and a thread that CreateThread
+// started sees the identifier that CreateThread reported.
+TEST_F(HandlesTest, ThreadIdentifiersAreStableAndDistinct) {
+  DWORD mine = GetCurrentThreadId();
+  EXPECT_NE(mine, 0u);
+  EXPECT_EQ(GetCurrentThreadId(), mine);
+  DWORD other = 0;
+  std::thread([&] { other = GetCurrentThreadId(); }).join();
+  EXPECT_NE(other, 0u);
+  EXPECT_NE(other, mine);
+
+  static DWORD seen_inside = 0;
+  DWORD reported = 0;
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](LPVOID) -> DWORD {
+        seen_inside = GetCurrentThreadId();
+        return 0;
+      },
+      nullptr, 0, &reported);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  EXPECT_EQ(seen_inside, reported);
+  EXPECT_NE(reported, mine);
+  EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid()));
 }

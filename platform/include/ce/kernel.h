@@ -29,6 +29,13 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, DWORD dwStackSize,
 // The thread's exit code, or STILL_ACTIVE while it runs.
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 
+// The identifier of the calling thread: the one CreateThread gave it, or one of its own for a
+// thread cehost did not start; no two live threads share one.
+DWORD GetCurrentThreadId(void);
+
+// The identifier of the calling process; no two live processes on the handset share one.
+DWORD GetCurrentProcessId(void);
+
 // Suspends the calling thread for dwMilliseconds (0 gives up the rest of its time slice).
 void Sleep(DWORD dwMilliseconds);
 
