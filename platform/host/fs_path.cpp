@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
@@ -62,7 +63,7 @@ bool FindIgnoringCase(int folder, std::u16string_view name, std::string* stored)
 // way out of the folder. A kernel without openat2 gets plain openat for a single name, which
 // O_NOFOLLOW keeps from following a link; longer paths then fail so that the caller walks them.
 int OpenBeneath(int folder, const std::string& relative, int flags) {
-  static bool have_openat2 = true;
+  static std::atomic<bool> have_openat2{true};
   flags |= O_NOFOLLOW | O_CLOEXEC;
   if (have_openat2) {
     open_how how = {};
