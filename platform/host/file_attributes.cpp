@@ -124,10 +124,7 @@ DWORD FileSystem::ApplyAttributes(const Location& where, int fd, DWORD attribute
   if (!folder) {
     mode_t mode = where.st.st_mode & 07777;
     mode_t wanted = (attributes & FILE_ATTRIBUTE_READONLY) ? mode & ~mode_t{0222} : mode | S_IWUSR;
-    if (wanted != mode) {
-      int result = fd >= 0 ? fchmod(fd, wanted) : chmod(where.host.c_str(), wanted);
-      if (result != 0) return ErrorFromErrno(errno);
-    }
+    if (wanted != mode && fchmod(fd, wanted) != 0) return ErrorFromErrno(errno);
   }
   StoreTableBits(where.ce, folder, attributes);
   return 0;
@@ -146,6 +143,17 @@ DWORD FileSystem::SetAttributes(const CePath& path, DWORD attributes, Journal& j
   Location where;
   if (DWORD error = ResolveExisting(path, &where)) return error;
   if (path.is_root()) return ERROR_ACCESS_DENIED;
+  // A file's bits are changed through its own descriptor, opened without following a link.
+  HostFd fd;
+  if (!where.is_folder()) {
+    fd.reset(openat(where.parent.get(), where.name.c_str(),
+                    O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) return ErrorFromErrno(errno);
+    if (fstat(fd.get(), &where.st) != 0) return ErrorFromErrno(errno);
+    if (!S_ISREG(where.st.st_mode)) return ERROR_ACCESS_DENIED;
+    // CE has no hard links: a file with a second name, which may be outside fs/, is not changed.
+    if (where.st.st_nlink > 1) return ERROR_ACCESS_DENIED;
+  }
   DWORD old_bits = AttributesOf(where);
   // A file in ROM cannot be changed, its attributes included.
   if (old_bits & FILE_ATTRIBUTE_INROM) return ERROR_ACCESS_DENIED;
@@ -154,7 +162,7 @@ DWORD FileSystem::SetAttributes(const CePath& path, DWORD attributes, Journal& j
   if (new_bits & FILE_ATTRIBUTE_INROM) new_bits |= FILE_ATTRIBUTE_READONLY;
   if (new_bits == 0) new_bits = FILE_ATTRIBUTE_NORMAL;
   if (new_bits == old_bits) return 0;
-  if (DWORD error = ApplyAttributes(where, -1, new_bits)) return error;
+  if (DWORD error = ApplyAttributes(where, fd.get(), new_bits)) return error;
   RecordEffect(
       journal, "file.attributes",
       {{"path", where.ce}, {"old", HexAttributes(old_bits)}, {"new", HexAttributes(new_bits)}});

@@ -17,7 +17,7 @@ FileObject::FileObject(FileSystem* files, int fd, const struct stat& st, std::st
       access_(access) {}
 
 FileObject::~FileObject() {
-  if (registered_) files_->UnregisterOpen(*this);
+  if (tracked_) files_->Untrack(*this);
   ::close(fd_);
 }
 

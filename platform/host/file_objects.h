@@ -15,7 +15,7 @@
 namespace cehost {
 
 // An open file: a host descriptor, the handle's own file pointer and its data access. The
-// descriptor is closed, and the file's share record dropped, when the object goes.
+// descriptor holds the handle's share markers; they go with it when the object goes.
 class FileObject : public HandleObject {
  public:
   // Takes over the descriptor of the file at the CE path; st is its fstat.
@@ -42,8 +42,8 @@ class FileObject : public HandleObject {
   ino_t inode_;
   std::string ce_path_;
   DataAccess access_;
-  // Set by FileSystem::RegisterOpen.
-  bool registered_ = false;
+  // Set by FileSystem::Track.
+  bool tracked_ = false;
   std::mutex pointer_mutex_;
 };
 

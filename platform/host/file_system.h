@@ -1,9 +1,12 @@
 // The handset's file system: the fs/ folder of the handset home, seen as one CE tree.
 //
 // Names are looked up without regard to case and keep the case they were created with. No path
-// leaves fs/: ".." is not a name, and a symbolic link met on the way is refused, never followed.
+// leaves fs/: ".." is not a name, and every look-up walks from the root one folder descriptor at a
+// time, refusing (never following) a symbolic link at any step; the calls then act on the held
+// folder and the last name, so a folder swapped for a link meanwhile leads nowhere else.
 // Attribute bits that a Unix file cannot hold live in a side table, the text file fs-attributes
-// in the handset home. Open files are registered by device and inode for the share checks.
+// in the handset home. Share modes hold across processes: see share_locks.h; their guards live in
+// the lock file fs-locks in the handset home.
 #pragma once
 
 #include <sys/stat.h>
@@ -14,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +25,7 @@
 
 #include "ce/files.h"
 #include "cehost/journal.h"
+#include "host_fd.h"
 
 namespace cehost {
 
@@ -42,13 +47,16 @@ DWORD ParseCePath(const char16_t* path, bool wildcards_in_last, CePath* out);
 // True when the name holds "*" or "?".
 bool HasWildcards(std::u16string_view name);
 
-// Where a CE path leads on the host.
+// Where a CE path leads on the host: the folder that holds its last name, held open, and that
+// name. Calls act on the pair (openat, unlinkat, renameat...), never on a host path string.
 struct Location {
-  // The host path.
-  std::string host;
+  // The folder holding the last name (an O_PATH descriptor); for the root, the root itself.
+  HostFd parent;
+  // The last name on the host: as stored when it exists, as given when not; "." for the root.
+  std::string name;
   // The CE path in the stored case of each name that exists, UTF-8; "\" for the root.
   std::string ce;
-  // The last name exists; st then holds its lstat.
+  // The last name exists; st then holds its fstatat (links not followed).
   bool exists = false;
   struct stat st = {};
   bool is_folder() const { return exists && S_ISDIR(st.st_mode); }
@@ -92,11 +100,13 @@ class FileSystem {
   DWORD Open(const CePath& path, const OpenRequest& request, Journal& journal,
              std::shared_ptr<FileObject>* file, bool* existed);
 
-  // Deletes a file that is neither a folder, read-only, in ROM nor open; 0 or the error code.
+  // Deletes a file that is neither a folder, read-only nor in ROM, and that every handle open on
+  // it shares delete; 0 or the error code.
   DWORD Delete(const CePath& path, Journal& journal);
   // Copies a file with its data, write time and attributes; 0 or the error code.
   DWORD Copy(const CePath& from, const CePath& to, bool fail_if_exists, Journal& journal);
-  // Puts the file source in the place of the file dest, in one step; dest must exist.
+  // Puts the file source in the place of the file dest, in one step; dest must exist, and every
+  // handle open on either file must share delete.
   DWORD Replace(const CePath& dest, const CePath& source, Journal& journal);
   // Renames a file or folder to a name that does not exist; 0 or the error code.
   DWORD Move(const CePath& from, const CePath& to, Journal& journal);
@@ -111,19 +121,25 @@ class FileSystem {
   // Every entry that the search pattern finds, in the CE layout; 0 or the error code.
   DWORD Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* found);
 
-  // Registers an open file for the share checks; false, with nothing registered, when the
-  // access or share mode conflicts with a handle already open on the file.
-  bool RegisterOpen(FileObject& file, DataAccess access, DWORD share);
+  // Counts a handle among this process's open files (for moving folders that hold them).
+  void Track(FileObject& file);
   // Forgets an open file (when its object goes).
-  void UnregisterOpen(const FileObject& file);
+  void Untrack(const FileObject& file);
 
  private:
-  // Follows the names from the root, each looked up without regard to case; 0, or 3 when a
-  // folder on the way is missing or is a file, or 5 when a name on the way is a symbolic link.
+  // Follows the names from the root, each looked up without regard to case, one held folder at
+  // a time; 0, or 3 when a folder on the way is missing or is a file, or 5 when a name on the way
+  // is a symbolic link.
   DWORD Resolve(const std::vector<std::u16string>& names, Location* out) const;
   // Resolve for paths that must name an existing file or folder: 2 when the last name is missing,
   // 123 when a trailing separator follows a file.
   DWORD ResolveExisting(const CePath& path, Location* out) const;
+  // Opens the folder that names (all of them folders) lead to, held as an O_PATH descriptor; its
+  // CE path in stored case goes to ce. 0 or the error code, as Resolve gives them.
+  DWORD WalkFolders(const std::vector<std::u16string>& names, size_t count, HostFd* folder,
+                    std::string* ce) const;
+  // True when the last name of where still leads to the file st describes.
+  static bool StillNamed(const Location& where, const struct stat& st);
 
   // The search entry of an existing file or folder, named name.
   WIN32_FIND_DATAW EntryOf(const Location& where, std::u16string_view name) const;
@@ -135,50 +151,58 @@ class FileSystem {
   void ForgetTableBits(const std::string& ce);
   // Moves the table entries of a path and everything below it to a new path.
   void RenameTableBits(const std::string& from, const std::string& to);
-  // Applies new attribute bits to an existing file or folder, host bits and table bits.
+  // Applies new attribute bits to an existing file or folder, host bits (through fd, the file's
+  // own descriptor; unused for a folder) and table bits.
   DWORD ApplyAttributes(const Location& where, int fd, DWORD attributes);
   void LoadTable();
   void SaveTable() const;
 
-  // Opens the file named exactly as given, when it is a regular file reached without links;
-  // returns its descriptor with where filled in, or -1.
-  int OpenExact(const std::vector<std::u16string>& names, int flags, Location* where) const;
-  // Opens the host file of an existing or new file and registers it for the share checks; 0 or
-  // the error code. Updates where->st from the open file.
-  DWORD OpenHost(Location* where, int flags, DataAccess access, DWORD share,
-                 std::shared_ptr<FileObject>* file);
-  // Makes the object of an open descriptor (where->st is its fstat) and registers it; 0, or the
-  // sharing violation with the descriptor closed.
-  DWORD Adopt(Location* where, int fd, DataAccess access, DWORD share,
+  // Opens the file at where with the host flags (O_CREAT|O_EXCL to make it), never through a
+  // link, into fd; refreshes where->st. 0, kLookAgain when the name went meanwhile, or the error
+  // code: 5 for anything but a regular file, and for writing a file with more than one link.
+  DWORD OpenHostFile(Location* where, int flags, HostFd* fd) const;
+  // Makes the handle of an open host file: under the file's guard, checks that the name still
+  // leads to it (kLookAgain if not) and the share modes of every handle open on it in any
+  // process (32), and registers its own; 0 or the error code.
+  DWORD Adopt(const Location& where, HostFd fd, DataAccess access, DWORD share,
               std::shared_ptr<FileObject>* file);
+  // The part of Open for a file that exists.
+  DWORD OpenExisting(Location& where, const OpenRequest& request, DataAccess access,
+                     Journal& journal, std::shared_ptr<FileObject>* file, bool* existed);
   // The part of Open for a file that does not exist yet.
-  DWORD Create(Location& where, const OpenRequest& request, DataAccess access, int flags,
-               Journal& journal, std::shared_ptr<FileObject>* file, bool* existed);
+  DWORD Create(Location& where, const OpenRequest& request, DataAccess access, Journal& journal,
+               std::shared_ptr<FileObject>* file, bool* existed);
 
-  // True when a handle is open on the file.
-  bool IsOpen(const struct stat& st) const;
-  // True when a handle is open on a file at or below the CE path.
+  // Opens the existing file at where for a look at its share markers, refreshing where->st; 0,
+  // kLookAgain, or the error code.
+  DWORD OpenForRemoval(Location* where, HostFd* fd) const;
+
+  // True when a handle of this process is open on a file at or below the CE path.
   bool AnyOpenAtOrBelow(const std::string& ce) const;
+
+  // What a step returns when the name it looked up has gone or changed meanwhile: the caller looks
+  // it up again (a bounded number of times).
+  static constexpr DWORD kLookAgain = 0xFFFFFFFF;
+  static constexpr int kLookUps = 8;
 
   std::filesystem::path home_;
   std::string root_;
   // The root folder, held open for look-ups below it; -1 when it could not be opened.
   int root_fd_ = -1;
+  // The lock file whose bytes are the files' guards; -1 when it could not be opened.
+  int lock_fd_ = -1;
   std::string table_path_;
 
-  // Held over every operation on names, and over the attribute table.
+  // Held over every operation on names, and over the attribute table. It also keeps this
+  // process's threads from sharing a guard, which the one descriptor of the lock file would let
+  // them do.
   mutable std::mutex mutex_;
   // Per CE path (stored case), the bits beyond what the host file holds, where they differ from
   // the default (ARCHIVE for a file, none for a folder).
   std::map<std::string, DWORD> table_;
 
-  struct OpenRecord {
-    const FileObject* file;
-    DataAccess access;
-    DWORD share;
-  };
   mutable std::mutex open_mutex_;
-  std::multimap<std::pair<dev_t, ino_t>, OpenRecord> open_;
+  std::set<const FileObject*> open_;
 };
 
 }  // namespace cehost

@@ -40,7 +40,6 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
   Location source;
   if (DWORD error = ResolveExisting(from, &source)) return error;
   if (!S_ISREG(source.st.st_mode)) return ERROR_ACCESS_DENIED;
-  DWORD attributes = AttributesOf(source);
   Location target;
   if (DWORD error = Resolve(to.names, &target)) return error;
   bool existed = target.exists;
@@ -58,17 +57,27 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
 
   // Both ends are opened like handles, so that the share checks hold: the source may be open for
   // reading or writing elsewhere (a log still being appended to can be copied), the target not.
+  // A name that changed under the call is a file busy elsewhere.
+  auto busy = [](DWORD error) { return error == kLookAgain ? ERROR_SHARING_VIOLATION : error; };
   std::shared_ptr<FileObject> in, out;
-  if (DWORD error = OpenHost(&source, O_RDONLY, DataAccess{true, false},
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, &in))
-    return error;
-  int flags = existed ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL;
-  if (DWORD error = OpenHost(&target, flags, DataAccess{false, true}, 0, &out)) return error;
-  DWORD error = existed && ftruncate(out->fd(), 0) != 0 ? ErrorFromErrno(errno)
-                                                        : CopyData(in->fd(), out->fd());
+  HostFd fd;
+  DWORD error = OpenHostFile(&source, O_RDONLY, &fd);
+  if (!error)
+    error = Adopt(source, std::move(fd), DataAccess{true, false},
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, &in);
+  if (error) return busy(error);
+  DWORD attributes = AttributesOf(source);
+  error = OpenHostFile(&target, existed ? O_RDWR : O_RDWR | O_CREAT | O_EXCL, &fd);
+  if (error) return busy(error);
+  error = Adopt(target, std::move(fd), DataAccess{false, true}, 0, &out);
+  if (!error) {
+    error = existed && ftruncate(out->fd(), 0) != 0 ? ErrorFromErrno(errno)
+                                                    : CopyData(in->fd(), out->fd());
+  }
   if (error) {
-    if (!existed) unlink(target.host.c_str());
-    return error;
+    // A target made here goes again, unless its name has since led elsewhere.
+    if (!existed && error != kLookAgain) unlinkat(target.parent.get(), target.name.c_str(), 0);
+    return busy(error);
   }
   struct timespec times[2] = {{0, UTIME_NOW}, source.st.st_mtim};
   futimens(out->fd(), times);

@@ -1,6 +1,8 @@
 // Searches: the entries of a folder whose names match a pattern, or the one entry a name names.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -81,8 +83,15 @@ DWORD FileSystem::Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* fou
   if (DWORD error = Resolve(folder_names, &folder)) return error;
   // A missing folder is ERROR_PATH_NOT_FOUND, set apart from a folder without matches.
   if (!folder.is_folder()) return ERROR_PATH_NOT_FOUND;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.host.c_str()), closedir);
-  if (!dir) return ErrorFromErrno(errno);
+  // The folder walked to is read through its held parent: a link swapped in meanwhile is refused.
+  int fd = openat(folder.parent.get(), folder.name.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return ErrorFromErrno(errno);
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    ::close(fd);
+    return ErrorFromErrno(errno);
+  }
   std::u16string folded = FoldCase(last);
   std::string prefix = folder.ce == "\\" ? "" : folder.ce;
   // CE file systems list no "." or ".." entries; symbolic links are not part of the tree.
@@ -92,9 +101,8 @@ DWORD FileSystem::Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* fou
     std::u16string name = ToUtf16(host_name);
     if (!Matches(folded, FoldCase(name))) continue;
     Location child;
-    child.host = folder.host + '/' + entry->d_name;
     child.ce = prefix + '\\' + entry->d_name;
-    if (lstat(child.host.c_str(), &child.st) != 0) continue;
+    if (fstatat(dirfd(dir.get()), entry->d_name, &child.st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(child.st.st_mode) && !S_ISDIR(child.st.st_mode)) continue;
     child.exists = true;
     found->push_back(EntryOf(child, name));

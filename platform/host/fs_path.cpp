@@ -1,9 +1,12 @@
 // CE paths: taking them apart and following them, without regard to case, inside fs/.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
@@ -35,10 +38,16 @@ DWORD CheckName(std::u16string_view name, bool wildcards) {
   return 0;
 }
 
-// The stored name in the host folder that equals name without regard to case.
-bool FindIgnoringCase(const std::string& folder, std::u16string_view name, std::string* stored) {
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-  if (!dir) return false;
+// The stored name in the held folder that equals name without regard to case. The folder is read
+// through a fresh descriptor of the held one, so what is read is the folder walked to.
+bool FindIgnoringCase(int folder, std::u16string_view name, std::string* stored) {
+  int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
   while (dirent* entry = readdir(dir.get())) {
     std::string_view candidate(entry->d_name);
     if (candidate == "." || candidate == "..") continue;
@@ -48,6 +57,38 @@ bool FindIgnoringCase(const std::string& folder, std::u16string_view name, std::
     }
   }
   return false;
+}
+
+// Opens relative (names joined by "/") below the folder, refusing every symbolic link and every
+// way out of the folder. A kernel without openat2 gets plain openat for a single name, which
+// O_NOFOLLOW keeps from following a link; longer paths then fail so that the caller walks them.
+int OpenBeneath(int folder, const std::string& relative, int flags) {
+  static std::atomic<bool> have_openat2{true};
+  flags |= O_NOFOLLOW | O_CLOEXEC;
+  if (have_openat2) {
+    open_how how = {};
+    how.flags = static_cast<uint64_t>(flags);
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    long fd = syscall(SYS_openat2, folder, relative.c_str(), &how, sizeof how);
+    if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+    have_openat2 = false;
+  }
+  if (relative.find('/') != std::string::npos) {
+    errno = ENOENT;
+    return -1;
+  }
+  return openat(folder, relative.c_str(), flags);
+}
+
+// The code for a folder on the way that could not be opened: a link is refused (5), a file or a
+// name gone is a missing folder (3).
+DWORD FolderError(int folder, const std::string& name, int error) {
+  struct stat st;
+  if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(st.st_mode)) return ERROR_ACCESS_DENIED;
+    if (!S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
+  }
+  return error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(error);
 }
 
 }  // namespace
@@ -86,50 +127,87 @@ FileSystem::FileSystem(std::filesystem::path home)
       root_((home_ / "fs").string()),
       table_path_((home_ / "fs-attributes").string()) {
   root_fd_ = ::open(root_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  lock_fd_ = ::open((home_ / "fs-locks").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   LoadTable();
 }
 
 FileSystem::~FileSystem() {
   if (root_fd_ >= 0) ::close(root_fd_);
+  if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
+DWORD FileSystem::WalkFolders(const std::vector<std::u16string>& names, size_t count,
+                              HostFd* folder, std::string* ce) const {
+  if (root_fd_ < 0) return ERROR_PATH_NOT_FOUND;
+  ce->clear();
+  // Folders spelled as stored are reached in one look-up.
+  if (count > 0) {
+    std::string relative;
+    for (size_t i = 0; i < count; ++i) {
+      std::string name = ToUtf8(names[i]);
+      relative += (i ? "/" : "") + name;
+      *ce += '\\' + name;
+    }
+    folder->reset(OpenBeneath(root_fd_, relative, O_PATH | O_DIRECTORY));
+    if (folder->valid()) return 0;
+    ce->clear();
+  }
+  // Otherwise one name at a time, each looked up without regard to case in the folder held.
+  folder->reset(fcntl(root_fd_, F_DUPFD_CLOEXEC, 0));
+  if (!folder->valid()) return ErrorFromErrno(errno);
+  for (size_t i = 0; i < count; ++i) {
+    std::string name = ToUtf8(names[i]);
+    int fd = OpenBeneath(folder->get(), name, O_PATH | O_DIRECTORY);
+    if (fd < 0 && errno == ENOENT) {
+      if (!FindIgnoringCase(folder->get(), names[i], &name)) return ERROR_PATH_NOT_FOUND;
+      fd = OpenBeneath(folder->get(), name, O_PATH | O_DIRECTORY);
+    }
+    if (fd < 0) return FolderError(folder->get(), name, errno);
+    folder->reset(fd);
+    *ce += '\\' + name;
+  }
+  return 0;
 }
 
 DWORD FileSystem::Resolve(const std::vector<std::u16string>& names, Location* out) const {
-  std::string host = root_;
+  size_t folders = names.empty() ? 0 : names.size() - 1;
   std::string ce;
-  for (size_t i = 0; i < names.size(); ++i) {
-    bool last = i + 1 == names.size();
-    std::string name = ToUtf8(names[i]);
-    std::string candidate = host + '/' + name;
-    struct stat st;
-    // The name as given is tried first, so that a name spelled as stored costs one lstat.
-    if (lstat(candidate.c_str(), &st) != 0) {
-      int error = errno;
-      if (error != ENOENT) return error == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(error);
-      std::string stored;
-      if (!FindIgnoringCase(host, names[i], &stored)) {
-        if (!last) return ERROR_PATH_NOT_FOUND;
-        out->host = std::move(candidate);
-        out->ce = ce + '\\' + name;
-        out->exists = false;
-        return 0;
-      }
-      name = std::move(stored);
-      candidate = host + '/' + name;
-      if (lstat(candidate.c_str(), &st) != 0) return ErrorFromErrno(errno);
-    }
-    // A symbolic link could lead out of fs/; links are never followed.
-    if (S_ISLNK(st.st_mode)) return ERROR_ACCESS_DENIED;
-    if (!last && !S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
-    host = std::move(candidate);
-    ce += '\\';
-    ce += name;
-    if (last) out->st = st;
+  if (DWORD error = WalkFolders(names, folders, &out->parent, &ce)) return error;
+  if (names.empty()) {
+    out->name = ".";
+    out->ce = "\\";
+    out->exists = true;
+    return fstat(out->parent.get(), &out->st) == 0 ? 0 : ErrorFromErrno(errno);
   }
-  if (names.empty() && stat(root_.c_str(), &out->st) != 0) return ErrorFromErrno(errno);
-  out->host = std::move(host);
-  out->ce = ce.empty() ? "\\" : std::move(ce);
+  int parent = out->parent.get();
+  // The name as given is tried first, so that a name spelled as stored costs one fstatat.
+  std::string name = ToUtf8(names.back());
+  if (fstatat(parent, name.c_str(), &out->st, AT_SYMLINK_NOFOLLOW) != 0) {
+    int error = errno;
+    if (error != ENOENT) return error == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(error);
+    std::string stored;
+    if (!FindIgnoringCase(parent, names.back(), &stored)) {
+      out->name = std::move(name);
+      out->ce = ce + '\\' + out->name;
+      out->exists = false;
+      return 0;
+    }
+    name = std::move(stored);
+    if (fstatat(parent, name.c_str(), &out->st, AT_SYMLINK_NOFOLLOW) != 0)
+      return ErrorFromErrno(errno);
+  }
+  // A symbolic link could lead out of fs/; links are never followed.
+  if (S_ISLNK(out->st.st_mode)) return ERROR_ACCESS_DENIED;
+  out->name = std::move(name);
+  out->ce = ce + '\\' + out->name;
   out->exists = true;
   return 0;
+}
+
+bool FileSystem::StillNamed(const Location& where, const struct stat& st) {
+  struct stat now;
+  return fstatat(where.parent.get(), where.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+         now.st_dev == st.st_dev && now.st_ino == st.st_ino;
 }
 
 DWORD FileSystem::ResolveExisting(const CePath& path, Location* out) const {

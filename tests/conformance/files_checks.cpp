@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check.h"
+#include "peer_process.h"
 #include "rows.h"
 
 namespace {
@@ -259,6 +260,43 @@ CHECK_CASE(files, share_matrix_applies_the_rule_both_ways) {
                       label + ": " + (conflict ? "failed 32" : "opened"));
           if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
           if (first != INVALID_HANDLE_VALUE) CloseHandle(first);
+        }
+      }
+    }
+  }
+}
+
+// The same rule between two processes: the first handle opened by another process, the second
+// here, every access against every share mode.
+CHECK_CASE(files, share_matrix_holds_between_processes) {
+  Folder dir;
+  WideString path = dir(WS("between.dat"));
+  EXPECT_TRUE_(Put(path, "data"));
+  conformance::PeerProcess peer;
+  if (!EXPECT_TRUE_(peer.started())) return;
+  const DWORD accesses[] = {0, kRead, kWrite, kReadWrite};
+  const DWORD shares[] = {0, FILE_SHARE_READ, FILE_SHARE_WRITE, kShareAll};
+  auto refused = [](DWORD access, DWORD share) {
+    return ((access & kRead) && !(share & FILE_SHARE_READ)) ||
+           ((access & kWrite) && !(share & FILE_SHARE_WRITE));
+  };
+  for (DWORD a1 : accesses) {
+    for (DWORD s1 : shares) {
+      for (DWORD a2 : accesses) {
+        for (DWORD s2 : shares) {
+          bool data = a1 != 0 && a2 != 0;
+          bool conflict = data && (refused(a2, s1) || refused(a1, s2));
+          std::string first = peer.Open(path, a1, s1);
+          SetLastError(kSentinel);
+          HANDLE second = Open(path, a2, s2, OPEN_EXISTING);
+          DWORD error = GetLastError();
+          std::string label = "peer " + AccessName(a1) + "/" + ShareName(s1) + ", here " +
+                              AccessName(a2) + "/" + ShareName(s2);
+          EXPECT_SAME(label + ": " + (first == "opened" ? "" : "peer " + first + " ") +
+                          Outcome(second, error),
+                      label + ": " + (conflict ? "failed 32" : "opened"));
+          if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+          if (first == "opened") peer.Close();
         }
       }
     }
@@ -601,6 +639,28 @@ CHECK_CASE(files, delete_refuses_an_open_file_and_reports_missing) {
     SetLastError(kSentinel);
     EXPECT_RESULT(DeleteFileW(c.path.c_str()), FALSE);
     EXPECT_LAST_ERROR(c.error);
+  }
+}
+
+// DeleteFileW of a file open with FILE_SHARE_DELETE works, and the handle still reads the data;
+// once it is closed the file is gone. Without FILE_SHARE_DELETE the delete fails with
+// ERROR_SHARING_VIOLATION and the file stays. (Desktop Windows documents FILE_SHARE_DELETE; CE's
+// documentation leaves it unconfirmed, and cehost follows desktop Windows.)
+CHECK_CASE(files, delete_of_a_file_open_with_share_delete_works) {
+  Folder dir;
+  WideString path = dir(WS("doomed.txt"));
+  for (bool share_delete : {false, true}) {
+    EXPECT_TRUE_(Put(path, "still here"));
+    DWORD share = kShareAll | (share_delete ? FILE_SHARE_DELETE : 0);
+    HANDLE open = Open(path, kRead, share, OPEN_EXISTING);
+    SetLastError(kSentinel);
+    BOOL deleted = DeleteFileW(path.c_str());
+    std::string label = std::string(share_delete ? "with" : "without") + " FILE_SHARE_DELETE: ";
+    EXPECT_SAME(label + (deleted ? "worked" : "failed " + std::to_string(GetLastError())),
+                label + (share_delete ? "worked" : "failed 32"));
+    EXPECT_ROW(label, ReadRest(open), std::string("still here"));
+    CloseHandle(open);
+    EXPECT_ROW(label, Attributes(path) == kNoAttributes, share_delete);
   }
 }
 

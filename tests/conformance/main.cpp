@@ -9,6 +9,7 @@
 
 #include "check.h"
 #include "check_list.h"
+#include "peer_process.h"
 
 namespace conformance {
 
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
   // A crashing check ends the run with an exit code rather than a dialog.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 #endif
+  if (IsPeerCommand(argc, argv)) return RunPeer(argc, argv);
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr, "usage: %s [--list] [--group NAME]...\n", argv[0]);

@@ -11,6 +11,8 @@
 
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
+// Lets the file be deleted, renamed or replaced while the handle is open. Desktop Windows
+// documents it; CE's documentation leaves it unconfirmed, and cehost follows desktop Windows.
 #define FILE_SHARE_DELETE 0x00000004u
 
 #define CREATE_NEW 1
@@ -100,18 +102,20 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName);
 // Sets the read-only, hidden, system, archive or normal bits of a file or folder.
 BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
 
-// Deletes a file that is neither read-only nor open.
+// Deletes a file that is not read-only and that every handle open on it shares delete.
 BOOL DeleteFileW(LPCWSTR lpFileName);
 
 // Copies a file with its attributes; with bFailIfExists an existing target stays untouched.
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 
-// Renames or moves a file or folder; the new name must not exist.
+// Renames or moves a file or folder; the new name must not exist, and every handle open on a
+// file moved must share delete.
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 
 // Deletes the file lpszDestFile and gives its name to lpszSourceFile, in one step: the name
-// never stands empty. The destination must exist and be neither read-only nor open; the source
-// keeps its attributes. (cehost's choices where the platform's documentation is silent.)
+// never stands empty. The destination must exist and not be read-only, and every handle open on
+// either file must share delete; the source keeps its attributes. (cehost's choices where the
+// platform's documentation is silent.)
 BOOL DeleteAndRenameFile(LPCWSTR lpszDestFile, LPCWSTR lpszSourceFile);
 
 // Creates one folder whose parent exists.
