@@ -1,6 +1,7 @@
 // IniReadStringEx of a key in the last section of a profile file, against the floor (opening
 // and reading the same file through cehost) and against inih and SimpleIni doing the same
-// lookup on the same content; and the cost per byte on a 1 MiB file.
+// lookup on the same content; the cost per byte on a 1 MiB file; and a key added at the end and
+// deleted again, against the same done in place.
 #include <benchmark/benchmark.h>
 #include <ini.h>
 
@@ -139,5 +140,41 @@ void BM_IniReadStringLarge(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * profile.file_bytes));
 }
 BENCHMARK(BM_IniReadStringLarge)->Arg(32)->Arg(128)->Arg(256);
+
+// A key added at the end of the last section and deleted again: the writes a profile file sees
+// most, each through a whole new file that takes the old one's name.
+void BM_IniAddAndDeleteAtEnd(benchmark::State& state) {
+  Profile profile(8, 8);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        IniWriteStringEx(profile.section.c_str(), u"Added", u"a new value", kPath));
+    benchmark::DoNotOptimize(IniWriteStringEx(profile.section.c_str(), u"Added", nullptr, kPath));
+  }
+}
+BENCHMARK(BM_IniAddAndDeleteAtEnd);
+
+// The floor for the two writes above as they could be done in place, without any safety: the
+// line written at the end of the open file, then cut off again.
+void BM_FloorAppendInPlace(benchmark::State& state) {
+  Profile profile(8, 8);
+  const std::u16string line = u"\r\n  Added=a new value";
+  for (auto _ : state) {
+    for (int pass = 0; pass < 2; ++pass) {
+      HANDLE file = CreateFileW(kPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      std::vector<char> buffer(profile.file_bytes + line.size() * 2);
+      DWORD done = 0;
+      ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &done, nullptr);
+      if (pass == 0) {
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size() * 2), &done, nullptr);
+      } else {
+        SetFilePointer(file, static_cast<LONG>(profile.file_bytes), nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+      }
+      CloseHandle(file);
+    }
+  }
+}
+BENCHMARK(BM_FloorAppendInPlace);
 
 }  // namespace

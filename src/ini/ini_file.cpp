@@ -7,6 +7,7 @@
 #include "ce/kernel.h"
 #include "ce/text.h"
 #include "frame/path_probe.h"
+#include "ini/ini_temp_file.h"
 #include "ini/ini_text.h"
 
 namespace ini {
@@ -35,8 +36,9 @@ void LoadedFile::Close() {
 bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
   if (!PathExists(path)) return false;
 
-  handle_ = CreateFileW(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD share = keep_open ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ;
+  handle_ =
+      CreateFileW(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
     handle_ = nullptr;
     return false;
@@ -72,31 +74,10 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
   return true;
 }
 
-bool LoadedFile::Append(std::u16string_view addition) {
-  if (!handle_) return false;
-  // The position after the load is the end of the file.
-  if (!SetEndOfFile(handle_)) return false;
-  if (!WriteAll(handle_, addition.data(), addition.size() * sizeof(char16_t))) {
-    SetFilePointer(handle_, static_cast<LONG>(size_), nullptr, FILE_BEGIN);
-    SetEndOfFile(handle_);
-    Close();
-    return false;
-  }
-  Close();
-  return true;
-}
-
 bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {
-  // The loaded file stays open until the new one is complete, so that no other writer starts
-  // on it meanwhile.
-  size_t length = wcslen(path);
-  // The new file's name is the old one with its last character replaced, so it is no longer
-  // than the path itself and any path that names the file names its neighbour too.
-  if (length == 0) return false;
-  std::u16string temporary(path, length);
-  temporary.back() = temporary.back() == u'~' ? u'!' : u'~';
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!handle_) return false;
+  std::u16string temporary;
+  HANDLE file = CreateFileBeside(path, &temporary);
   if (file == INVALID_HANDLE_VALUE) return false;
   std::u16string content;
   content.reserve(text.size() + 1);
@@ -104,12 +85,12 @@ bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {
   content += text;
   bool written = WriteAll(file, content.data(), content.size() * sizeof(char16_t));
   CloseHandle(file);
+  // The loaded file is still held (sharing only reading and replacement): no other writer can
+  // have loaded it since, and none can load it until the new file holds the name.
+  bool replaced = written && DeleteAndRenameFile(path, temporary.c_str());
   Close();
-  if (!written || !DeleteAndRenameFile(path, temporary.c_str())) {
-    DeleteFileW(temporary.c_str());
-    return false;
-  }
-  return true;
+  if (!replaced) DeleteFileW(temporary.c_str());
+  return replaced;
 }
 
 }  // namespace ini

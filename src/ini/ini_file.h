@@ -1,4 +1,4 @@
-// An INI file loaded for one call, and the two ways a write changes it.
+// An INI file loaded for one call, and its replacement by a write.
 #pragma once
 
 #include <memory>
@@ -17,23 +17,18 @@ class LoadedFile {
 
   // Loads the whole file opened with the access (share read, existing only); false when it is
   // missing, cannot be opened, is shorter than the mark, cannot be read or lacks the mark FF FE.
-  // With keep_open the handle stays open, its position at the end of the file.
+  // With keep_open the handle stays open, so that no other writer can have the file until the
+  // call is done, and lets the file be replaced meanwhile (share delete).
   bool Load(LPCWSTR path, DWORD access, bool keep_open);
 
   // The text: the characters after the mark up to the first NUL (a trailing odd byte is no part
   // of it).
   std::u16string_view text() const { return text_; }
 
-  // True when the file holds the mark and the text and nothing else, so that text appended at
-  // its end continues the text.
-  bool Exact() const { return size_ == 2 + text_.size() * sizeof(char16_t); }
-
-  // Appends the characters at the end of the file in one write; on failure the file is cut back
-  // to its old length. Needs the handle kept open.
-  bool Append(std::u16string_view addition);
-
   // Replaces the file by one holding the mark and the text: the new file is written beside the
-  // old one and then takes its name, so a failure at any point leaves the old file as it was.
+  // old one and then takes its name in one step, so that at every moment the name holds the
+  // whole old file or the whole new one, and a failure leaves the old file as it was. Needs the
+  // handle kept open; the loaded file is held until its replacement is in place.
   bool Rewrite(LPCWSTR path, std::u16string_view text);
 
  private:

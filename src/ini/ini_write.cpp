@@ -17,13 +17,6 @@ bool HoldsLineEnd(LPCWSTR text) {
   return false;
 }
 
-// Adds text at the end: in place when the file holds nothing past its text, else by rewriting
-// it (a NUL or an odd byte before the end would hide or garble anything appended after it).
-bool AddAtEnd(ini::LoadedFile& file, LPCWSTR path, const std::u16string& addition) {
-  if (file.Exact()) return file.Append(addition);
-  return file.Rewrite(path, std::u16string(file.text()) + addition);
-}
-
 INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   ini::LoadedFile file;
   if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, true)) return 0;
@@ -45,7 +38,7 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
     if (!value) return 1;
     std::u16string added = text.empty() ? u"[" : u"\r\n[";
     added.append(name).append(u"]\r\n  ").append(key_name).append(u"=").append(value);
-    return AddAtEnd(file, path, added);
+    return file.Rewrite(path, std::u16string(text) + added);
   }
 
   size_t body = ini::BodyStart(header, name);
@@ -78,7 +71,7 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   }
   std::u16string added = u"\r\n  ";
   added.append(key_name).append(u"=").append(value);
-  return AddAtEnd(file, path, added);
+  return file.Rewrite(path, std::u16string(text) + added);
 }
 
 }  // namespace
