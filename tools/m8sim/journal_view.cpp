@@ -68,6 +68,9 @@ std::string Registry(const cehost::JournalEntry& e) {
   if (k == "reg.delete_value")
     return Pad("registry") + "delete " + key + " " + Quoted(e.Field("name"));
   if (k == "reg.delete_key") return Pad("registry") + "delete key " + key;
+  if (k == "reg.begin") return Pad("registry") + "begin transaction";
+  if (k == "reg.commit") return Pad("registry") + "commit transaction";
+  if (k == "reg.rollback") return Pad("registry") + "roll back transaction (its changes undone)";
   return Pad("registry") + k.substr(4) + Generic(e);
 }
 
