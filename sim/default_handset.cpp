@@ -9,27 +9,30 @@ namespace sim {
 
 namespace fs = std::filesystem;
 
-fs::path DefaultHandsetData() {
-  if (const char* data = std::getenv("M8_DEFAULT_HANDSET_DATA"); data && *data) return data;
-  return M8_DEFAULT_HANDSET_DATA_DIR;
-}
-
-bool HoldsHandset(const fs::path& home) {
-  for (const char* part : {"registry.db", "fs", "handset.toml", "journal.jsonl"})
-    if (fs::exists(home / part)) return true;
-  return false;
-}
-
 namespace {
 
+// The parts of which any one shows that a home holds a handset.
+constexpr const char* kHandsetMarks[] = {"registry.db", "fs", "handset.toml", "journal.jsonl"};
+
 [[noreturn]] void RefuseHeld(const fs::path& home) {
-  for (const char* part : {"registry.db", "fs", "handset.toml", "journal.jsonl"})
+  for (const char* part : kHandsetMarks)
     if (fs::exists(home / part))
       throw HandsetInitError(home.string() + " already holds a handset (it has " + part + ")");
   throw HandsetInitError(home.string() + " already holds a handset");
 }
 
 }  // namespace
+
+fs::path DefaultHandsetData() {
+  if (const char* data = std::getenv("M8_DEFAULT_HANDSET_DATA"); data && *data) return data;
+  return M8_DEFAULT_HANDSET_DATA_DIR;
+}
+
+bool HoldsHandset(const fs::path& home) {
+  for (const char* part : kHandsetMarks)
+    if (fs::exists(home / part)) return true;
+  return false;
+}
 
 void InitHandset(const fs::path& home) {
   HomeLock lock(home);

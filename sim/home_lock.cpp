@@ -29,6 +29,9 @@ HomeLock::HomeLock(const std::filesystem::path& home) {
     throw HandsetInitError("cannot open " + parent.string() + ": " + std::strerror(errno));
   while (flock(fd_, LOCK_EX) != 0) {
     if (errno == EINTR) continue;
+    // A file system without locks: the handset is still made aside and put in place without
+    // replacing anything, which keeps a missing home safe; only the waiting is lost.
+    if (errno == ENOLCK || errno == EOPNOTSUPP) break;
     int error = errno;
     close(fd_);
     throw HandsetInitError("cannot lock " + parent.string() + ": " + std::strerror(error));

@@ -30,7 +30,7 @@ std::vector<uint8_t> ExportRegistry(const std::vector<std::u16string>& keys);
 // throws RegFileError (naming the line) and changes nothing; the file is applied as one registry
 // transaction, so a registry call that fails while applying throws RegFileError too and leaves
 // the registry as it was. Throws cehost::HandsetError when the registry cannot be held for
-// writing.
+// writing, or when the changes cannot be kept at the end (the registry is then as it was too).
 size_t ImportRegistry(const std::vector<uint8_t>& bytes);
 
 }  // namespace sim

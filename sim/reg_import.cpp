@@ -1,5 +1,6 @@
 // Import of .reg files: the whole file is read first, then its operations are applied in order,
 // as one registry transaction.
+#include "cehost/handset.h"
 #include "cehost/registry_transaction.h"
 #include "cehost/text.h"
 #include "sim/reg_file.h"
@@ -75,8 +76,9 @@ size_t ImportRegistry(const std::vector<uint8_t>& bytes) {
   }
   key.Close();
   if (LONG rc = transaction.Commit())
-    throw RegFileError("cannot keep the imported keys and values (error " + std::to_string(rc) +
-                       ")");
+    throw cehost::HandsetError((cehost::CurrentHome() / "registry.db").string() +
+                               ": cannot keep the imported keys and values (error " +
+                               std::to_string(rc) + ")");
   return written;
 }
 
