@@ -156,8 +156,10 @@ TEST_F(JournalTest, DefaultLimitsKeepSmallEffectsWholeAndCutLargeOnes) {
             ERROR_SUCCESS);
   std::vector<uint8_t> small(limit, 1);
   std::vector<uint8_t> large(limit + 1, 2);
-  ASSERT_EQ(RegSetValueExW(key, u"S", 0, REG_BINARY, small.data(), limit), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"L", 0, REG_BINARY, large.data(), limit + 1), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"S", 0, REG_BINARY, small.data(), static_cast<DWORD>(limit)),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"L", 0, REG_BINARY, large.data(), static_cast<DWORD>(limit + 1)),
+            ERROR_SUCCESS);
   RegCloseKey(key);
   auto sets = journal.Entries("reg.set_value");
   ASSERT_EQ(sets.size(), 2u);
