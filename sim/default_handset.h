@@ -19,11 +19,22 @@ class HandsetInitError : public std::runtime_error {
 // this build was made from.
 std::filesystem::path DefaultHandsetData();
 
-// Makes home (created when missing) a freshly flashed default handset: copies fs/ (without the
-// ".keep" files that hold empty folders in the repository) and handset.toml, and imports
-// registry.reg into a new registry.db. Refuses, with HandsetInitError, a home that already holds
-// a handset (registry.db, fs/, handset.toml or journal.jsonl) or is not a folder; a failure
-// midway takes away what was made. Leaves no handset current.
+// True when the home holds a handset, made by m8sim or by a program of the library: it has
+// registry.db, fs/, handset.toml or journal.jsonl.
+bool HoldsHandset(const std::filesystem::path& home);
+
+// Makes home (created when missing) a freshly flashed default handset: fs/ (without the ".keep"
+// files that hold empty folders in the repository), handset.toml, and a registry.db with
+// registry.reg imported. Refuses, with HandsetInitError, a home that already holds a handset or
+// is not a folder. The handset is made in a folder beside the home and put in place whole, under
+// a lock that every process making or first using a handset takes; a failure midway leaves the
+// home as it was. Leaves no handset current.
 void InitHandset(const std::filesystem::path& home);
+
+// Makes the default handset in home as InitHandset does, unless the home holds a handset
+// already or another process makes one there meanwhile: then that one is left to be used. True
+// when this call made it. Throws HandsetInitError for a home that is not a folder or a handset
+// that cannot be made.
+bool EnsureHandset(const std::filesystem::path& home);
 
 }  // namespace sim

@@ -27,8 +27,10 @@ std::vector<uint8_t> ExportRegistry(const std::vector<std::u16string>& keys);
 // UTF-8 when it is valid UTF-8 and as Latin-1 otherwise) and applies it to the current handset:
 // keys are created, "[-KEY]" deletes a key tree, "name"=- deletes a value. Returns the number of
 // values written. The whole file is checked before anything is applied, so a malformed file
-// throws RegFileError (naming the line) and changes nothing; a registry call that fails while
-// applying throws RegFileError too, and the lines before it stay applied.
+// throws RegFileError (naming the line) and changes nothing; the file is applied as one registry
+// transaction, so a registry call that fails while applying throws RegFileError too and leaves
+// the registry as it was. Throws cehost::HandsetError when the registry cannot be held for
+// writing, or when the changes cannot be kept at the end (the registry is then as it was too).
 size_t ImportRegistry(const std::vector<uint8_t>& bytes);
 
 }  // namespace sim

@@ -1,4 +1,7 @@
-// Import of .reg files: the whole file is read first, then its operations are applied in order.
+// Import of .reg files: the whole file is read first, then its operations are applied in order,
+// as one registry transaction.
+#include "cehost/handset.h"
+#include "cehost/registry_transaction.h"
 #include "cehost/text.h"
 #include "sim/reg_file.h"
 #include "sim/reg_parse.h"
@@ -39,6 +42,9 @@ class OpenKey {
 
 size_t ImportRegistry(const std::vector<uint8_t>& bytes) {
   std::vector<RegOperation> operations = ParseRegFile(bytes);
+  // One transaction: a failure midway leaves the registry as it was, and the file's keys and
+  // values are written together instead of each on its own.
+  cehost::RegistryTransaction transaction;
   OpenKey key;
   size_t written = 0;
   for (const RegOperation& op : operations) {
@@ -68,6 +74,11 @@ size_t ImportRegistry(const std::vector<uint8_t>& bytes) {
       }
     }
   }
+  key.Close();
+  if (LONG rc = transaction.Commit())
+    throw cehost::HandsetError((cehost::CurrentHome() / "registry.db").string() +
+                               ": cannot keep the imported keys and values (error " +
+                               std::to_string(rc) + ")");
   return written;
 }
 

@@ -1,7 +1,5 @@
 #include "cehost/journal.h"
 
-#include <fstream>
-
 #include <nlohmann/json.hpp>
 
 namespace cehost {
@@ -35,6 +33,10 @@ std::string JournalEntry::ToJson() const {
   j["kind"] = kind;
   for (const auto& [key, value] : fields) j[key] = value;
   if (!bytes.empty()) j["bytes"] = HexBytes(bytes.data(), bytes.size());
+  if (BytesCut()) {
+    j["byte_count"] = byte_count;
+    j["bytes_cut"] = true;
+  }
   // Text that is not valid UTF-8 (it never should be) is replaced rather than thrown on.
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -42,16 +44,29 @@ std::string JournalEntry::ToJson() const {
 void Journal::Record(JournalEntry entry) {
   std::lock_guard lock(mutex_);
   entry.seq = next_seq_++;
-  if (!file_path_.empty()) {
-    std::ofstream out(file_path_, std::ios::app | std::ios::binary);
-    out << entry.ToJson() << '\n';
+  entry.byte_count = entry.bytes.size();
+  if (file_.is_open()) {
+    file_ << entry.ToJson() << '\n';
+    // Each line reaches the file as its effect happens, for a reader that follows it.
+    file_.flush();
+  }
+  if (entry.bytes.size() > limits_.max_entry_bytes) {
+    // A new vector of the kept length, so that the memory of the rest goes too.
+    auto first = entry.bytes.begin();
+    entry.bytes =
+        std::vector<uint8_t>(first, first + static_cast<ptrdiff_t>(limits_.max_entry_bytes));
   }
   entries_.push_back(std::move(entry));
+  DropOldest();
+}
+
+void Journal::DropOldest() {
+  while (entries_.size() > limits_.max_entries) entries_.pop_front();
 }
 
 std::vector<JournalEntry> Journal::Entries() const {
   std::lock_guard lock(mutex_);
-  return entries_;
+  return std::vector<JournalEntry>(entries_.begin(), entries_.end());
 }
 
 std::vector<JournalEntry> Journal::Entries(std::string_view kind) const {
@@ -75,6 +90,13 @@ size_t Journal::Size() const {
   return entries_.size();
 }
 
+size_t Journal::KeptBytes() const {
+  std::lock_guard lock(mutex_);
+  size_t total = 0;
+  for (const auto& e : entries_) total += e.bytes.capacity();
+  return total;
+}
+
 void Journal::Clear() {
   std::lock_guard lock(mutex_);
   entries_.clear();
@@ -85,9 +107,24 @@ void Journal::WriteJsonLines(std::ostream& out) const {
   for (const auto& e : entries_) out << e.ToJson() << '\n';
 }
 
-void Journal::AttachFile(const std::string& path) {
+bool Journal::AttachFile(const std::string& path) {
   std::lock_guard lock(mutex_);
-  file_path_ = path;
+  file_.close();
+  file_.clear();
+  if (path.empty()) return true;
+  file_.open(path, std::ios::app | std::ios::binary);
+  return file_.is_open();
+}
+
+void Journal::SetLimits(const JournalLimits& limits) {
+  std::lock_guard lock(mutex_);
+  limits_ = limits;
+  DropOldest();
+}
+
+JournalLimits Journal::Limits() const {
+  std::lock_guard lock(mutex_);
+  return limits_;
 }
 
 }  // namespace cehost

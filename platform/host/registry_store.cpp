@@ -155,6 +155,33 @@ LONG RegistryStore::Exec(const char* sql) {
   return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(rc);
 }
 
+LONG RegistryStore::BatchLost() {
+  // Some failures (a full disk, an I/O error) make SQLite roll back the whole transaction; the
+  // batch's later changes must not then be made one by one as if nothing happened.
+  if (batch_depth_ > 0 && sqlite3_get_autocommit(db_)) return ERROR_REGISTRY_IO_FAILED;
+  return ERROR_SUCCESS;
+}
+
+LONG RegistryStore::BeginChange() {
+  if (batch_depth_ == 0) return Exec("BEGIN IMMEDIATE");
+  if (LONG lost = BatchLost()) return lost;
+  return Exec("SAVEPOINT change");
+}
+
+LONG RegistryStore::EndChange(LONG rc) {
+  if (batch_depth_ == 0) {
+    if (rc == ERROR_SUCCESS) rc = Exec("COMMIT");
+    if (rc != ERROR_SUCCESS) Exec("ROLLBACK");
+    return rc;
+  }
+  if (rc == ERROR_SUCCESS) rc = Exec("RELEASE change");
+  if (rc != ERROR_SUCCESS && !sqlite3_get_autocommit(db_)) {
+    Exec("ROLLBACK TO change");
+    Exec("RELEASE change");
+  }
+  return rc;
+}
+
 LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* child) {
   sqlite3_stmt* stmt = Prepare("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
@@ -170,7 +197,7 @@ LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* 
 }
 
 LONG RegistryStore::Open(int64_t parent, const std::vector<std::u16string>& path, int64_t* key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   int64_t id = parent;
   for (const auto& name : path) {
     LONG rc = FindChild(id, Folded(name), &id);
@@ -182,9 +209,9 @@ LONG RegistryStore::Open(int64_t parent, const std::vector<std::u16string>& path
 
 LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
                            std::vector<int64_t>* created) {
-  std::lock_guard lock(mutex_);
-  // The whole chain of new keys is one transaction: either all of them exist afterwards or none.
-  LONG rc = Exec("BEGIN IMMEDIATE");
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  // The whole chain of new keys is one change: either all of them exist afterwards or none.
+  LONG rc = BeginChange();
   if (rc != ERROR_SUCCESS) return rc;
   int64_t id = parent;
   created->clear();
@@ -209,14 +236,8 @@ LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& pa
     id = sqlite3_last_insert_rowid(db_);
     created->push_back(id);
   }
+  rc = EndChange(rc);
   if (rc != ERROR_SUCCESS) {
-    Exec("ROLLBACK");
-    created->clear();
-    return rc;
-  }
-  rc = Exec("COMMIT");
-  if (rc != ERROR_SUCCESS) {
-    Exec("ROLLBACK");
     created->clear();
     return rc;
   }
@@ -225,7 +246,7 @@ LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& pa
 }
 
 bool RegistryStore::Exists(int64_t key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   sqlite3_stmt* stmt = Prepare("SELECT 1 FROM keys WHERE id = ?1");
   if (!stmt) return false;
   Use use(stmt);
@@ -235,7 +256,7 @@ bool RegistryStore::Exists(int64_t key) {
 
 LONG RegistryStore::Query(int64_t key, std::u16string_view name, DWORD* type,
                           std::vector<uint8_t>* data) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   sqlite3_stmt* stmt = Prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
   Use use(stmt);
@@ -252,7 +273,8 @@ LONG RegistryStore::Query(int64_t key, std::u16string_view name, DWORD* type,
 
 LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const uint8_t* data,
                         size_t size) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (LONG lost = BatchLost()) return lost;
   // A value of the same name keeps the spelling it was first stored with. The key's existence is
   // checked in the same statement, so a key deleted meanwhile gets no orphan value.
   sqlite3_stmt* stmt = Prepare(
@@ -274,7 +296,8 @@ LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const
 }
 
 LONG RegistryStore::Delete(int64_t key, std::u16string_view name) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (LONG lost = BatchLost()) return lost;
   sqlite3_stmt* stmt = Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
   Use use(stmt);
@@ -286,8 +309,8 @@ LONG RegistryStore::Delete(int64_t key, std::u16string_view name) {
 }
 
 LONG RegistryStore::DeleteKey(int64_t parent, std::u16string_view name) {
-  std::lock_guard lock(mutex_);
-  LONG rc = Exec("BEGIN IMMEDIATE");
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  LONG rc = BeginChange();
   if (rc != ERROR_SUCCESS) return rc;
   int64_t id = 0;
   rc = FindChild(parent, Folded(name), &id);
@@ -314,17 +337,11 @@ LONG RegistryStore::DeleteKey(int64_t parent, std::u16string_view name) {
       }
     }
   }
-  if (rc != ERROR_SUCCESS) {
-    Exec("ROLLBACK");
-    return rc;
-  }
-  rc = Exec("COMMIT");
-  if (rc != ERROR_SUCCESS) Exec("ROLLBACK");
-  return rc;
+  return EndChange(rc);
 }
 
 LONG RegistryStore::EnumKey(int64_t key, uint32_t index, std::u16string* name) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   sqlite3_stmt* stmt =
       Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
@@ -340,7 +357,7 @@ LONG RegistryStore::EnumKey(int64_t key, uint32_t index, std::u16string* name) {
 
 LONG RegistryStore::EnumValue(int64_t key, uint32_t index, std::u16string* name, DWORD* type,
                               std::vector<uint8_t>* data) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   sqlite3_stmt* stmt =
       Prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
@@ -358,7 +375,7 @@ LONG RegistryStore::EnumValue(int64_t key, uint32_t index, std::u16string* name,
 }
 
 std::u16string RegistryStore::PathOf(int64_t key) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::u16string path;
   sqlite3_stmt* stmt = Prepare("SELECT parent, name FROM keys WHERE id = ?1");
   if (!stmt) return path;
@@ -371,6 +388,44 @@ std::u16string RegistryStore::PathOf(int64_t key) {
     id = sqlite3_column_int64(stmt, 0);
   }
   return path;
+}
+
+LONG RegistryStore::BeginBatch() {
+  // Held until the batch ends: other threads wait, this thread takes it again on each call.
+  mutex_.lock();
+  LONG rc = batch_depth_ == 0 ? Exec("BEGIN IMMEDIATE") : BatchLost();
+  if (rc == ERROR_SUCCESS && batch_depth_ > 0) rc = Exec("SAVEPOINT batch");
+  if (rc != ERROR_SUCCESS) {
+    mutex_.unlock();
+    return rc;
+  }
+  ++batch_depth_;
+  return ERROR_SUCCESS;
+}
+
+LONG RegistryStore::CommitBatch() {
+  LONG rc = BatchLost();
+  if (rc == ERROR_SUCCESS) rc = Exec(batch_depth_ == 1 ? "COMMIT" : "RELEASE batch");
+  if (rc != ERROR_SUCCESS) {
+    RollbackBatch();
+    return rc;
+  }
+  --batch_depth_;
+  mutex_.unlock();
+  return ERROR_SUCCESS;
+}
+
+void RegistryStore::RollbackBatch() {
+  if (!sqlite3_get_autocommit(db_)) {
+    if (batch_depth_ == 1) {
+      Exec("ROLLBACK");
+    } else {
+      Exec("ROLLBACK TO batch");
+      Exec("RELEASE batch");
+    }
+  }
+  --batch_depth_;
+  mutex_.unlock();
 }
 
 }  // namespace cehost

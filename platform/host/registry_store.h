@@ -1,5 +1,6 @@
 // The registry's storage: one SQLite row per key and per value, names compared without regard
-// to case and kept with their case, every change one transaction.
+// to case and kept with their case, every change one transaction (or part of the batch open on
+// the calling thread).
 #pragma once
 
 #include <cstdint>
@@ -62,13 +63,29 @@ class RegistryStore {
   // The key's full name from its root, as "HKEY_LOCAL_MACHINE\A\B", in its stored case.
   std::u16string PathOf(int64_t key);
 
+  // Opens a batch on the calling thread: its later calls are one transaction until the batch
+  // ends, and other threads' calls wait until then. A batch opened within another is a part of
+  // it that can be undone alone. The thread that opens a batch ends it.
+  LONG BeginBatch();
+  // Ends the innermost batch keeping its changes (lasting when the outermost one ends so); when
+  // that fails they are undone and the error is returned.
+  LONG CommitBatch();
+  // Ends the innermost batch undoing its changes.
+  void RollbackBatch();
+
  private:
   LONG Fail(int rc);
   sqlite3_stmt* Prepare(const char* sql);
   LONG FindChild(int64_t parent, const std::string& fold, int64_t* child);
   LONG Exec(const char* sql);
+  LONG BatchLost();
+  LONG BeginChange();
+  LONG EndChange(LONG rc);
 
-  std::mutex mutex_;
+  // Recursive: an open batch holds it for its length, and its thread's calls take it again.
+  std::recursive_mutex mutex_;
+  // How many batches are open, one within the other.
+  int batch_depth_ = 0;
   sqlite3* db_ = nullptr;
   std::string file_;
   std::unordered_map<const char*, sqlite3_stmt*> statements_;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 
+#include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/registry.h"
 #include "handle_table.h"
@@ -47,6 +49,124 @@ TEST_F(JournalTest, EntriesAreNumberedInOrderAndWrittenAsJsonLines) {
 
   journal.Clear();
   EXPECT_EQ(journal.Size(), 0u);
+}
+
+// An entry of the kind with the given number of bytes, 0, 1, 2... (mod 256).
+cehost::JournalEntry WithBytes(size_t count) {
+  cehost::JournalEntry entry;
+  entry.kind = "file.write";
+  for (size_t i = 0; i < count; ++i) entry.bytes.push_back(static_cast<uint8_t>(i));
+  return entry;
+}
+
+TEST_F(JournalTest, LimitsKeepTheNewestEntriesAndTheBeginningOfTheirBytes) {
+  cehost::Journal journal;
+  journal.SetLimits({5, 8});
+  for (size_t i = 0; i < 12; ++i) journal.Record(WithBytes(i * 3));
+
+  auto entries = journal.Entries();
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(journal.Size(), 5u);
+  for (size_t k = 0; k < entries.size(); ++k) {
+    const cehost::JournalEntry& e = entries[k];
+    size_t carried = (7 + k) * 3;
+    // Numbering goes on past the dropped entries.
+    EXPECT_EQ(e.seq, 8 + k);
+    EXPECT_EQ(e.byte_count, carried);
+    EXPECT_TRUE(e.BytesCut());
+    EXPECT_EQ(e.bytes, WithBytes(8).bytes) << "entry " << e.seq;
+  }
+  // An entry within the limit is kept whole and is not marked as cut.
+  journal.Record(WithBytes(8));
+  auto last = journal.Entries().back();
+  EXPECT_FALSE(last.BytesCut());
+  EXPECT_EQ(last.byte_count, 8u);
+  EXPECT_EQ(last.ToJson().find("bytes_cut"), std::string::npos);
+
+  // Lowering the count drops the oldest at once; clearing keeps the numbering.
+  journal.SetLimits({2, 8});
+  EXPECT_EQ(journal.Entries().front().seq, 12u);
+  journal.Clear();
+  journal.Record(WithBytes(0));
+  EXPECT_EQ(journal.Entries().front().seq, 14u);
+}
+
+TEST_F(JournalTest, AttachedFileGetsEveryEntryWhole) {
+  cehost::Journal journal;
+  journal.SetLimits({2, 4});
+  std::string path = (handset().home() / "journal.jsonl").string();
+  ASSERT_TRUE(journal.AttachFile(path));
+  for (size_t i = 0; i < 3; ++i) journal.Record(WithBytes(10));
+  // Detaching closes the file; later entries are not written to it.
+  ASSERT_TRUE(journal.AttachFile(""));
+  journal.Record(WithBytes(10));
+
+  std::ifstream file(path);
+  std::vector<nlohmann::json> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(lines.size(), 3u);
+  for (const auto& line : lines) {
+    EXPECT_EQ(line["bytes"], "00010203040506070809");
+    EXPECT_FALSE(line.contains("bytes_cut"));
+  }
+  // The entry kept in memory says how many bytes there were.
+  auto kept = nlohmann::json::parse(journal.Entries().back().ToJson());
+  EXPECT_EQ(kept["bytes"], "00010203");
+  EXPECT_EQ(kept["byte_count"], 10);
+  EXPECT_EQ(kept["bytes_cut"], true);
+
+  EXPECT_FALSE(journal.AttachFile((handset().home() / "no-folder" / "j.jsonl").string()));
+}
+
+TEST_F(JournalTest, RewritingAFileInALoopKeepsTheJournalBounded) {
+  // The handset's journal has the default limits until a test sets others.
+  cehost::Journal& journal = handset().journal();
+  const cehost::JournalLimits limits = journal.Limits();
+  journal.SetLimits({200, limits.max_entry_bytes});
+  const std::vector<uint8_t> content(256 * 1024, 'x');
+  for (int i = 0; i < 400; ++i) {
+    HANDLE file = CreateFileW(u"\\big.ini", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+    CloseHandle(file);
+  }
+  // 100 MiB went through the journal; it holds its last entries, each within the byte limit.
+  auto entries = journal.Entries();
+  EXPECT_EQ(entries.size(), 200u);
+  size_t writes = 0;
+  for (const auto& e : entries) {
+    if (e.kind != "file.write") continue;
+    ++writes;
+    EXPECT_EQ(e.byte_count, content.size());
+    EXPECT_EQ(e.bytes.size(), limits.max_entry_bytes);
+  }
+  EXPECT_GT(writes, 0u);
+  EXPECT_LE(journal.KeptBytes(), 200 * limits.max_entry_bytes);
+}
+
+TEST_F(JournalTest, DefaultLimitsKeepSmallEffectsWholeAndCutLargeOnes) {
+  cehost::Journal& journal = handset().journal();
+  EXPECT_GE(journal.Limits().max_entries, 1000u);
+  const size_t limit = journal.Limits().max_entry_bytes;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"K", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  std::vector<uint8_t> small(limit, 1);
+  std::vector<uint8_t> large(limit + 1, 2);
+  ASSERT_EQ(RegSetValueExW(key, u"S", 0, REG_BINARY, small.data(), static_cast<DWORD>(limit)),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"L", 0, REG_BINARY, large.data(), static_cast<DWORD>(limit + 1)),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  auto sets = journal.Entries("reg.set_value");
+  ASSERT_EQ(sets.size(), 2u);
+  EXPECT_EQ(sets[0].bytes, small);
+  EXPECT_FALSE(sets[0].BytesCut());
+  EXPECT_EQ(sets[1].bytes, std::vector<uint8_t>(limit, 2));
+  EXPECT_EQ(sets[1].byte_count, limit + 1);
 }
 
 TEST_F(JournalTest, DebugPrintIsFormattedIntoTheJournal) {

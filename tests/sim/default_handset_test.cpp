@@ -75,7 +75,11 @@ TEST_F(DefaultHandsetTest, BrokenDataLeavesNothingBehind) {
   } catch (const sim::HandsetInitError& e) {
     EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
   }
-  EXPECT_FALSE(fs::exists(dir() / "home"));
+  // Neither the home nor the folder it was being made in is left.
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir()))
+    left.push_back(entry.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"data"});
   unsetenv("M8_DEFAULT_HANDSET_DATA");
 }
 

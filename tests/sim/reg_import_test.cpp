@@ -1,6 +1,7 @@
 // Import of Version 5.00 and REGEDIT4 files: value bytes, escapes, continuations, deletions and
 // the refusal of malformed files.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 
@@ -130,6 +131,45 @@ TEST_F(RegImportTest, MalformedFileNamesTheLineAndChangesNothing) {
     }
     EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, u"A")) << U8(c.tail[0]);
   }
+}
+
+// A registry call that fails midway (here a key the database refuses, as a full disk would)
+// leaves the registry as it was before the import: none of the file's keys, values or deletions.
+TEST_F(RegImportTest, FailureWhileApplyingLeavesTheRegistryAsItWas) {
+  sim::ImportRegistry(Reg5({u"[HKEY_LOCAL_MACHINE\\Keep]", u"\"v\"=dword:1", u"\"gone\"=dword:2",
+                            u"[HKEY_LOCAL_MACHINE\\Other\\Sub]", u"\"w\"=dword:3"}));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((handset().home() / "registry.db").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TRIGGER poison BEFORE INSERT ON keys WHEN NEW.name = 'Poison' "
+                         "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+
+  try {
+    sim::ImportRegistry(Reg5({
+        u"[HKEY_LOCAL_MACHINE\\New\\A]",
+        u"\"x\"=dword:1",
+        u"[HKEY_LOCAL_MACHINE\\Keep]",
+        u"\"v\"=dword:9",
+        u"\"gone\"=-",
+        u"[-HKEY_LOCAL_MACHINE\\Other]",
+        u"[HKEY_LOCAL_MACHINE\\New\\Poison]",
+        u"\"y\"=dword:1",
+    }));
+    ADD_FAILURE() << "the import went through";
+  } catch (const sim::RegFileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("line 9: cannot create", 0), 0u) << e.what();
+  }
+  EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, u"New"));
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, u"Keep", u"v"), (RegValue{REG_DWORD, {1, 0, 0, 0}}));
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, u"Keep", u"gone"), (RegValue{REG_DWORD, {2, 0, 0, 0}}));
+  EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, u"Other\\Sub", u"w"),
+            (RegValue{REG_DWORD, {3, 0, 0, 0}}));
+  auto registry = handset().journal().EntriesWithPrefix("reg.");
+  ASSERT_FALSE(registry.empty());
+  EXPECT_EQ(registry.back().kind, "reg.rollback");
 }
 
 TEST_F(RegImportTest, BadHeaderOrEncodingIsRefused) {

@@ -93,5 +93,28 @@ TEST(JournalViewTest, RegistryWritesAreDecodedByType) {
   EXPECT_EQ(DescribeEntry(trace).substr(DescribeEntry(trace).size() - 4), "line");
 }
 
+TEST(JournalViewTest, CutEntriesShowTheirFullSizeAndNoPartialValue) {
+  // A string value of which the journal kept the first 4 of its 10 bytes: "ab" would be a lie.
+  cehost::JournalEntry entry;
+  entry.kind = "reg.set_value";
+  entry.fields = {{"key", "HKEY_CURRENT_USER\\K"}, {"name", "Text"}, {"type", "1"}};
+  entry.bytes = {'a', 0, 'b', 0};
+  entry.byte_count = 10;
+  nlohmann::json json = EntryJson(entry);
+  EXPECT_FALSE(json.contains("value"));
+  EXPECT_EQ(json["type_name"], "sz");
+  EXPECT_EQ(json["bytes"], "61006200");
+  EXPECT_EQ(json["byte_count"], 10);
+  EXPECT_EQ(json["bytes_cut"], true);
+  std::string text = DescribeEntry(entry);
+  EXPECT_NE(text.find("sz (10 bytes, the first 4 kept)"), std::string::npos) << text;
+
+  cehost::JournalEntry other;
+  other.kind = "device.ioctl";
+  other.bytes = {1, 2};
+  other.byte_count = 3000;
+  EXPECT_NE(DescribeEntry(other).find("(3000 bytes, the first 2 kept)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace m8sim

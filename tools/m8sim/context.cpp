@@ -6,17 +6,6 @@
 
 namespace m8sim {
 
-namespace {
-
-// A home with any of these holds a handset (made by m8sim or by a program of the library).
-bool HoldsHandset(const std::filesystem::path& home) {
-  for (const char* part : {"registry.db", "fs", "handset.toml", "journal.jsonl"})
-    if (std::filesystem::exists(home / part)) return true;
-  return false;
-}
-
-}  // namespace
-
 Context::~Context() = default;
 
 std::filesystem::path Context::Home() const {
@@ -29,7 +18,9 @@ std::filesystem::path Context::Home() const {
 sim::Handset& Context::Handset() {
   if (!handset_) {
     std::filesystem::path home = Home();
-    if (!HoldsHandset(home)) sim::InitHandset(home);
+    // Other m8sim processes may be starting on the same new home: one of them makes the
+    // handset, and the others use it.
+    sim::EnsureHandset(home);
     sim::Handset::Options options;
     options.home = home;
     handset_ = std::make_unique<sim::Handset>(options);

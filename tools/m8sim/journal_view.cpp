@@ -36,24 +36,41 @@ uint32_t TypeOf(const cehost::JournalEntry& e) {
   return static_cast<uint32_t>(std::stoul(e.Field("type")));
 }
 
+// "N bytes", and how many of them the journal kept when it kept fewer.
+std::string ByteCount(const cehost::JournalEntry& e) {
+  if (!e.BytesCut()) return std::to_string(e.bytes.size()) + " bytes";
+  return std::to_string(e.byte_count) + " bytes, the first " + std::to_string(e.bytes.size()) +
+         " kept";
+}
+
 std::string Generic(const cehost::JournalEntry& e) {
   std::string text;
   for (const auto& [name, value] : e.fields) text += " " + name + "=" + value;
-  if (!e.bytes.empty()) text += " (" + std::to_string(e.bytes.size()) + " bytes)";
+  if (!e.bytes.empty()) text += " (" + ByteCount(e) + ")";
   return text;
+}
+
+// The value a reg.set_value entry wrote; a value the journal kept only the beginning of is named
+// by type and size, since its beginning alone would read as another value.
+std::string SetValueText(const cehost::JournalEntry& e) {
+  if (!e.HasField("type")) return "";
+  if (e.BytesCut()) return " = " + RegTypeName(TypeOf(e)) + " (" + ByteCount(e) + ")";
+  return " = " + RegValueText(TypeOf(e), e.bytes);
 }
 
 std::string Registry(const cehost::JournalEntry& e) {
   const std::string& k = e.kind;
   std::string key = e.Field("key");
   if (k == "reg.set_value") {
-    std::string value = e.HasField("type") ? " = " + RegValueText(TypeOf(e), e.bytes) : "";
-    return Pad("registry") + "set " + key + " " + Quoted(e.Field("name")) + value;
+    return Pad("registry") + "set " + key + " " + Quoted(e.Field("name")) + SetValueText(e);
   }
   if (k == "reg.create_key") return Pad("registry") + "create key " + key;
   if (k == "reg.delete_value")
     return Pad("registry") + "delete " + key + " " + Quoted(e.Field("name"));
   if (k == "reg.delete_key") return Pad("registry") + "delete key " + key;
+  if (k == "reg.begin") return Pad("registry") + "begin transaction";
+  if (k == "reg.commit") return Pad("registry") + "commit transaction";
+  if (k == "reg.rollback") return Pad("registry") + "roll back transaction (its changes undone)";
   return Pad("registry") + k.substr(4) + Generic(e);
 }
 
@@ -129,11 +146,15 @@ nlohmann::json EntryJson(const cehost::JournalEntry& e) {
   nlohmann::json fields = nlohmann::json::object();
   for (const auto& [name, value] : e.fields) fields[name] = value;
   record["fields"] = fields;
-  if (e.kind == "reg.set_value" && e.HasField("type")) {
-    record["type_name"] = RegTypeName(TypeOf(e));
+  if (e.kind == "reg.set_value" && e.HasField("type")) record["type_name"] = RegTypeName(TypeOf(e));
+  if (e.kind == "reg.set_value" && e.HasField("type") && !e.BytesCut()) {
     record["value"] = DecodeRegValue(TypeOf(e), e.bytes);
   } else if (!e.bytes.empty()) {
     record["bytes"] = cehost::HexBytes(e.bytes.data(), e.bytes.size());
+  }
+  if (e.BytesCut()) {
+    record["byte_count"] = e.byte_count;
+    record["bytes_cut"] = true;
   }
   record["text"] = DescribeEntry(e);
   return record;

@@ -14,7 +14,8 @@ namespace m8sim {
 std::string DescribeEntry(const cehost::JournalEntry& entry);
 
 // One effect as JSON: seq, kind, fields, registry data decoded as "value" with its "type_name",
-// other bytes in hex, and the line DescribeEntry gives as "text".
+// other bytes in hex, and the line DescribeEntry gives as "text". An entry whose bytes the
+// journal cut gives them in hex with "byte_count" (how many the effect carried) and "bytes_cut".
 nlohmann::json EntryJson(const cehost::JournalEntry& entry);
 
 // Emits the entries, indented in human mode; each JSON record is {"type":"journal"} with the

@@ -239,7 +239,9 @@ void AddRegCommands(CLI::App& app, Context& ctx) {
   exp->callback([&ctx, a] { ctx.action = [&ctx, a] { return Export(ctx, a->keys, a->file); }; });
 
   auto* imp = reg->add_subcommand(
-      "import", "Apply a .reg file (Version 5.00 or REGEDIT4); a malformed file changes nothing");
+      "import",
+      "Apply a .reg file (Version 5.00 or REGEDIT4) as one change: a malformed file, or one that "
+      "fails midway, changes nothing");
   imp->add_option("file", a->file, "The .reg file")->required();
   imp->callback([&ctx, a] { ctx.action = [&ctx, a] { return Import(ctx, a->file); }; });
 }

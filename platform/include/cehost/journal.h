@@ -1,7 +1,10 @@
 // The journal: every effect a platform call had outside the library, in order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <fstream>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -17,40 +20,74 @@ struct JournalEntry {
   uint64_t seq = 0;
   std::string kind;
   std::vector<std::pair<std::string, std::string>> fields;
+  // The bytes the effect carried; in an entry the journal keeps, only the first of them when
+  // there were more than its limit allows (byte_count says how many there were).
   std::vector<uint8_t> bytes;
+  // How many bytes the effect carried; set by Journal::Record.
+  size_t byte_count = 0;
 
   // The value of the named field, or an empty string.
   std::string Field(std::string_view name) const;
   // True when the entry has the named field.
   bool HasField(std::string_view name) const;
-  // The entry as one JSON object (the bytes in hexadecimal), without a line end.
+  // True when bytes holds fewer bytes than the effect carried.
+  bool BytesCut() const { return bytes.size() < byte_count; }
+  // The entry as one JSON object (the bytes in hexadecimal; a cut entry also gives "byte_count"
+  // and "bytes_cut": true), without a line end.
   std::string ToJson() const;
+};
+
+// How much of the journal is kept in memory. The journal file, when one is attached, gets every
+// entry whole.
+struct JournalLimits {
+  // The most entries kept; older ones are dropped first. A command or a test causes tens to a few
+  // thousand effects, so 10,000 keeps all of them, while a loop that runs for minutes (rewriting
+  // an INI file, importing a large .reg file) stays within a bounded memory.
+  size_t max_entries = 10000;
+  // The most bytes kept of each entry. 4 KiB holds every registry value, record and control
+  // input the library passes, and the beginning of a file write; 10,000 such entries take at
+  // most 40 MiB.
+  size_t max_entry_bytes = 4096;
 };
 
 class Journal {
  public:
-  // Appends an entry, numbering it; also writes it to the journal file when one is attached.
+  // Appends an entry, numbering it and recording how many bytes it carried; writes it whole to
+  // the journal file when one is attached, and keeps it in memory within the limits.
   void Record(JournalEntry entry);
-  // Copies of every entry so far, in order.
+  // Copies of every entry kept, in order.
   std::vector<JournalEntry> Entries() const;
-  // Copies of the entries of one kind, in order.
+  // Copies of the kept entries of one kind, in order.
   std::vector<JournalEntry> Entries(std::string_view kind) const;
-  // Copies of the entries whose kind begins with the prefix ("reg." for every registry effect).
+  // Copies of the kept entries whose kind begins with the prefix ("reg." for every registry
+  // effect).
   std::vector<JournalEntry> EntriesWithPrefix(std::string_view prefix) const;
-  // Number of entries so far.
+  // Number of entries kept.
   size_t Size() const;
+  // The memory the bytes of the kept entries take.
+  size_t KeptBytes() const;
   // Forgets every entry (numbering goes on).
   void Clear();
-  // Writes every entry as JSON lines.
+  // Writes every kept entry as JSON lines.
   void WriteJsonLines(std::ostream& out) const;
-  // Appends each later entry to the file as a JSON line; an empty path detaches.
-  void AttachFile(const std::string& path);
+  // Appends each later entry, whole, to the file as a JSON line (the file stays open until
+  // another is attached); an empty path detaches. False when the file cannot be opened: then no
+  // file is attached.
+  bool AttachFile(const std::string& path);
+  // Sets how much is kept from now on: entries beyond the new count are dropped at once, oldest
+  // first; the byte limit applies to the entries recorded later.
+  void SetLimits(const JournalLimits& limits);
+  // The limits in force.
+  JournalLimits Limits() const;
 
  private:
+  void DropOldest();
+
   mutable std::mutex mutex_;
-  std::vector<JournalEntry> entries_;
+  std::deque<JournalEntry> entries_;
   uint64_t next_seq_ = 1;
-  std::string file_path_;
+  JournalLimits limits_;
+  std::ofstream file_;
 };
 
 // Hexadecimal text of bytes, two lower-case digits a byte.
