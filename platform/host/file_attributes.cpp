@@ -3,17 +3,11 @@
 // A file's READONLY bit is its owner write bit, so that host tools see it too; a folder's is in the
 // table, because a folder without write bits could not take new files for a user who is not root.
 // DIRECTORY is whether the host object is a folder. Every other bit lives in the table, the text
-// file fs-attributes in the handset home: one line per CE path whose bits differ from the default,
-// "0x%08x \path". A file with no line has ARCHIVE, a folder with no line has nothing more. The
-// table is read when the handset is mounted and rewritten, through a temporary file and a rename,
-// only when bits change.
+// file fs-attributes in the handset home (attribute_table.h), read again whenever another process
+// changed it and rewritten, under the table lock, only when bits change.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "file_system.h"
 
@@ -27,107 +21,36 @@ constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_INROM;
 
-DWORD TableBitsOf(DWORD attributes, bool folder) {
-  DWORD bits = attributes & ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NORMAL);
-  if (!folder) bits &= ~FILE_ATTRIBUTE_READONLY;
-  return bits;
-}
-
-DWORD DefaultTableBits(bool folder) {
-  return folder ? 0 : FILE_ATTRIBUTE_ARCHIVE;
-}
-
-bool IsAtOrBelow(const std::string& path, const std::string& top) {
-  return path == top || (path.size() > top.size() && path.compare(0, top.size(), top) == 0 &&
-                         path[top.size()] == '\\');
-}
-
 }  // namespace
 
-void FileSystem::LoadTable() {
-  std::ifstream in(table_path_);
-  std::string line;
-  while (std::getline(in, line)) {
-    unsigned bits = 0;
-    int consumed = 0;
-    if (std::sscanf(line.c_str(), "0x%8x %n", &bits, &consumed) != 1 || consumed == 0) continue;
-    std::string path = line.substr(consumed);
-    if (!path.empty() && path.front() == '\\') table_[path] = bits;
-  }
-}
-
-void FileSystem::SaveTable() const {
-  std::ostringstream text;
-  for (const auto& [path, bits] : table_) text << HexAttributes(bits) << ' ' << path << '\n';
-  std::string temporary = table_path_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    out.flush();
-    if (!out) return;
-  }
-  std::rename(temporary.c_str(), table_path_.c_str());
-}
-
-DWORD FileSystem::AttributesOf(const Location& where) const {
+DWORD FileSystem::AttributesAsRead(const Location& where) const {
   bool folder = S_ISDIR(where.st.st_mode);
   DWORD bits = folder ? FILE_ATTRIBUTE_DIRECTORY : 0;
   if (!folder && !(where.st.st_mode & S_IWUSR)) bits |= FILE_ATTRIBUTE_READONLY;
-  auto it = table_.find(where.ce);
-  bits |= it != table_.end() ? it->second : DefaultTableBits(folder);
+  bits |= table_.BitsOf(where.ce, folder);
   return bits ? bits : FILE_ATTRIBUTE_NORMAL;
 }
 
-void FileSystem::StoreTableBits(const std::string& ce, bool folder, DWORD attributes) {
-  DWORD bits = TableBitsOf(attributes, folder);
-  auto it = table_.find(ce);
-  if (bits == DefaultTableBits(folder)) {
-    if (it == table_.end()) return;
-    table_.erase(it);
-  } else {
-    if (it != table_.end() && it->second == bits) return;
-    table_[ce] = bits;
-  }
-  SaveTable();
+DWORD FileSystem::AttributesOf(const Location& where) {
+  // A table that cannot be read now gives the bits as last read.
+  table_.Refresh();
+  return AttributesAsRead(where);
 }
 
-void FileSystem::ForgetTableBits(const std::string& ce) {
-  bool changed = false;
-  for (auto it = table_.lower_bound(ce); it != table_.end() && it->first.starts_with(ce);) {
-    if (IsAtOrBelow(it->first, ce)) {
-      it = table_.erase(it);
-      changed = true;
-    } else {
-      ++it;
-    }
-  }
-  if (changed) SaveTable();
-}
-
-void FileSystem::RenameTableBits(const std::string& from, const std::string& to) {
-  std::map<std::string, DWORD> moved;
-  for (auto it = table_.lower_bound(from); it != table_.end() && it->first.starts_with(from);) {
-    if (IsAtOrBelow(it->first, from)) {
-      moved[to + it->first.substr(from.size())] = it->second;
-      it = table_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  if (moved.empty()) return;
-  table_.merge(moved);
-  SaveTable();
-}
-
-DWORD FileSystem::ApplyAttributes(const Location& where, int fd, DWORD attributes) {
+DWORD FileSystem::ApplyAttributes(const Location& where, int fd, DWORD attributes,
+                                  const AttributeTable::Lock* table_lock) {
   bool folder = S_ISDIR(where.st.st_mode);
+  mode_t mode = where.st.st_mode & 07777;
+  mode_t wanted = mode;
   if (!folder) {
-    mode_t mode = where.st.st_mode & 07777;
-    mode_t wanted = (attributes & FILE_ATTRIBUTE_READONLY) ? mode & ~mode_t{0222} : mode | S_IWUSR;
+    wanted = (attributes & FILE_ATTRIBUTE_READONLY) ? mode & ~mode_t{0222} : mode | S_IWUSR;
     if (wanted != mode && fchmod(fd, wanted) != 0) return ErrorFromErrno(errno);
   }
-  StoreTableBits(where.ce, folder, attributes);
-  return 0;
+  DWORD error = table_lock ? table_.Store(*table_lock, where.ce, folder, attributes)
+                           : table_.StoreLocking(where.ce, folder, attributes);
+  // A table that could not be saved leaves the write bit as it was too.
+  if (error && wanted != mode) fchmod(fd, mode);
+  return error;
 }
 
 DWORD FileSystem::GetAttributes(const CePath& path, DWORD* attributes) {
@@ -140,6 +63,9 @@ DWORD FileSystem::GetAttributes(const CePath& path, DWORD* attributes) {
 
 DWORD FileSystem::SetAttributes(const CePath& path, DWORD attributes, Journal& journal) {
   std::lock_guard lock(mutex_);
+  // From the look-up on, no other process changes the table or the name: the old bits are the
+  // latest, and the new ones are saved over them.
+  AttributeTable::Lock table_lock(table_);
   Location where;
   if (DWORD error = ResolveExisting(path, &where)) return error;
   if (path.is_root()) return ERROR_ACCESS_DENIED;
@@ -162,7 +88,7 @@ DWORD FileSystem::SetAttributes(const CePath& path, DWORD attributes, Journal& j
   if (new_bits & FILE_ATTRIBUTE_INROM) new_bits |= FILE_ATTRIBUTE_READONLY;
   if (new_bits == 0) new_bits = FILE_ATTRIBUTE_NORMAL;
   if (new_bits == old_bits) return 0;
-  if (DWORD error = ApplyAttributes(where, fd.get(), new_bits)) return error;
+  if (DWORD error = ApplyAttributes(where, fd.get(), new_bits, &table_lock)) return error;
   RecordEffect(
       journal, "file.attributes",
       {{"path", where.ce}, {"old", HexAttributes(old_bits)}, {"new", HexAttributes(new_bits)}});

@@ -5,8 +5,9 @@
 // time, refusing (never following) a symbolic link at any step; the calls then act on the held
 // folder and the last name, so a folder swapped for a link meanwhile leads nowhere else.
 // Attribute bits that a Unix file cannot hold live in a side table, the text file fs-attributes
-// in the handset home. Share modes hold across processes: see share_locks.h; their guards live in
-// the lock file fs-locks in the handset home.
+// in the handset home, shared by every process of the handset: see attribute_table.h. Share modes
+// hold across processes: see share_locks.h. The files' guards and the table lock are bytes of the
+// lock file fs-locks in the handset home.
 #pragma once
 
 #include <sys/stat.h>
@@ -14,7 +15,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "attribute_table.h"
 #include "ce/files.h"
 #include "cehost/journal.h"
 #include "host_fd.h"
@@ -83,7 +84,7 @@ std::string HexAttributes(DWORD attributes);
 
 class FileSystem {
  public:
-  // The file system of the handset at home; reads its attribute table.
+  // The file system of the handset at home.
   explicit FileSystem(std::filesystem::path home);
   ~FileSystem();
   FileSystem(const FileSystem&) = delete;
@@ -141,21 +142,19 @@ class FileSystem {
   // True when the last name of where still leads to the file st describes.
   static bool StillNamed(const Location& where, const struct stat& st);
 
-  // The search entry of an existing file or folder, named name.
+  // The search entry of an existing file or folder, named name, with its bits from the table as
+  // last read (Find reads it once for all its entries).
   WIN32_FIND_DATAW EntryOf(const Location& where, std::u16string_view name) const;
-  // The attribute bits of an existing file or folder.
-  DWORD AttributesOf(const Location& where) const;
-  // Stores the bits that the host file does not hold; rewrites the table when they change.
-  void StoreTableBits(const std::string& ce, bool folder, DWORD attributes);
-  // Forgets the table entries of a path and everything below it.
-  void ForgetTableBits(const std::string& ce);
-  // Moves the table entries of a path and everything below it to a new path.
-  void RenameTableBits(const std::string& from, const std::string& to);
+  // The attribute bits of an existing file or folder, the table as last read.
+  DWORD AttributesAsRead(const Location& where) const;
+  // The attribute bits of an existing file or folder, the table read again first if it changed.
+  DWORD AttributesOf(const Location& where);
   // Applies new attribute bits to an existing file or folder, host bits (through fd, the file's
-  // own descriptor; unused for a folder) and table bits.
-  DWORD ApplyAttributes(const Location& where, int fd, DWORD attributes);
-  void LoadTable();
-  void SaveTable() const;
+  // own descriptor; unused for a folder) and table bits: under table_lock when the caller holds
+  // it, else under a table lock taken here if the table must change. 0 or the error code; on an
+  // error the bits are as before.
+  DWORD ApplyAttributes(const Location& where, int fd, DWORD attributes,
+                        const AttributeTable::Lock* table_lock);
 
   // Opens the file at where with the host flags (O_CREAT|O_EXCL to make it), never through a
   // link, into fd; refreshes where->st. 0, kLookAgain when the name went meanwhile, or the error
@@ -189,17 +188,23 @@ class FileSystem {
   std::string root_;
   // The root folder, held open for look-ups below it; -1 when it could not be opened.
   int root_fd_ = -1;
-  // The lock file whose bytes are the files' guards; -1 when it could not be opened.
+  // The lock file whose bytes are the files' guards and the table lock; -1 when it could not be
+  // opened.
   int lock_fd_ = -1;
-  std::string table_path_;
 
   // Held over every operation on names, and over the attribute table. It also keeps this
-  // process's threads from sharing a guard, which the one descriptor of the lock file would let
-  // them do.
+  // process's threads from sharing a guard or the table lock, which the one descriptor of the
+  // lock file would let them do.
+  //
+  // The order of the locks, which every call takes in the same way so that no two calls wait for
+  // each other: mutex_, then the table lock, then files' guards (the lower byte first). Nothing
+  // waits for the table lock while it holds a guard. Calls that change names (delete, move,
+  // replace, folders made or removed) and SetAttributes hold the table lock from their look-up to
+  // their end, so that no other process changes the table, or the names it holds, meanwhile.
   mutable std::mutex mutex_;
   // Per CE path (stored case), the bits beyond what the host file holds, where they differ from
   // the default (ARCHIVE for a file, none for a folder).
-  std::map<std::string, DWORD> table_;
+  AttributeTable table_;
 
   mutable std::mutex open_mutex_;
   std::set<const FileObject*> open_;

@@ -5,12 +5,19 @@
 // delete. cehost follows desktop Windows for FILE_SHARE_DELETE, which CE's documentation leaves
 // unconfirmed: with it, the handles keep the file's data and the name goes at once; without it,
 // the call fails with ERROR_SHARING_VIOLATION.
+//
+// These calls hold the attribute table's lock throughout (file_system.h gives the order of the
+// locks). The table's change is saved just before the host change it goes with: a save that fails
+// fails the call with nothing changed, and a host change that then fails puts the table back.
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
+#include <string_view>
 
 #include "cehost/text.h"
 #include "file_system.h"
@@ -42,6 +49,24 @@ DWORD RenameAt(const Location& from, const Location& to) {
   return errno == EINVAL ? ERROR_ACCESS_DENIED : ErrorFromErrno(errno);
 }
 
+// True when the folder at where holds an entry; false when it holds none or cannot be read (the
+// removal then finds out).
+bool FolderHoldsEntries(const Location& where) {
+  int fd = openat(where.parent.get(), where.name.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
+  while (dirent* entry = readdir(dir.get())) {
+    std::string_view name(entry->d_name);
+    if (name != "." && name != "..") return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 DWORD FileSystem::OpenForRemoval(Location* where, HostFd* fd) const {
@@ -57,6 +82,7 @@ DWORD FileSystem::OpenForRemoval(Location* where, HostFd* fd) const {
 DWORD FileSystem::Delete(const CePath& path, Journal& journal) {
   if (path.is_root()) return ERROR_ACCESS_DENIED;
   std::lock_guard lock(mutex_);
+  AttributeTable::Lock table_lock(table_);
   for (int look_up = 1; look_up <= kLookUps; ++look_up) {
     Location where;
     if (DWORD error = ResolveExisting(path, &where)) return error;
@@ -76,9 +102,13 @@ DWORD FileSystem::Delete(const CePath& path, Journal& journal) {
       if (!StillNamed(where, where.st)) continue;
       // CE refuses to delete an open file; the code cehost gives is the sharing violation.
       if (fd.valid() && !EveryHandleSharesDelete(fd.get())) return ERROR_SHARING_VIOLATION;
-      if (unlinkat(where.parent.get(), where.name.c_str(), 0) != 0) return ErrorFromErrno(errno);
+      if (DWORD error = table_.Forget(table_lock, where.ce)) return error;
+      if (unlinkat(where.parent.get(), where.name.c_str(), 0) != 0) {
+        DWORD error = ErrorFromErrno(errno);
+        table_.Undo(table_lock);
+        return error;
+      }
     }
-    ForgetTableBits(where.ce);
     RecordEffect(journal, "file.delete", {{"path", where.ce}});
     return 0;
   }
@@ -89,6 +119,15 @@ DWORD FileSystem::Delete(const CePath& path, Journal& journal) {
 DWORD FileSystem::Move(const CePath& from, const CePath& to, Journal& journal) {
   if (from.is_root() || to.is_root()) return ERROR_ACCESS_DENIED;
   std::lock_guard lock(mutex_);
+  AttributeTable::Lock table_lock(table_);
+  // The entries of the source go to the target (and those left at the target by objects gone from
+  // that name go), then the source takes the target's name.
+  auto rename_with_bits = [&](const Location& source, const Location& target) {
+    if (DWORD error = table_.Rename(table_lock, source.ce, target.ce)) return error;
+    DWORD error = RenameAt(source, target);
+    if (error) table_.Undo(table_lock);
+    return error;
+  };
   for (int look_up = 1; look_up <= kLookUps; ++look_up) {
     Location source;
     if (DWORD error = ResolveExisting(from, &source)) return error;
@@ -110,7 +149,7 @@ DWORD FileSystem::Move(const CePath& from, const CePath& to, Journal& journal) {
     if (source.is_folder()) {
       // A folder holding a file open in this process stays where it is.
       if (AnyOpenAtOrBelow(source.ce)) return ERROR_SHARING_VIOLATION;
-      error = RenameAt(source, target);
+      error = rename_with_bits(source, target);
     } else {
       HostFd fd;
       if (S_ISREG(source.st.st_mode)) {
@@ -123,10 +162,9 @@ DWORD FileSystem::Move(const CePath& from, const CePath& to, Journal& journal) {
       if (!StillNamed(source, source.st)) continue;
       // An open file moves only when every handle on it shares delete.
       if (fd.valid() && !EveryHandleSharesDelete(fd.get())) return ERROR_SHARING_VIOLATION;
-      error = RenameAt(source, target);
+      error = rename_with_bits(source, target);
     }
     if (error) return error;
-    RenameTableBits(source.ce, target.ce);
     RecordEffect(journal, "file.move", {{"from", source.ce}, {"to", target.ce}});
     return 0;
   }
@@ -136,12 +174,17 @@ DWORD FileSystem::Move(const CePath& from, const CePath& to, Journal& journal) {
 DWORD FileSystem::CreateFolder(const CePath& path, Journal& journal) {
   if (path.is_root()) return ERROR_ALREADY_EXISTS;
   std::lock_guard lock(mutex_);
+  AttributeTable::Lock table_lock(table_);
   Location where;
   if (DWORD error = Resolve(path.names, &where)) return error;
   if (where.exists) return ERROR_ALREADY_EXISTS;
-  if (mkdirat(where.parent.get(), where.name.c_str(), 0777) != 0) return ErrorFromErrno(errno);
   // Bits left behind by an object of this name that went without cehost do not apply.
-  ForgetTableBits(where.ce);
+  if (DWORD error = table_.Forget(table_lock, where.ce)) return error;
+  if (mkdirat(where.parent.get(), where.name.c_str(), 0777) != 0) {
+    DWORD error = ErrorFromErrno(errno);
+    table_.Undo(table_lock);
+    return error;
+  }
   RecordEffect(journal, "dir.create", {{"path", where.ce}});
   return 0;
 }
@@ -149,17 +192,23 @@ DWORD FileSystem::CreateFolder(const CePath& path, Journal& journal) {
 DWORD FileSystem::RemoveFolder(const CePath& path, Journal& journal) {
   if (path.is_root()) return ERROR_ACCESS_DENIED;
   std::lock_guard lock(mutex_);
+  AttributeTable::Lock table_lock(table_);
   Location where;
   if (DWORD error = ResolveExisting(path, &where)) return error;
   // A file is not a folder; cehost answers as DeleteFileW does for a folder.
   if (!where.is_folder()) return ERROR_ACCESS_DENIED;
   if (AttributesOf(where) & kUnchangeable) return ERROR_ACCESS_DENIED;
   // A folder that is not empty stays, with ERROR_DIR_NOT_EMPTY, the code desktop Windows gives.
+  // It is looked at before the table changes, so that the bits of what it holds are not dropped
+  // and put back on every such call; one filled meanwhile is caught by the removal.
+  if (FolderHoldsEntries(where)) return ERROR_DIR_NOT_EMPTY;
+  if (DWORD error = table_.Forget(table_lock, where.ce)) return error;
   // AT_REMOVEDIR removes a folder only: a link swapped in for it stays.
   if (unlinkat(where.parent.get(), where.name.c_str(), AT_REMOVEDIR) != 0) {
-    return errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno);
+    int error = errno;
+    table_.Undo(table_lock);
+    return error == ENOTEMPTY || error == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(error);
   }
-  ForgetTableBits(where.ce);
   RecordEffect(journal, "dir.remove", {{"path", where.ce}});
   return 0;
 }

@@ -81,9 +81,15 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
   }
   struct timespec times[2] = {{0, UTIME_NOW}, source.st.st_mtim};
   futimens(out->fd(), times);
-  // The copy lives in RAM: it keeps the source's bits, READONLY included, but not INROM.
-  ApplyAttributes(target, out->fd(),
-                  attributes & ~(FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_ROMMODULE));
+  // The copy lives in RAM: it keeps the source's bits, READONLY included, but not INROM. When they
+  // cannot be saved the call fails, and a target made here goes again.
+  error = ApplyAttributes(target, out->fd(),
+                          attributes & ~(FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_ROMMODULE), nullptr);
+  if (error) {
+    if (!existed && StillNamed(target, target.st))
+      unlinkat(target.parent.get(), target.name.c_str(), 0);
+    return error;
+  }
   RecordEffect(journal, "file.copy", {{"from", source.ce}, {"to", target.ce}});
   return 0;
 }

@@ -49,7 +49,7 @@ FILETIME ToFileTime(const struct timespec& time) {
 
 WIN32_FIND_DATAW FileSystem::EntryOf(const Location& where, std::u16string_view name) const {
   WIN32_FIND_DATAW data = {};
-  data.dwFileAttributes = AttributesOf(where);
+  data.dwFileAttributes = AttributesAsRead(where);
   // Linux keeps no creation time in stat; the status change time stands in for it.
   data.ftCreationTime = ToFileTime(where.st.st_ctim);
   data.ftLastAccessTime = ToFileTime(where.st.st_atim);
@@ -70,6 +70,9 @@ DWORD FileSystem::Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* fou
   // A trailing separator names no entry, and the root is not an entry of anything.
   if (pattern.trailing_separator || pattern.is_root()) return ERROR_FILE_NOT_FOUND;
   std::lock_guard lock(mutex_);
+  // The table is read again (if it changed) once for every entry found. One that cannot be read
+  // now gives the bits as last read.
+  table_.Refresh();
   const std::u16string& last = pattern.names.back();
   if (!HasWildcards(last)) {
     Location where;

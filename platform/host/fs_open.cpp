@@ -122,9 +122,16 @@ DWORD FileSystem::Create(Location& where, const OpenRequest& request, DataAccess
     if (error == ERROR_FILE_EXISTS && request.disposition != CREATE_NEW) return kLookAgain;
     return error;
   }
+  // The handle keeps its access even when the new file is read-only. The table lock is taken only
+  // when the table must change: for bits other than the default, or bits left at the name by a
+  // file gone without cehost.
+  if (DWORD error = ApplyAttributes(
+          where, fd.get(), (request.attributes & kCreatable) | FILE_ATTRIBUTE_ARCHIVE, nullptr)) {
+    // A file that could not get its attributes goes again, unless its name leads elsewhere now.
+    if (StillNamed(where, where.st)) unlinkat(where.parent.get(), where.name.c_str(), 0);
+    return error;
+  }
   RecordEffect(journal, "file.create", {{"path", where.ce}});
-  // The handle keeps its access even when the new file is read-only.
-  ApplyAttributes(where, fd.get(), (request.attributes & kCreatable) | FILE_ATTRIBUTE_ARCHIVE);
   if (DWORD error = Adopt(where, std::move(fd), access, request.share, file)) return error;
   *existed = false;
   return 0;

@@ -125,11 +125,10 @@ DWORD ParseCePath(const char16_t* path, bool wildcards_in_last, CePath* out) {
 FileSystem::FileSystem(std::filesystem::path home)
     : home_(std::move(home)),
       root_((home_ / "fs").string()),
-      table_path_((home_ / "fs-attributes").string()) {
-  root_fd_ = ::open(root_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  lock_fd_ = ::open((home_ / "fs-locks").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  LoadTable();
-}
+      root_fd_(::open(root_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)),
+      lock_fd_(
+          ::open((home_ / "fs-locks").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666)),
+      table_((home_ / "fs-attributes").string(), lock_fd_) {}
 
 FileSystem::~FileSystem() {
   if (root_fd_ >= 0) ::close(root_fd_);

@@ -1,4 +1,5 @@
-// Replacing one file by another in one step.
+// Replacing one file by another in one step. Like the calls in fs_changes.cpp, it holds the
+// attribute table's lock throughout and saves the table's change just before the rename.
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -13,6 +14,7 @@ namespace cehost {
 DWORD FileSystem::Replace(const CePath& dest, const CePath& source, Journal& journal) {
   if (dest.is_root() || source.is_root()) return ERROR_ACCESS_DENIED;
   std::lock_guard lock(mutex_);
+  AttributeTable::Lock table_lock(table_);
   for (int look_up = 1; look_up <= kLookUps; ++look_up) {
     Location target;
     if (DWORD error = ResolveExisting(dest, &target)) return error;
@@ -43,14 +45,17 @@ DWORD FileSystem::Replace(const CePath& dest, const CePath& source, Journal& jou
       // data's old name. Handles on the file replaced keep its data.
       if (!EveryHandleSharesDelete(target_fd.get()) || !EveryHandleSharesDelete(from_fd.get()))
         return ERROR_SHARING_VIOLATION;
+      // The target's bits go, the source's take its name.
+      if (DWORD error = table_.Rename(table_lock, from.ce, target.ce)) return error;
       // rename() swaps the name over in one step: at every moment the name holds the old file or
       // the new one, never neither.
       if (renameat(from.parent.get(), from.name.c_str(), target.parent.get(),
-                   target.name.c_str()) != 0)
-        return ErrorFromErrno(errno);
+                   target.name.c_str()) != 0) {
+        DWORD error = ErrorFromErrno(errno);
+        table_.Undo(table_lock);
+        return error;
+      }
     }
-    ForgetTableBits(target.ce);
-    RenameTableBits(from.ce, target.ce);
     RecordEffect(journal, "file.replace", {{"path", target.ce}, {"from", from.ce}});
     return 0;
   }

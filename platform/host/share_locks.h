@@ -44,7 +44,8 @@ class FileGuard {
 };
 
 // The lock file's byte for a file: its guard's place. Two files with the same byte share a guard,
-// which only makes them wait for each other.
+// which only makes them wait for each other. The bytes are below 2^62: the byte at 2^62 is the
+// attribute table's lock (attribute_table.h).
 off_t GuardOffset(const struct stat& st);
 
 }  // namespace cehost

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -72,6 +73,32 @@ TEST_F(FilesAttributesTest, RomFilesRefuseEveryChange) {
   // Its copy lives in RAM: read-only still, but not in ROM.
   EXPECT_TRUE(CopyFileW(u"\\Windows\\rom.dll", u"\\copy.dll", TRUE));
   EXPECT_EQ(GetFileAttributesW(u"\\copy.dll"), FILE_ATTRIBUTE_READONLY);
+}
+
+// A file deleted on the host, without cehost, leaves its entry in the table; whatever cehost puts
+// at that name next starts with its own bits, not the old file's.
+TEST_F(FilesAttributesTest, BitsOfAFileGoneWithoutCehostPassToNothingAtItsName) {
+  struct Case {
+    const char* how;
+    std::function<bool()> make;
+    DWORD bits;
+  } cases[] = {
+      {"create", [] { return CloseHandle(Open(u"\\old.txt", GENERIC_WRITE, 0, CREATE_NEW)); },
+       FILE_ATTRIBUTE_ARCHIVE},
+      {"move", [] { return MoveFileW(u"\\src.txt", u"\\old.txt"); }, FILE_ATTRIBUTE_ARCHIVE},
+      {"copy", [] { return CopyFileW(u"\\src.txt", u"\\old.txt", TRUE); }, FILE_ATTRIBUTE_ARCHIVE},
+      {"folder", [] { return CreateDirectoryW(u"\\old.txt", nullptr); }, FILE_ATTRIBUTE_DIRECTORY},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    Put(u"\\src.txt", "src");
+    Put(u"\\old.txt", "old");
+    ASSERT_TRUE(SetFileAttributesW(u"\\old.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    std::filesystem::remove(handset().fs_root() / "old.txt");
+    ASSERT_TRUE(c.make());
+    EXPECT_EQ(GetFileAttributesW(u"\\old.txt"), c.bits);
+    std::filesystem::remove(handset().fs_root() / "old.txt");
+  }
 }
 
 TEST_F(FilesAttributesTest, BitsSurviveARestartOfTheHandset) {

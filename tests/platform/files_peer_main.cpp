@@ -4,9 +4,17 @@
 //   open ID PATH ACCESS SHARE DISPOSITION   (access and share in hex)  -> ok | error CODE
 //   close ID                                                         -> ok | error CODE
 //   read ID                                  (from the start)        -> data TEXT
-//   delete PATH | move FROM TO | replace DEST SOURCE                 -> ok | error CODE
+//   delete PATH | move FROM TO | replace DEST SOURCE | copy FROM TO  -> ok | error CODE
 //   increment PATH COUNT THREADS   (COUNT rewrites on each of THREADS threads) -> ok | error CODE
+//   attributes PATH BITS   (SetFileAttributesW, bits in hex)           -> ok | error CODE
+//   get PATH               (GetFileAttributesW)              -> attributes 0xBITS | error CODE
+//   create PATH BITS       (a new file with the bits, then closed)     -> ok | error CODE
+//   mark PREFIX COUNT      (files PREFIX0.. set HIDDEN, then HIDDEN|SYSTEM) -> ok | error CODE
+//   limit-file-size BYTES  (no host file of this process grows past BYTES) -> ok
 //   exit
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -64,6 +72,17 @@ bool IncrementOnce(const std::u16string& path, const std::u16string& temporary) 
     return ok;
   }
   return false;
+}
+
+// Sets HIDDEN, then HIDDEN and SYSTEM, on each of the files prefix0 to prefix<count - 1>.
+std::string Mark(const std::string& prefix, int count) {
+  for (int i = 0; i < count; ++i) {
+    std::u16string path = Wide(prefix + std::to_string(i));
+    for (DWORD bits : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}) {
+      if (!SetFileAttributesW(path.c_str(), bits)) return Result(FALSE);
+    }
+  }
+  return "ok";
 }
 
 std::string Increment(const std::string& path, int count, int threads) {
@@ -126,6 +145,37 @@ int main(int argc, char** argv) {
     } else if (command == "replace") {
       in >> a >> b;
       reply = Result(DeleteAndRenameFile(Wide(a).c_str(), Wide(b).c_str()));
+    } else if (command == "copy") {
+      in >> a >> b;
+      reply = Result(CopyFileW(Wide(a).c_str(), Wide(b).c_str(), TRUE));
+    } else if (command == "attributes") {
+      DWORD bits = 0;
+      in >> a >> std::hex >> bits;
+      reply = Result(SetFileAttributesW(Wide(a).c_str(), bits));
+    } else if (command == "get") {
+      in >> a;
+      DWORD bits = GetFileAttributesW(Wide(a).c_str());
+      char text[32];
+      std::snprintf(text, sizeof text, "attributes 0x%08x", bits);
+      reply = bits == INVALID_FILE_ATTRIBUTES ? Result(FALSE) : text;
+    } else if (command == "create") {
+      DWORD bits = 0;
+      in >> a >> std::hex >> bits;
+      HANDLE file =
+          CreateFileW(Wide(a).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, bits, nullptr);
+      reply = Result(file != INVALID_HANDLE_VALUE);
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    } else if (command == "mark") {
+      int count = 0;
+      in >> a >> count;
+      reply = Mark(a, count);
+    } else if (command == "limit-file-size") {
+      rlim_t bytes = 0;
+      in >> bytes;
+      // A write past the limit then fails with EFBIG instead of ending the process.
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit = {bytes, bytes};
+      reply = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? "ok" : "error setrlimit";
     } else if (command == "increment") {
       int count = 0, threads = 0;
       in >> a >> count >> threads;
