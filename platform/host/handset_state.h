@@ -14,6 +14,7 @@
 #include "network_table.h"
 #include "platform_info_record.h"
 #include "ras_service.h"
+#include "thread_object.h"
 
 namespace cehost {
 
@@ -30,6 +31,8 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   EventTable events;
+  // The threads CreateThread started on it that are still running.
+  ThreadCount threads;
   RasService ras;
   // The local time GetLocalTime returns while it is pinned.
   std::mutex clock_mutex;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ce/kernel.h"
+#include "cehost/handset.h"
 #include "event_table.h"
 #include "handset_state.h"
 #include "thread_object.h"
@@ -40,7 +41,9 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
   // The thread keeps the object alive until it ends, whatever happens to the handle. Its end is
   // recorded in the journal of the handset it started on (handsets are never freed).
   Journal* journal = &state.journal;
-  std::thread([object, lpStartAddress, lpParameter, journal, id] {
+  ThreadCount* threads = &state.threads;
+  threads->Started();
+  std::thread([object, lpStartAddress, lpParameter, journal, threads, id] {
     current_thread_id = id;
     DWORD code = lpStartAddress(lpParameter);
     object->exit_code.store(code);
@@ -49,6 +52,7 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
     end.fields = {{"id", std::to_string(id)}, {"exit_code", std::to_string(code)}};
     journal->Record(std::move(end));
     object->finished.Set();
+    threads->Ended();
   }).detach();
   return handle;
 }
@@ -81,3 +85,11 @@ extern "C" DWORD GetCurrentThreadId(void) {
 extern "C" DWORD GetCurrentProcessId(void) {
   return static_cast<DWORD>(getpid());
 }
+
+namespace cehost {
+
+bool WaitForThreads(uint32_t milliseconds) {
+  return Current().threads.WaitIdle(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace cehost

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ce/kernel.h"
+#include "cehost/handset.h"
 #include "handset_fixture.h"
 
 class HandlesTest : public HandsetTest {};
@@ -72,4 +73,26 @@ TEST_F(HandlesTest, ThreadIdentifiersAreStableAndDistinct) {
   EXPECT_EQ(seen_inside, reported);
   EXPECT_NE(reported, mine);
   EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid()));
+}
+
+// WaitForThreads returns once the threads started on the handset have ended, and not before.
+TEST_F(HandlesTest, WaitForThreadsWaitsForTheHandsetsThreads) {
+  EXPECT_TRUE(cehost::WaitForThreads(0));
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(go, nullptr);
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](LPVOID event) -> DWORD {
+        return WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+      },
+      go, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_FALSE(cehost::WaitForThreads(20));
+  SetEvent(go);
+  EXPECT_TRUE(cehost::WaitForThreads(60000));
+  DWORD code = STILL_ACTIVE;
+  EXPECT_TRUE(GetExitCodeThread(thread, &code));
+  EXPECT_EQ(code, WAIT_OBJECT_0);
+  CloseHandle(thread);
+  CloseHandle(go);
 }

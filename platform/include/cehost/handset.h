@@ -1,6 +1,7 @@
 // The current handset: the handset home whose registry, files and journal the platform calls use.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -41,6 +42,10 @@ std::filesystem::path CurrentHome();
 
 // The current handset's journal, mounting the default handset when none is current.
 Journal& CurrentJournal();
+
+// Waits until every thread that CreateThread started on the current handset has ended; false
+// when milliseconds pass first.
+bool WaitForThreads(uint32_t milliseconds);
 
 // Pins the current handset's local time to the given value (GetLocalTime then always returns
 // it); null lets the handset's clock follow the host's again.
