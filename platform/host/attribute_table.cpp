@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "file_system.h"
+#include "host_fd.h"
 
 namespace cehost {
 
@@ -62,17 +63,6 @@ std::map<std::string, DWORD> Parse(const std::string& text) {
   return entries;
 }
 
-struct flock TableByte(short type) {
-  struct flock lock = {};
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = kTableLockOffset;
-  lock.l_len = 1;
-  // Open-file-description locks have no owning process; the field must be 0.
-  lock.l_pid = 0;
-  return lock;
-}
-
 }  // namespace
 
 bool AttributeTable::Stamp::operator==(const Stamp& other) const {
@@ -92,7 +82,7 @@ AttributeTable::Lock::Lock(AttributeTable& table) : table_(table), nested_(table
   if (nested_) return;
   table_.locked_ = true;
   if (table_.lock_fd_ >= 0) {
-    struct flock lock = TableByte(F_WRLCK);
+    struct flock lock = ByteLock(F_WRLCK, kTableLockOffset);
     int result;
     while ((result = fcntl(table_.lock_fd_, F_OFD_SETLKW, &lock)) != 0 && errno == EINTR) {
     }
@@ -110,7 +100,7 @@ AttributeTable::Lock::~Lock() {
   table_.before_.reset();
   table_.lock_error_ = 0;
   if (!held_) return;
-  struct flock lock = TableByte(F_UNLCK);
+  struct flock lock = ByteLock(F_UNLCK, kTableLockOffset);
   fcntl(table_.lock_fd_, F_OFD_SETLK, &lock);
 }
 

@@ -21,6 +21,7 @@
 
 #include "cehost/text.h"
 #include "file_system.h"
+#include "host_fd.h"
 #include "share_locks.h"
 
 namespace cehost {
@@ -52,14 +53,8 @@ DWORD RenameAt(const Location& from, const Location& to) {
 // True when the folder at where holds an entry; false when it holds none or cannot be read (the
 // removal then finds out).
 bool FolderHoldsEntries(const Location& where) {
-  int fd = openat(where.parent.get(), where.name.c_str(),
-                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
-  if (!dir) {
-    ::close(fd);
-    return false;
-  }
+  HostDir dir = OpenFolderEntries(where.parent.get(), where.name.c_str());
+  if (!dir) return false;
   while (dirent* entry = readdir(dir.get())) {
     std::string_view name(entry->d_name);
     if (name != "." && name != "..") return true;

@@ -10,6 +10,7 @@
 
 #include "cehost/text.h"
 #include "file_system.h"
+#include "host_fd.h"
 
 namespace cehost {
 
@@ -87,14 +88,8 @@ DWORD FileSystem::Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* fou
   // A missing folder is ERROR_PATH_NOT_FOUND, set apart from a folder without matches.
   if (!folder.is_folder()) return ERROR_PATH_NOT_FOUND;
   // The folder walked to is read through its held parent: a link swapped in meanwhile is refused.
-  int fd = openat(folder.parent.get(), folder.name.c_str(),
-                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return ErrorFromErrno(errno);
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
-  if (!dir) {
-    ::close(fd);
-    return ErrorFromErrno(errno);
-  }
+  HostDir dir = OpenFolderEntries(folder.parent.get(), folder.name.c_str());
+  if (!dir) return ErrorFromErrno(errno);
   std::u16string folded = FoldCase(last);
   std::string prefix = folder.ce == "\\" ? "" : folder.ce;
   // CE file systems list no "." or ".." entries; symbolic links are not part of the tree.

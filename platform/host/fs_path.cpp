@@ -12,6 +12,7 @@
 
 #include "cehost/text.h"
 #include "file_system.h"
+#include "host_fd.h"
 
 namespace cehost {
 
@@ -41,13 +42,8 @@ DWORD CheckName(std::u16string_view name, bool wildcards) {
 // The stored name in the held folder that equals name without regard to case. The folder is read
 // through a fresh descriptor of the held one, so what is read is the folder walked to.
 bool FindIgnoringCase(int folder, std::u16string_view name, std::string* stored) {
-  int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
-  if (!dir) {
-    ::close(fd);
-    return false;
-  }
+  HostDir dir = OpenFolderEntries(folder, ".");
+  if (!dir) return false;
   while (dirent* entry = readdir(dir.get())) {
     std::string_view candidate(entry->d_name);
     if (candidate == "." || candidate == "..") continue;

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "host_fd.h"
 #include "share_locks.h"
 
 namespace cehost {
@@ -17,27 +18,16 @@ constexpr off_t kRefusesRead = kMarkers + 2;
 constexpr off_t kRefusesWrite = kMarkers + 3;
 constexpr off_t kRefusesDelete = kMarkers + 4;
 
-struct flock Range(short type, off_t offset) {
-  struct flock lock = {};
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = offset;
-  lock.l_len = 1;
-  // Open-file-description locks have no owning process; the field must be 0.
-  lock.l_pid = 0;
-  return lock;
-}
-
 // True when another open file description holds a lock on the marker byte. A failed look counts
 // as nobody; a host without these locks fails the taking instead (HoldShareMarkers).
 bool Held(int fd, off_t marker) {
-  struct flock lock = Range(F_WRLCK, marker);
+  struct flock lock = ByteLock(F_WRLCK, marker);
   if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
   return lock.l_type != F_UNLCK;
 }
 
 bool Hold(int fd, off_t marker) {
-  struct flock lock = Range(F_RDLCK, marker);
+  struct flock lock = ByteLock(F_RDLCK, marker);
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
@@ -72,7 +62,7 @@ off_t GuardOffset(const struct stat& st) {
 FileGuard::FileGuard(int lock_fd, const struct stat& st)
     : lock_fd_(lock_fd), offset_(GuardOffset(st)) {
   if (lock_fd_ < 0) return;
-  struct flock lock = Range(F_WRLCK, offset_);
+  struct flock lock = ByteLock(F_WRLCK, offset_);
   while (fcntl(lock_fd_, F_OFD_SETLKW, &lock) != 0) {
     if (errno != EINTR) {
       // Without the lock the guard holds nothing; the caller's own mutex still serialises its
@@ -85,7 +75,7 @@ FileGuard::FileGuard(int lock_fd, const struct stat& st)
 
 FileGuard::~FileGuard() {
   if (lock_fd_ < 0) return;
-  struct flock lock = Range(F_UNLCK, offset_);
+  struct flock lock = ByteLock(F_UNLCK, offset_);
   fcntl(lock_fd_, F_OFD_SETLK, &lock);
 }
 

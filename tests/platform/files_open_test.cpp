@@ -88,18 +88,6 @@ TEST_F(FilesOpenTest, NewFileTakesRequestedAttributesPlusArchive) {
   EXPECT_EQ(Effects("file.create"), std::vector<std::string>{"path=\\new.txt"});
 }
 
-DWORD Bits(DWORD access) {
-  return ((access & GENERIC_READ) ? FILE_SHARE_READ : 0) |
-         ((access & GENERIC_WRITE) ? FILE_SHARE_WRITE : 0);
-}
-
-// The two-way rule, restated: the new access must be shared by the old handle and the old access
-// by the new one; a handle without data access conflicts with nothing.
-bool Compatible(DWORD access1, DWORD share1, DWORD access2, DWORD share2) {
-  if (access1 == 0 || access2 == 0) return true;
-  return (Bits(access2) & ~share1) == 0 && (Bits(access1) & ~share2) == 0;
-}
-
 TEST_F(FilesOpenTest, ShareMatrixAppliesTheRuleBothWays) {
   Put(u"\\shared.txt", "x");
   const DWORD accesses[] = {0, GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};

@@ -32,18 +32,6 @@ class FilesShareTest : public FilesTest {
   }
 };
 
-DWORD Bits(DWORD access) {
-  return ((access & GENERIC_READ) ? FILE_SHARE_READ : 0) |
-         ((access & GENERIC_WRITE) ? FILE_SHARE_WRITE : 0);
-}
-
-// The platform's two-way rule: each handle's share mode allows the other's data access; a handle
-// without data access conflicts with nothing.
-bool Compatible(DWORD access1, DWORD share1, DWORD access2, DWORD share2) {
-  if (access1 == 0 || access2 == 0) return true;
-  return (Bits(access2) & ~share1) == 0 && (Bits(access1) & ~share2) == 0;
-}
-
 TEST_F(FilesShareTest, ShareMatrixHoldsBetweenTwoProcessesBothWays) {
   Put(u"\\shared.txt", "x");
   Peer peer(handset().home());
