@@ -336,22 +336,30 @@ int Memory(int argc, char** argv) {
   // A file of about 1 MiB: one large value beside the one that changes.
   handset.PutFile(kPath,
                   FileBytes(u"[Big]\r\n  data=" + std::u16string(512 * 1024, u'x') + u"\r\n  n=0"));
-  long warm = 0;
+  long warm = 0, half = 0;
   for (int i = 0; i < rewrites; ++i) {
     if (IniWriteIntEx(u"Big", u"n", i, kPath) != 1) {
       std::printf("memory: write %d failed\n", i);
       return 1;
     }
     if (i == 9) warm = ResidentKiB();
+    if (i == rewrites / 2) half = ResidentKiB();
   }
   long end = ResidentKiB();
   long growth = end - warm;
   std::printf(
-      "memory: %d rewrites of a 1 MiB file: resident %ld KiB after 10, %ld KiB at the end "
-      "(%+ld KiB)\n",
-      rewrites, warm, end, growth);
-  // Each rewrite handles about 2 MiB; anything kept per rewrite would show many times over.
-  return growth > 16 * 1024 ? 1 : 0;
+      "memory: %d rewrites of a 1 MiB file: resident %ld KiB after 10, %ld KiB at the half, %ld "
+      "KiB at the end (%+ld KiB)\n",
+      rewrites, warm, half, end, growth);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  // The sanitizers' allocators hold freed memory back for a while: the figure is shown, not judged.
+  std::printf("memory: not judged under a sanitizer\n");
+  return 0;
+#else
+  // Each rewrite handles about 2 MiB; anything kept per rewrite would show many times over. The
+  // journal may keep up to 10,000 entries of 4 KiB: that much growth is its bound, not a leak.
+  return growth > 64 * 1024 ? 1 : 0;
+#endif
 }
 
 }  // namespace
