@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "m8sim.h"
-#include "temp_home.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class CliTest : public ::testing::Test {
     EXPECT_EQ(r.err.rfind("m8sim: ", 0), 0u) << r.err;
   }
 
-  TempHome temp_;
+  TempDir temp_;
 };
 
 TEST_F(CliTest, UsageAndInputErrorsExitWithTwo) {

@@ -10,7 +10,7 @@
 
 #include "ce/registry.h"
 #include "sim/handset.h"
-#include "temp_home.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ bool ReadDword(HKEY root, const char16_t* path, const char16_t* name, DWORD* val
 }
 
 TEST(DemoTest, DialsOnAFreshHandsetAndLeavesTheTotalsInItsRegistry) {
-  TempHome temp;
+  TempDir temp;
   ProgramRun run = RunM8sim("--json --handset " + temp.home().string() + " demo");
   ASSERT_EQ(run.code, 0);
 
