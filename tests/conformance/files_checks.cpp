@@ -166,7 +166,7 @@ std::string Names(const std::vector<Entry>& entries) {
 // file, an existing one, an existing read-only one and a file in a missing folder: whether the
 // open works, the last error it leaves, and the file's contents afterwards. A successful open sets
 // the last error too: CREATE_ALWAYS and OPEN_ALWAYS to ERROR_ALREADY_EXISTS when the file was
-// there, every other success to 0.
+// there, every other success to 0. A file an open creates has ARCHIVE and nothing else.
 CHECK_CASE(files, dispositions_follow_the_table) {
   Folder dir;
   enum State { kMissing, kExisting, kReadOnly, kNoFolder };
@@ -225,6 +225,11 @@ CHECK_CASE(files, dispositions_follow_the_table) {
                 label + ": last error " + std::to_string(c.error));
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     EXPECT_SAME(label + ": contents " + Contents(path), label + ": contents " + c.content);
+    if (c.state == kMissing && c.opens) {
+      EXPECT_SAME(
+          label + ": attributes " + conformance::Show(Attributes(path)),
+          label + ": attributes " + conformance::Show(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE)));
+    }
     if (c.state == kReadOnly) ClearReadOnly(path);
   }
 }
@@ -232,10 +237,11 @@ CHECK_CASE(files, dispositions_follow_the_table) {
 // Two opens of one file, every access {0, R, W, RW} against every share mode {0, R, W, RW} on
 // both sides: the second open works only when each handle's share mode allows the other's data
 // access; otherwise it fails with ERROR_SHARING_VIOLATION. An open without data access takes
-// part on neither side.
+// part on neither side. The second open spells the name in other case: it is the same file.
 CHECK_CASE(files, share_matrix_applies_the_rule_both_ways) {
   Folder dir;
   WideString path = dir(WS("shared.dat"));
+  WideString other_case = dir(WS("SHARED.DAT"));
   EXPECT_TRUE_(Put(path, "data"));
   const DWORD accesses[] = {0, kRead, kWrite, kReadWrite};
   const DWORD shares[] = {0, FILE_SHARE_READ, FILE_SHARE_WRITE, kShareAll};
@@ -251,7 +257,7 @@ CHECK_CASE(files, share_matrix_applies_the_rule_both_ways) {
           bool conflict = data && (refused(a2, s1) || refused(a1, s2));
           HANDLE first = Open(path, a1, s1, OPEN_EXISTING);
           SetLastError(kSentinel);
-          HANDLE second = Open(path, a2, s2, OPEN_EXISTING);
+          HANDLE second = Open(other_case, a2, s2, OPEN_EXISTING);
           DWORD error = GetLastError();
           std::string label = "1st " + AccessName(a1) + "/" + ShareName(s1) + ", 2nd " +
                               AccessName(a2) + "/" + ShareName(s2);
@@ -266,11 +272,13 @@ CHECK_CASE(files, share_matrix_applies_the_rule_both_ways) {
   }
 }
 
-// The same rule between two processes: the first handle opened by another process, the second
-// here, every access against every share mode.
+// The same rule between two processes, every access against every share mode: the first handle
+// opened by another process and the second here, then the first here and the second by the other
+// process. The second open spells the name in other case.
 CHECK_CASE(files, share_matrix_holds_between_processes) {
   Folder dir;
   WideString path = dir(WS("between.dat"));
+  WideString other_case = dir(WS("Between.DAT"));
   EXPECT_TRUE_(Put(path, "data"));
   conformance::PeerProcess peer;
   if (!EXPECT_TRUE_(peer.started())) return;
@@ -280,23 +288,38 @@ CHECK_CASE(files, share_matrix_holds_between_processes) {
     return ((access & kRead) && !(share & FILE_SHARE_READ)) ||
            ((access & kWrite) && !(share & FILE_SHARE_WRITE));
   };
-  for (DWORD a1 : accesses) {
-    for (DWORD s1 : shares) {
-      for (DWORD a2 : accesses) {
-        for (DWORD s2 : shares) {
-          bool data = a1 != 0 && a2 != 0;
-          bool conflict = data && (refused(a2, s1) || refused(a1, s2));
-          std::string first = peer.Open(path, a1, s1);
-          SetLastError(kSentinel);
-          HANDLE second = Open(path, a2, s2, OPEN_EXISTING);
-          DWORD error = GetLastError();
-          std::string label = "peer " + AccessName(a1) + "/" + ShareName(s1) + ", here " +
-                              AccessName(a2) + "/" + ShareName(s2);
-          EXPECT_SAME(label + ": " + (first == "opened" ? "" : "peer " + first + " ") +
-                          Outcome(second, error),
-                      label + ": " + (conflict ? "failed 32" : "opened"));
-          if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
-          if (first == "opened") peer.Close();
+  for (bool peer_first : {true, false}) {
+    for (DWORD a1 : accesses) {
+      for (DWORD s1 : shares) {
+        for (DWORD a2 : accesses) {
+          for (DWORD s2 : shares) {
+            bool data = a1 != 0 && a2 != 0;
+            bool conflict = data && (refused(a2, s1) || refused(a1, s2));
+            std::string expected = conflict ? "failed 32" : "opened";
+            if (peer_first) {
+              std::string first = peer.Open(path, a1, s1);
+              SetLastError(kSentinel);
+              HANDLE second = Open(other_case, a2, s2, OPEN_EXISTING);
+              DWORD error = GetLastError();
+              std::string label = "peer " + AccessName(a1) + "/" + ShareName(s1) + ", here " +
+                                  AccessName(a2) + "/" + ShareName(s2);
+              EXPECT_SAME(label + ": " + (first == "opened" ? "" : "peer " + first + " ") +
+                              Outcome(second, error),
+                          label + ": " + expected);
+              if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+              if (first == "opened") peer.Close();
+            } else {
+              HANDLE first = Open(path, a1, s1, OPEN_EXISTING);
+              std::string second = peer.Open(other_case, a2, s2);
+              std::string label = "here " + AccessName(a1) + "/" + ShareName(s1) + ", peer " +
+                                  AccessName(a2) + "/" + ShareName(s2);
+              EXPECT_SAME(
+                  label + ": " + (first != INVALID_HANDLE_VALUE ? "" : "here failed ") + second,
+                  label + ": " + expected);
+              if (second == "opened") peer.Close();
+              if (first != INVALID_HANDLE_VALUE) CloseHandle(first);
+            }
+          }
         }
       }
     }
@@ -343,6 +366,31 @@ CHECK_CASE(files, third_open_meets_every_handle_until_closed) {
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
     CloseHandle(sharer);
   }
+
+  // The conflict may come from the new open's own share mode too: a reader that does not share
+  // writing is refused while a writer is open, whatever the other reader shares, and let in once
+  // the writer has gone.
+  HANDLE reader = Open(path, kRead, kShareAll, OPEN_EXISTING);
+  HANDLE writer = Open(path, kWrite, FILE_SHARE_READ, OPEN_EXISTING);
+  EXPECT_TRUE_(reader != INVALID_HANDLE_VALUE && writer != INVALID_HANDLE_VALUE);
+  struct Step {
+    const char* what;
+    bool close_writer;  // close the writer before this open
+    DWORD share;
+    const char* outcome;
+  } steps[] = {
+      {"reader sharing reading, writer open", false, FILE_SHARE_READ, "failed 32"},
+      {"reader sharing both, writer open", false, kShareAll, "opened"},
+      {"reader sharing reading, writer closed", true, FILE_SHARE_READ, "opened"},
+  };
+  for (const Step& step : steps) {
+    if (step.close_writer) CloseHandle(writer);
+    SetLastError(kSentinel);
+    HANDLE third = Open(path, kRead, step.share, OPEN_EXISTING);
+    EXPECT_ROW(step.what, Outcome(third, GetLastError()), std::string(step.outcome));
+    if (third != INVALID_HANDLE_VALUE) CloseHandle(third);
+  }
+  CloseHandle(reader);
 
   // An exclusive handle keeps every other open out until it goes.
   HANDLE exclusive = Open(path, kReadWrite, 0, OPEN_EXISTING);
@@ -918,4 +966,24 @@ CHECK_CASE(files, handle_access_limits_reads_and_writes) {
   CloseHandle(writer);
   CloseHandle(reader);
   EXPECT_RESULT(Contents(path), std::string("0123"));
+}
+
+// Two handles of one file each have their own file pointer: reading through one does not move
+// the other.
+CHECK_CASE(files, each_handle_has_its_own_pointer) {
+  Folder dir;
+  WideString path = dir(WS("two.txt"));
+  EXPECT_TRUE_(Put(path, "abcdef"));
+  HANDLE a = Open(path, kRead, kShareRead, OPEN_EXISTING);
+  HANDLE b = Open(path, kRead, kShareRead, OPEN_EXISTING);
+  char buffer[3];
+  DWORD got = 0;
+  EXPECT_TRUE_(ReadFile(a, buffer, 3, &got, nullptr));
+  EXPECT_SAME(std::string(buffer, got), std::string("abc"));
+  EXPECT_TRUE_(ReadFile(b, buffer, 2, &got, nullptr));
+  EXPECT_SAME(std::string(buffer, got), std::string("ab"));
+  EXPECT_RESULT(ReadRest(a), std::string("def"));
+  EXPECT_RESULT(ReadRest(b), std::string("cdef"));
+  CloseHandle(a);
+  CloseHandle(b);
 }

@@ -66,16 +66,3 @@ class FilesTest : public HandsetTest {
 constexpr DWORD E(long code) {
   return static_cast<DWORD>(code);
 }
-
-// The share bits that a data access needs from the other handle's share mode.
-inline DWORD ShareBitsNeeded(DWORD access) {
-  return ((access & GENERIC_READ) ? FILE_SHARE_READ : 0) |
-         ((access & GENERIC_WRITE) ? FILE_SHARE_WRITE : 0);
-}
-
-// The share rule, restated for the tests: each handle's share mode must allow the other's data
-// access; a handle without data access conflicts with nothing.
-inline bool Compatible(DWORD access1, DWORD share1, DWORD access2, DWORD share2) {
-  if (access1 == 0 || access2 == 0) return true;
-  return (ShareBitsNeeded(access2) & ~share1) == 0 && (ShareBitsNeeded(access1) & ~share2) == 0;
-}

@@ -64,21 +64,6 @@ TEST_F(FilesIoTest, PointerMovesWithSixtyFourBitDistances) {
   CloseHandle(h);
 }
 
-TEST_F(FilesIoTest, EachHandleHasItsOwnPointer) {
-  Put(u"\\two.txt", "abcdef");
-  HANDLE a = Open(u"\\two.txt", GENERIC_READ, FILE_SHARE_READ);
-  HANDLE b = Open(u"\\two.txt", GENERIC_READ, FILE_SHARE_READ);
-  char buffer[3];
-  DWORD got = 0;
-  ASSERT_TRUE(ReadFile(a, buffer, 3, &got, nullptr));
-  EXPECT_EQ(std::string(buffer, got), "abc");
-  ASSERT_TRUE(ReadFile(b, buffer, 2, &got, nullptr));
-  EXPECT_EQ(std::string(buffer, got), "ab");
-  EXPECT_EQ(ReadAll(a), "def");
-  CloseHandle(a);
-  CloseHandle(b);
-}
-
 TEST_F(FilesIoTest, WritesAreJournaledWithOffsetAndBytes) {
   HANDLE h = Open(u"\\j.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
   ASSERT_TRUE(Write(h, "ab"));

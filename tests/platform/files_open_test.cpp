@@ -6,64 +6,6 @@ namespace {
 
 class FilesOpenTest : public FilesTest {};
 
-enum class Before { kMissing, kExists, kReadOnly };
-
-// Each disposition against a missing, an existing and a read-only file: handle, last error (a
-// stale value is set before every call; every success sets 0 or 183) and the size afterwards (-1:
-// no file).
-TEST_F(FilesOpenTest, DispositionsFollowTheTable) {
-  constexpr DWORD kStale = ERROR_INVALID_DATA;
-  struct Case {
-    DWORD disposition;
-    Before before;
-    bool opens;
-    DWORD error;
-    long size_after;
-  } cases[] = {
-      {CREATE_NEW, Before::kMissing, true, ERROR_SUCCESS, 0},
-      {CREATE_NEW, Before::kExists, false, ERROR_FILE_EXISTS, 5},
-      {CREATE_NEW, Before::kReadOnly, false, ERROR_FILE_EXISTS, 5},
-      {CREATE_ALWAYS, Before::kMissing, true, ERROR_SUCCESS, 0},
-      {CREATE_ALWAYS, Before::kExists, true, ERROR_ALREADY_EXISTS, 0},
-      {CREATE_ALWAYS, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
-      {OPEN_EXISTING, Before::kMissing, false, ERROR_FILE_NOT_FOUND, -1},
-      {OPEN_EXISTING, Before::kExists, true, ERROR_SUCCESS, 5},
-      {OPEN_EXISTING, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
-      {OPEN_ALWAYS, Before::kMissing, true, ERROR_SUCCESS, 0},
-      {OPEN_ALWAYS, Before::kExists, true, ERROR_ALREADY_EXISTS, 5},
-      {OPEN_ALWAYS, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
-      {TRUNCATE_EXISTING, Before::kMissing, false, ERROR_FILE_NOT_FOUND, -1},
-      {TRUNCATE_EXISTING, Before::kExists, true, ERROR_SUCCESS, 0},
-      {TRUNCATE_EXISTING, Before::kReadOnly, false, ERROR_ACCESS_DENIED, 5},
-  };
-  int n = 0;
-  for (const auto& c : cases) {
-    std::u16string path = u"\\f" + std::u16string(1, u'a' + n++) + u".txt";
-    SCOPED_TRACE(U8(path) + " disposition " + std::to_string(c.disposition));
-    if (c.before != Before::kMissing) Put(path.c_str(), "hello");
-    if (c.before == Before::kReadOnly) {
-      ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    }
-    SetLastError(kStale);
-    HANDLE h = Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, c.disposition);
-    EXPECT_EQ(h != INVALID_HANDLE_VALUE, c.opens);
-    EXPECT_EQ(GetLastError(), c.error);
-    if (h != INVALID_HANDLE_VALUE) {
-      EXPECT_EQ(GetFileSize(h, nullptr), static_cast<DWORD>(c.size_after));
-      EXPECT_TRUE(CloseHandle(h));
-    }
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (c.size_after < 0) {
-      EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES);
-    } else {
-      EXPECT_EQ(Content(path.c_str()).size(), static_cast<size_t>(c.size_after));
-      if (c.before == Before::kMissing) {
-        EXPECT_EQ(attributes, FILE_ATTRIBUTE_ARCHIVE);
-      }
-    }
-  }
-}
-
 // CREATE_ALWAYS empties an existing file whatever access the handle asks for.
 TEST_F(FilesOpenTest, CreateAlwaysTruncatesWithoutWriteAccess) {
   for (DWORD access : {DWORD{GENERIC_READ}, DWORD{0}}) {
@@ -86,57 +28,6 @@ TEST_F(FilesOpenTest, NewFileTakesRequestedAttributesPlusArchive) {
   EXPECT_EQ(GetFileAttributesW(u"\\new.txt"),
             FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_EQ(Effects("file.create"), std::vector<std::string>{"path=\\new.txt"});
-}
-
-TEST_F(FilesOpenTest, ShareMatrixAppliesTheRuleBothWays) {
-  Put(u"\\shared.txt", "x");
-  const DWORD accesses[] = {0, GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
-  const DWORD shares[] = {0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
-  // Spot checks of the rule itself, from the platform's table.
-  EXPECT_FALSE(Compatible(GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, 0));
-  EXPECT_TRUE(
-      Compatible(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_WRITE, FILE_SHARE_READ));
-  EXPECT_FALSE(Compatible(GENERIC_WRITE, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ));
-  for (DWORD a1 : accesses)
-    for (DWORD s1 : shares)
-      for (DWORD a2 : accesses)
-        for (DWORD s2 : shares) {
-          SCOPED_TRACE(testing::Message()
-                       << std::hex << a1 << "/" << s1 << " then " << a2 << "/" << s2);
-          HANDLE first = Open(u"\\shared.txt", a1, s1);
-          ASSERT_NE(first, INVALID_HANDLE_VALUE);
-          SetLastError(0);
-          HANDLE second = Open(u"\\SHARED.TXT", a2, s2);
-          bool expected = Compatible(a1, s1, a2, s2);
-          EXPECT_EQ(second != INVALID_HANDLE_VALUE, expected);
-          if (!expected) {
-            EXPECT_EQ(GetLastError(), E(ERROR_SHARING_VIOLATION));
-          }
-          if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
-          CloseHandle(first);
-        }
-}
-
-TEST_F(FilesOpenTest, ThirdOpenIsCheckedAgainstEveryHandleUntilTheyClose) {
-  Put(u"\\three.txt", "x");
-  HANDLE reader = Open(u"\\three.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  HANDLE writer = Open(u"\\three.txt", GENERIC_WRITE, FILE_SHARE_READ);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  // Acceptable to the reader, not to the writer, whose write it does not share.
-  EXPECT_EQ(Open(u"\\three.txt", GENERIC_READ, FILE_SHARE_READ), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), E(ERROR_SHARING_VIOLATION));
-  HANDLE third = Open(u"\\three.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  EXPECT_NE(third, INVALID_HANDLE_VALUE);
-  CloseHandle(third);
-  CloseHandle(writer);
-  third = Open(u"\\three.txt", GENERIC_READ, FILE_SHARE_READ);
-  EXPECT_NE(third, INVALID_HANDLE_VALUE);
-  CloseHandle(third);
-  CloseHandle(reader);
-  HANDLE exclusive = Open(u"\\three.txt", GENERIC_READ | GENERIC_WRITE, 0);
-  EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
-  CloseHandle(exclusive);
 }
 
 TEST_F(FilesOpenTest, ReadOnlyFileRefusesEveryWriteEvenToRoot) {
