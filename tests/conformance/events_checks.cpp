@@ -1,6 +1,7 @@
 // Events as the library uses them to signal other programs: named events shared by their name,
 // manual and automatic reset, pulsing, waiting with a time-out, and the last error of creation,
 // which callers test for ERROR_ALREADY_EXISTS. Also: the last error belongs to its thread.
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -175,6 +176,28 @@ CHECK_CASE(events, auto_reset_sets_do_not_add_up) {
   SetEvent(event);
   SetEvent(event);
   EXPECT_RESULT(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+  EXPECT_RESULT(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+  CloseHandle(event);
+}
+
+// Each set of an automatic event lets exactly one waiting thread through, whether or not the
+// thread was already waiting; once both waiters are out, nothing is left signalled.
+CHECK_CASE(events, auto_reset_releases_one_waiter_per_set) {
+  HANDLE event = Create(FALSE, FALSE, nullptr);
+  std::atomic<int> released{0};
+  auto waiter = [&] {
+    if (WaitForSingleObject(event, 10000) == WAIT_OBJECT_0) ++released;
+  };
+  std::thread a(waiter), b(waiter);
+  for (int expected = 1; expected <= 2; ++expected) {
+    EXPECT_TRUE_(SetEvent(event) != 0);
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (released.load() < expected && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::yield();
+  }
+  a.join();
+  b.join();
+  EXPECT_SAME(released.load(), 2);
   EXPECT_RESULT(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
   CloseHandle(event);
 }

@@ -16,9 +16,11 @@ namespace {
 using conformance::Guarded;
 using conformance::kSentinel;
 
-// Opens the group's fresh key; every check starts from an empty one.
-HKEY FreshBase() {
+// Opens the group's fresh key; every check starts from an empty one. Its path below
+// HKEY_CURRENT_USER is left in *path when one is given.
+HKEY FreshBase(WideString* path_out = nullptr) {
   WideString path = conformance::FreshKey("registry");
+  if (path_out) *path_out = path;
   HKEY key = nullptr;
   LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key);
   EXPECT_SAME(rc, static_cast<LONG>(ERROR_SUCCESS));
@@ -136,9 +138,10 @@ CHECK_CASE(registry, create_reports_new_then_existing) {
 }
 
 // One create makes every missing key of a nested path; each level then opens on its own, in any
-// case, and both spellings reach the same key.
+// case, and both spellings reach the same key. The same path below another root is another key.
 CHECK_CASE(registry, create_makes_nested_path_in_one_call) {
-  HKEY base = FreshBase();
+  WideString base_path;
+  HKEY base = FreshBase(&base_path);
   HKEY deep = nullptr;
   DWORD disposition = 0;
   SetLastError(kSentinel);
@@ -167,6 +170,12 @@ CHECK_CASE(registry, create_makes_nested_path_in_one_call) {
   EXPECT_SAME(value, static_cast<DWORD>(0x11223344));
   RegCloseKey(again);
   RegCloseKey(deep);
+
+  HKEY elsewhere = nullptr;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(Open(HKEY_LOCAL_MACHINE, base_path + WS("\\One"), &elsewhere),
+                static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  EXPECT_LAST_ERROR(kSentinel);
   RegCloseKey(base);
 }
 

@@ -302,6 +302,7 @@ CHECK_CASE(text, wcstol_table) {
       {WS("  -123abc"), 10, -123, 6, false},
       {WS("+7"), 10, 7, 2, false},
       {WS("\t\r\n 42"), 10, 42, 6, false},
+      {WS("\t\n 42"), 0, 42, 5, false},
       {WS("0x1A"), 16, 26, 4, false},
       {WS("0x1A"), 0, 26, 4, false},
       {WS("0X1a"), 16, 26, 4, false},
@@ -313,6 +314,8 @@ CHECK_CASE(text, wcstol_table) {
       {WS("1012"), 2, 5, 3, false},
       {WS("z"), 36, 35, 1, false},
       {WS("Zz"), 36, 1295, 2, false},
+      {WS("ff"), 16, 255, 2, false},
+      {WS("FF"), 10, 0, 0, false},
       {WS("2147483647"), 10, INT32_MAX, 10, false},
       {WS("2147483648"), 10, INT32_MAX, 10, true},
       {WS("4294967295"), 10, INT32_MAX, 10, true},
@@ -325,6 +328,7 @@ CHECK_CASE(text, wcstol_table) {
       {WS("  -"), 10, 0, 0, false},
       {WS(""), 10, 0, 0, false},
       {WS("0x"), 16, 0, 0, false},
+      {WS("0x"), 0, 0, 0, false},
       {WS("0xg"), 16, 0, 0, false},
       {WS("0xg"), 0, 0, 0, false},
       {WS("00x1"), 0, 0, 2, false},
@@ -351,17 +355,18 @@ CHECK_CASE(text, wcstol_table) {
 // ASCII only.
 CHECK_CASE(text, wcstol_unicode_spaces_and_digits) {
   const ParseRow rows[] = {
-      {WS("\u00A05"), 10, 5, 2, false},        // no-break space
-      {WS("\u30005"), 10, 5, 2, false},        // ideographic space
-      {WS("\u20285"), 10, 5, 2, false},        // line separator
-      {WS("\u200B5"), 10, 0, 0, false},        // zero width space is not white space
-      {WS("\uFEFF5"), 10, 0, 0, false},        // nor is the byte order mark
-      {WS("\uFF11\uFF12"), 10, 12, 2, false},  // fullwidth digits
-      {WS("\u0661\u0660"), 10, 10, 2, false},  // Arabic-Indic digits
-      {WS("\u0967"), 10, 1, 1, false},         // Devanagari one
-      {WS("\uFF10x1F"), 0, 31, 4, false},      // fullwidth zero in the prefix
-      {WS("\uFF21"), 16, 0, 0, false},         // fullwidth A is no digit
-      {WS("\u00B2"), 10, 0, 0, false},         // superscript two is no digit
+      {WS("\u00A05"), 10, 5, 2, false},              // no-break space
+      {WS("\u30005"), 10, 5, 2, false},              // ideographic space
+      {WS("\u20285"), 10, 5, 2, false},              // line separator
+      {WS("\u200B5"), 10, 0, 0, false},              // zero width space is not white space
+      {WS("\uFEFF5"), 10, 0, 0, false},              // nor is the byte order mark
+      {WS("\uFF11\uFF12"), 10, 12, 2, false},        // fullwidth digits
+      {WS("\u0661\u0660"), 10, 10, 2, false},        // Arabic-Indic digits
+      {WS("\u0967"), 10, 1, 1, false},               // Devanagari one
+      {WS("\u3000\uFF14\u0662"), 10, 42, 3, false},  // all three together
+      {WS("\uFF10x1F"), 0, 31, 4, false},            // fullwidth zero in the prefix
+      {WS("\uFF21"), 16, 0, 0, false},               // fullwidth A is no digit
+      {WS("\u00B2"), 10, 0, 0, false},               // superscript two is no digit
   };
   for (const ParseRow& row : rows) {
     std::string what = "U+";

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "ce/kernel.h"
 #include "ce/text.h"
 #include "handset_fixture.h"
@@ -10,27 +7,6 @@
 namespace {
 
 class EventsTest : public HandsetTest {};
-
-TEST_F(EventsTest, AutoResetReleasesOneWaiterPerSet) {
-  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  ASSERT_NE(event, nullptr);
-  std::atomic<int> released = 0;
-  auto waiter = [&] {
-    if (WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0) ++released;
-  };
-  std::thread a(waiter), b(waiter);
-  // Each set lets exactly one waiter through, whether or not it was already waiting.
-  for (int expected = 1; expected <= 2; ++expected) {
-    ASSERT_TRUE(SetEvent(event));
-    while (released.load() < expected) std::this_thread::yield();
-  }
-  a.join();
-  b.join();
-  EXPECT_EQ(released.load(), 2);
-  // Each set was taken by one waiter: nothing is left signalled.
-  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
-  EXPECT_TRUE(CloseHandle(event));
-}
 
 TEST_F(EventsTest, PulseWithoutWaitersLeavesTheEventReset) {
   HANDLE event = CreateEventW(nullptr, TRUE, TRUE, u"Pulsed");
@@ -45,25 +21,16 @@ TEST_F(EventsTest, PulseWithoutWaitersLeavesTheEventReset) {
   CloseHandle(event);
 }
 
-TEST_F(EventsTest, NamedEventLivesWhileAHandleDoes) {
-  HANDLE first = CreateEventW(nullptr, TRUE, FALSE, u"VIVADOV_SETTING");
-  HANDLE second = CreateEventW(nullptr, FALSE, TRUE, u"VIVADOV_SETTING");
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  // The second call's flags are ignored: the event is the first one, manual and reset.
-  EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
-  CloseHandle(first);
-  CloseHandle(second);
-  SetLastError(ERROR_ALREADY_EXISTS);
-  HANDLE again = CreateEventW(nullptr, FALSE, TRUE, u"VIVADOV_SETTING");
-  EXPECT_EQ(GetLastError(), 0u);
-  EXPECT_EQ(WaitForSingleObject(again, 0), WAIT_OBJECT_0);
-  ASSERT_TRUE(SetEvent(again));
+// Setting a named event is an effect: the journal records it with the event's name. (Named
+// events shared by name, and handles that are closed, are conformance checks.)
+TEST_F(EventsTest, SettingANamedEventIsJournaledWithItsName) {
+  HANDLE event = CreateEventW(nullptr, FALSE, TRUE, u"VIVADOV_SETTING");
+  ASSERT_NE(event, nullptr);
+  ASSERT_TRUE(SetEvent(event));
   auto sets = handset().journal().Entries("event.set");
   ASSERT_EQ(sets.size(), 1u);
   EXPECT_EQ(sets[0].Field("name"), "VIVADOV_SETTING");
-  CloseHandle(again);
-  EXPECT_EQ(WaitForSingleObject(again, 0), WAIT_FAILED);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  CloseHandle(event);
 }
 
 TEST(CodePageTest, GbkConversionKeepsWholeCharactersAndFlagsDefaults) {

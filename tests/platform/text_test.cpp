@@ -102,51 +102,17 @@ TEST(WsprintfTest, NullOutputOrFormatIsHarmless) {
   EXPECT_EQ(out[0], 0);
 }
 
-struct WcstolCase {
-  const char16_t* text;
-  int base;
-  LONG value;
-  ptrdiff_t end;  // offset of *endptr
-  bool range_error;
-};
-
-TEST(WcstolTest, ParsesLikeThePlatformRuntime) {
-  const WcstolCase cases[] = {
-      {u"  -123abc", 10, -123, 6, false},
-      {u"0x1A", 16, 26, 4, false},
-      {u"0x1A", 0, 26, 4, false},
-      {u"010", 0, 8, 3, false},
-      {u"010", 10, 10, 3, false},
-      {u"+7", 10, 7, 2, false},
-      {u"\t\n 42", 0, 42, 5, false},
-      {u"1012", 2, 5, 3, false},
-      {u"z", 36, 35, 1, false},
-      {u"ff", 16, 255, 2, false},
-      {u"0xg", 16, 0, 0, false},
-      {u"0x", 0, 0, 0, false},
-      {u"\u3000\uFF14\u0662", 10, 42, 3, false},
-      {u"2147483647", 10, INT32_MAX, 10, false},
-      {u"2147483648", 10, INT32_MAX, 10, true},
-      {u"4294967295", 10, INT32_MAX, 10, true},
-      {u"99999999999999999999x", 10, INT32_MAX, 20, true},
-      {u"-2147483648", 10, INT32_MIN, 11, false},
-      {u"-2147483649", 10, INT32_MIN, 11, true},
-      {u"-0x80000000", 0, INT32_MIN, 11, false},
-      {u"0x80000000", 0, INT32_MAX, 10, true},
-      {u"xyz", 10, 0, 0, false},
-      {u"  -", 10, 0, 0, false},
-      {u"FF", 10, 0, 0, false},
-      {u"12", 1, 0, 0, false},
-      {u"12", 37, 0, 0, false},
-  };
-  for (const auto& c : cases) {
+// A base outside 2..36 converts nothing and leaves the end at the start of the text, with no
+// range error; a null end pointer is allowed. (The parsing itself is a conformance check; where a
+// bad base leaves the end pointer is cehost's choice.)
+TEST(WcstolTest, BadBaseEndsAtTheStartAndTheEndPointerMayBeNull) {
+  for (int base : {1, 37}) {
     errno = 0;
+    const char16_t* text = u"12";
     WCHAR* end = nullptr;
-    LONG value = wcstol(c.text, &end, c.base);
-    std::string what = U8(c.text) + " base " + std::to_string(c.base);
-    EXPECT_EQ(value, c.value) << what;
-    EXPECT_EQ(end - c.text, c.end) << what;
-    EXPECT_EQ(errno == ERANGE, c.range_error) << what;
+    EXPECT_EQ(wcstol(text, &end, base), 0) << base;
+    EXPECT_EQ(end, text) << base;
+    EXPECT_NE(errno, ERANGE) << base;
   }
   EXPECT_EQ(wcstol(u"5", nullptr, 10), 5);
 }

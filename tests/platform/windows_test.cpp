@@ -71,25 +71,11 @@ class WindowsTest : public HandsetTest {};
 
 // --- Registered message names -------------------------------------------------------------
 
-TEST_F(WindowsTest, RegisteredNamesShareAnIdWhenEqualWithoutCase) {
-  struct Case {
-    const char16_t* first;
-    const char16_t* second;
-    bool same;
-  } cases[] = {
-      {u"M8_SettingChanged", u"M8_SettingChanged", true},
-      {u"M8_SettingChanged", u"m8_settingCHANGED", true},
-      {u"M8_SettingChanged", u"M8_SettingChange", false},
-      {u"A", u"B", false},
-  };
-  for (const auto& c : cases) {
-    UINT a = RegisterWindowMessageW(c.first);
-    UINT b = RegisterWindowMessageW(c.second);
-    EXPECT_GE(a, 0xC000u);
-    EXPECT_LE(a, 0xFFFFu);
-    EXPECT_GE(b, 0xC000u);
-    EXPECT_EQ(a == b, c.same) << U8(c.first) << " / " << U8(c.second);
-  }
+// Registering a message name changes nothing on the handset: the journal stays empty. (Which
+// names share an identifier is a conformance check.)
+TEST_F(WindowsTest, RegisteringANameIsNoEffect) {
+  for (const char16_t* name : {u"M8_SettingChanged", u"m8_settingCHANGED", u"A"})
+    EXPECT_GE(RegisterWindowMessageW(name), 0xC000u) << U8(name);
   EXPECT_EQ(handset().journal().Size(), 0u);
 }
 
@@ -159,18 +145,14 @@ TEST_F(WindowsTest, PostsArriveInOrderOnTheWindowsThread) {
   EXPECT_NE(log->thread, std::this_thread::get_id());
 }
 
-TEST_F(WindowsTest, BroadcastPostReachesEveryTopLevelWindowAndNoChild) {
-  auto top = std::make_shared<Log>(), hidden = std::make_shared<Log>(),
-       child = std::make_shared<Log>();
-  HWND a = MakeWindow(u"A", u"", Logging(top));
-  HWND b = MakeWindow(u"B", u"", Logging(hidden), false);
-  HWND c = MakeWindow(u"C", u"", Logging(child), true, a);
+// A post to HWND_BROADCAST is one effect in the journal, however many windows it reaches.
+// (Which windows it reaches is a conformance check.)
+TEST_F(WindowsTest, BroadcastPostIsJournaledOnce) {
+  HWND a = MakeWindow(u"A", u"");
+  HWND b = MakeWindow(u"B", u"", {}, false);
+  HWND c = MakeWindow(u"C", u"", {}, true, a);
   ASSERT_TRUE(PostMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0x1234));
   for (HWND hwnd : {a, b, c}) ASSERT_TRUE(cehost::WaitWindowIdle(hwnd, kWait));
-  std::vector<Seen> once{{WM_SETTINGCHANGE, 0, 0x1234}};
-  EXPECT_EQ(top->Messages(), once);
-  EXPECT_EQ(hidden->Messages(), once);
-  EXPECT_TRUE(child->Messages().empty());
   EXPECT_EQ(handset().journal().Entries("window.post").size(), 1u);
 }
 
