@@ -234,6 +234,25 @@ CHECK_CASE(files, dispositions_follow_the_table) {
   }
 }
 
+// CREATE_ALWAYS empties an existing file whatever access the handle asks for, reading only or
+// none, and leaves the last error ERROR_ALREADY_EXISTS.
+CHECK_CASE(files, create_always_empties_the_file_whatever_the_access) {
+  Folder dir;
+  WideString path = dir(WS("kept.txt"));
+  for (DWORD access : {kRead, DWORD{0}}) {
+    EXPECT_TRUE_(Put(path, "hello"));
+    SetLastError(kSentinel);
+    HANDLE file = Open(path, access, 0, CREATE_ALWAYS);
+    DWORD error = GetLastError();
+    std::string label = "access " + AccessName(access) + ": ";
+    EXPECT_SAME(label + Outcome(file, error), label + "opened");
+    EXPECT_SAME(label + "last error " + std::to_string(error),
+                label + "last error " + std::to_string(ERROR_ALREADY_EXISTS));
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    EXPECT_SAME(label + "contents " + Contents(path), label + "contents ");
+  }
+}
+
 // Two opens of one file, every access {0, R, W, RW} against every share mode {0, R, W, RW} on
 // both sides: the second open works only when each handle's share mode allows the other's data
 // access; otherwise it fails with ERROR_SHARING_VIOLATION. An open without data access takes

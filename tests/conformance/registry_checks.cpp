@@ -313,6 +313,33 @@ CHECK_CASE(registry, query_follows_the_size_protocol) {
   RegCloseKey(base);
 }
 
+// Setting a value again replaces its type as well as its bytes, down to an empty value; a null
+// value name and an empty one name the same, default value.
+CHECK_CASE(registry, set_replaces_the_type_and_null_or_empty_name_the_default_value) {
+  HKEY base = FreshBase();
+  EXPECT_RESULT(SetDword(base, WS("D"), 0x12345678), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetBytes(base, WS("D"), REG_BINARY, {}), static_cast<LONG>(ERROR_SUCCESS));
+  Guarded buffer(4);
+  DWORD type = 0, size = 4;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(RegQueryValueExW(base, WS("D"), nullptr, &type, buffer.data(), &size),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_SAME(size, static_cast<DWORD>(0));
+
+  const BYTE two[] = {1, 2};
+  EXPECT_RESULT(RegSetValueExW(base, nullptr, 0, REG_BINARY, two, 2),
+                static_cast<LONG>(ERROR_SUCCESS));
+  size = 4;
+  EXPECT_RESULT(RegQueryValueExW(base, WS(""), nullptr, &type, buffer.data(), &size),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(size, static_cast<DWORD>(2));
+  EXPECT_SAME(std::vector<uint8_t>(buffer.data(), buffer.data() + 2), std::vector<uint8_t>({1, 2}));
+  EXPECT_LAST_ERROR(kSentinel);
+  EXPECT_TRUE_(buffer.Intact());
+  RegCloseKey(base);
+}
+
 // A data buffer without a size pointer is a bad argument.
 CHECK_CASE(registry, query_with_buffer_but_no_size_is_87) {
   HKEY base = FreshBase();

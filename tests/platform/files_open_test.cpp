@@ -6,18 +6,6 @@ namespace {
 
 class FilesOpenTest : public FilesTest {};
 
-// CREATE_ALWAYS empties an existing file whatever access the handle asks for.
-TEST_F(FilesOpenTest, CreateAlwaysTruncatesWithoutWriteAccess) {
-  for (DWORD access : {DWORD{GENERIC_READ}, DWORD{0}}) {
-    Put(u"\\kept.txt", "hello");
-    HANDLE h = Open(u"\\kept.txt", access, 0, CREATE_ALWAYS);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << access;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_TRUE(Content(u"\\kept.txt").empty()) << access;
-  }
-}
-
 TEST_F(FilesOpenTest, NewFileTakesRequestedAttributesPlusArchive) {
   HANDLE h = Open(u"\\new.txt", GENERIC_WRITE, 0, CREATE_NEW,
                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_WRITE_THROUGH);

@@ -54,39 +54,6 @@ TEST_F(RegistryTest, QueryOfAMissingValueLeavesSizeAndBufferAlone) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, ValuesKeepTheirRawBytesAndType) {
-  HKEY key = Key(u"Software\\Types");
-  DWORD dword = 0x12345678;
-  ASSERT_EQ(RegSetValueExW(key, u"D", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dword), 4),
-            ERROR_SUCCESS);
-  // A DWORD read into a 3-byte buffer reports the 4 bytes it needs.
-  BYTE small[3];
-  DWORD size = 3;
-  EXPECT_EQ(RegQueryValueExW(key, u"D", nullptr, nullptr, small, &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 4u);
-  // A one-character string with its terminator is 4 bytes and reads as a DWORD would.
-  SetBytes(key, u"S", REG_SZ, Utf16Bytes(u"A", true));
-  DWORD as_dword = 0;
-  size = 4;
-  EXPECT_EQ(
-      RegQueryValueExW(key, u"S", nullptr, nullptr, reinterpret_cast<BYTE*>(&as_dword), &size),
-      ERROR_SUCCESS);
-  EXPECT_EQ(as_dword, 0x41u);
-  // An empty value, and replacing a value changes its type as well as its bytes.
-  SetBytes(key, u"D", REG_BINARY, {});
-  DWORD type = 0;
-  size = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"D", nullptr, &type, small, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD{REG_BINARY});
-  EXPECT_EQ(size, 0u);
-  // The null and the empty value name are the same, default value.
-  SetBytes(key, nullptr, REG_BINARY, {1, 2});
-  size = 3;
-  EXPECT_EQ(RegQueryValueExW(key, u"", nullptr, nullptr, small, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 2u);
-  RegCloseKey(key);
-}
-
 TEST_F(RegistryTest, ValueNamesIgnoreCaseAndKeepTheFirstSpelling) {
   HKEY key = Key(u"Software\\Names");
   SetBytes(key, u"Val", REG_BINARY, {1});
