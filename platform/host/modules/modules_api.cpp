@@ -1,0 +1,108 @@
+// The module loader over the modules installed on the current handset.
+#include "ce/modules.h"
+#include "ce/text.h"
+#include "cehost/modules.h"
+#include "cehost/text.h"
+#include "handset/handset_state.h"
+#include "modules/module_table.h"
+
+namespace cehost {
+
+namespace {
+
+// The CE paths a name may stand for, in search order. A name without a backslash is looked
+// for in "\Windows", then in the root; a name without an extension gets ".dll" (a trailing dot
+// means "no extension" and is dropped).
+std::vector<std::u16string> Candidates(std::u16string name) {
+  size_t last = name.find_last_of(u'\\');
+  std::u16string_view base =
+      last == name.npos ? std::u16string_view(name) : std::u16string_view(name).substr(last + 1);
+  if (base.ends_with(u'.')) {
+    name.pop_back();
+  } else if (base.find(u'.') == base.npos) {
+    name += u".dll";
+  }
+  if (last != name.npos) return {name};
+  return {u"\\Windows\\" + name, u"\\" + name};
+}
+
+void Record(const char* kind, const std::u16string& path, const std::string& result) {
+  JournalEntry entry;
+  entry.kind = kind;
+  entry.fields.emplace_back("path", ToUtf8(path));
+  entry.fields.emplace_back("result", result);
+  Current().journal.Record(std::move(entry));
+}
+
+}  // namespace
+}  // namespace cehost
+
+using namespace cehost;
+
+extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
+  if (!lpLibFileName || !*lpLibFileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HandsetState& state = Current();
+  ModuleTable& modules = state.modules;
+  std::lock_guard lock(modules.mutex);
+  for (const auto& candidate : Candidates(lpLibFileName)) {
+    const ModuleTable::Installed* installed = modules.Find(candidate);
+    if (!installed) continue;
+    std::u16string key = FoldCase(installed->path);
+    auto it = modules.loaded.find(key);
+    if (it != modules.loaded.end()) {
+      ++it->second->uses;
+      return HandleTable::ToHandle<HMODULE>(it->second->handle);
+    }
+    auto object = std::make_shared<ModuleObject>(installed->path, installed->entries);
+    object->handle = state.handles.Insert(object);
+    modules.loaded[key] = object;
+    Record("module.load", installed->path, "loaded");
+    return HandleTable::ToHandle<HMODULE>(object->handle);
+  }
+  Record("module.load", lpLibFileName, "not found");
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+extern "C" FARPROC GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName) {
+  auto module = Current().handles.Get<ModuleObject>(hModule, HandleKind::kModule);
+  if (!module) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  // A value below 0x10000 is an ordinal; the handset's modules export by name only.
+  if (reinterpret_cast<uintptr_t>(lpProcName) < 0x10000) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  auto it = module->entries().find(ToUtf8(lpProcName));
+  if (it == module->entries().end() || !it->second) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return it->second;
+}
+
+extern "C" BOOL FreeLibrary(HMODULE hLibModule) {
+  HandsetState& state = Current();
+  auto module = state.handles.Get<ModuleObject>(hLibModule, HandleKind::kModule);
+  if (!module) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  std::lock_guard lock(state.modules.mutex);
+  // Another thread may have dropped the last use since the look-up.
+  if (module->uses <= 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (--module->uses == 0) {
+    state.modules.loaded.erase(FoldCase(module->path()));
+    state.handles.Remove(module->handle, HandleKind::kModule);
+    Record("module.free", module->path(), "unloaded");
+  }
+  return TRUE;
+}

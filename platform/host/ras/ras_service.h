@@ -1,0 +1,52 @@
+// The RAS service of a handset: its devices and its connections.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "cehost/ras.h"
+#include "kernel/handle_table.h"
+
+namespace cehost {
+
+// A connection made by RasDial; it lives until RasHangUp, up or not.
+class RasConnection : public HandleObject {
+ public:
+  RasConnection(std::u16string entry_name, std::shared_ptr<RasDevice> device)
+      : HandleObject(HandleKind::kRasConnection),
+        entry_name_(std::move(entry_name)),
+        device_(std::move(device)) {}
+  const std::u16string& entry_name() const { return entry_name_; }
+  RasDevice* device() const { return device_.get(); }
+  // Guarded by the service's mutex.
+  bool up = false;
+  uint32_t handle = 0;
+
+ private:
+  std::u16string entry_name_;
+  std::shared_ptr<RasDevice> device_;
+};
+
+struct RasService {
+  std::mutex mutex;
+  // Devices by folded name.
+  std::map<std::u16string, std::shared_ptr<RasDevice>> devices;
+  // Set while the phone book refuses new entries.
+  bool phone_book_locked = false;
+  // Connections that are up, by handle value, in the order they were made.
+  std::map<uint32_t, std::shared_ptr<RasConnection>> connections;
+};
+
+// The phone book: entries kept in the registry under HKEY_CURRENT_USER "Comm\RasBook\<name>".
+// Reads the entry and its device configuration; false when there is no such entry.
+bool LoadPhoneBookEntry(const std::u16string& name, RASENTRY* entry,
+                        std::vector<uint8_t>* device_config);
+// Stores the entry; false when the registry refused.
+bool StorePhoneBookEntry(const std::u16string& name, const RASENTRY& entry, const uint8_t* device,
+                         DWORD device_size);
+// Removes the entry; false when there is none.
+bool DeletePhoneBookEntry(const std::u16string& name);
+
+}  // namespace cehost

@@ -1,0 +1,33 @@
+// Host control of the handset's platform information record, which SystemParametersInfoW reads.
+#include <mutex>
+#include <utility>
+
+#include "cehost/platform_info.h"
+#include "handset/handset_state.h"
+
+namespace cehost {
+
+namespace {
+constexpr size_t kDefaultWords = 10;
+constexpr size_t kHardwareVersionWord = 6;
+}  // namespace
+
+std::vector<uint32_t> DefaultPlatformInfo() {
+  std::vector<uint32_t> words(kDefaultWords, 0);
+  words[kHardwareVersionWord] = 1;
+  return words;
+}
+
+void SetPlatformInfo(std::vector<uint32_t> words) {
+  PlatformInfoRecord& record = Current().platform_info;
+  std::lock_guard lock(record.mutex);
+  record.words = std::move(words);
+}
+
+void ClearPlatformInfo() {
+  PlatformInfoRecord& record = Current().platform_info;
+  std::lock_guard lock(record.mutex);
+  record.words.reset();
+}
+
+}  // namespace cehost
