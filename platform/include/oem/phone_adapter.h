@@ -1,5 +1,6 @@
-// The platform's phone adapter library, "PhoneAdapter.dll": PAC_ functions work inside a session
-// opened with PAC_Initialize, PAL_ functions need none.
+// The handset's phone adapter library, "PhoneAdapter.dll", a peer of the platform and not part
+// of the CE API: PAC_ functions work inside a session opened with PAC_Initialize, PAL_ functions
+// need none.
 #pragma once
 
 #include "ce/types.h"
