@@ -1,4 +1,4 @@
-// Reading, writing, moving the pointer and sizing an open file.
+// Moving the pointer of an open file and sizing it.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,90 +18,6 @@ std::shared_ptr<cehost::FileObject> FileOf(HANDLE handle) {
 }
 
 }  // namespace
-
-// lpOverlapped must be null on CE; a non-null one is ignored and the I/O happens at the pointer.
-extern "C" BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                         LPDWORD lpNumberOfBytesRead, LPOVERLAPPED /*lpOverlapped*/) {
-  if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-  auto file = FileOf(hFile);
-  if (!file) return FALSE;
-  if (!lpNumberOfBytesRead || (!lpBuffer && nNumberOfBytesToRead)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  // A handle opened without GENERIC_READ cannot read: ERROR_ACCESS_DENIED, as on desktop Windows.
-  if (!file->access().read) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  auto* buffer = static_cast<char*>(lpBuffer);
-  std::lock_guard lock(file->pointer_mutex());
-  size_t done = 0;
-  while (done < nNumberOfBytesToRead) {
-    ssize_t got = pread(file->fd(), buffer + done, nNumberOfBytesToRead - done,
-                        static_cast<off_t>(file->pointer + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      SetLastError(errno == EIO ? ERROR_READ_FAULT : cehost::ErrorFromErrno(errno));
-      return FALSE;
-    }
-    if (got == 0) break;
-    done += static_cast<size_t>(got);
-  }
-  file->pointer += static_cast<int64_t>(done);
-  *lpNumberOfBytesRead = static_cast<DWORD>(done);
-  return TRUE;
-}
-
-extern "C" BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                          LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED /*lpOverlapped*/) {
-  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-  auto file = FileOf(hFile);
-  if (!file) return FALSE;
-  if (!lpNumberOfBytesWritten || (!lpBuffer && nNumberOfBytesToWrite)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (!file->access().write) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  if (nNumberOfBytesToWrite == 0) {
-    // Writing nothing only touches the write time; it does not truncate.
-    struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-    futimens(file->fd(), times);
-    return TRUE;
-  }
-  const auto* data = static_cast<const uint8_t*>(lpBuffer);
-  std::lock_guard lock(file->pointer_mutex());
-  int64_t offset = file->pointer;
-  size_t done = 0;
-  while (done < nNumberOfBytesToWrite) {
-    ssize_t put = pwrite(file->fd(), data + done, nNumberOfBytesToWrite - done,
-                         static_cast<off_t>(offset + done));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      if (put == 0) errno = ENOSPC;
-      break;
-    }
-    done += static_cast<size_t>(put);
-  }
-  int error = errno;
-  if (done > 0) {
-    cehost::RecordEffect(cehost::Current().journal, "file.write",
-                         {{"path", file->ce_path()},
-                          {"offset", std::to_string(offset)},
-                          {"size", std::to_string(done)}},
-                         std::vector<uint8_t>(data, data + done));
-  }
-  file->pointer += static_cast<int64_t>(done);
-  *lpNumberOfBytesWritten = static_cast<DWORD>(done);
-  if (done < nNumberOfBytesToWrite) {
-    SetLastError(cehost::ErrorFromErrno(error));
-    return FALSE;
-  }
-  return TRUE;
-}
 
 // On success the last error is left alone, except when the new pointer's low part is
 // INVALID_SET_FILE_POINTER: then it is set to 0, so that the pointer can be told from a failure.

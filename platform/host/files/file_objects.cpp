@@ -6,10 +6,11 @@
 
 namespace cehost {
 
-FileObject::FileObject(FileSystem* files, int fd, const struct stat& st, std::string ce_path,
-                       DataAccess access)
+FileObject::FileObject(FileSystem* files, Journal* journal, int fd, const struct stat& st,
+                       std::string ce_path, DataAccess access)
     : HandleObject(HandleKind::kFile),
       files_(files),
+      journal_(journal),
       fd_(fd),
       device_(st.st_dev),
       inode_(st.st_ino),

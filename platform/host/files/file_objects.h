@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ce/files.h"
+#include "cehost/journal.h"
 #include "files/file_system.h"
 #include "kernel/handle_table.h"
 
@@ -18,10 +19,17 @@ namespace cehost {
 // descriptor holds the handle's share markers; they go with it when the object goes.
 class FileObject : public HandleObject {
  public:
-  // Takes over the descriptor of the file at the CE path; st is its fstat.
-  FileObject(FileSystem* files, int fd, const struct stat& st, std::string ce_path,
-             DataAccess access);
+  // Takes over the descriptor of the file at the CE path; st is its fstat. Its writes are
+  // recorded in the journal of the handset that opened it.
+  FileObject(FileSystem* files, Journal* journal, int fd, const struct stat& st,
+             std::string ce_path, DataAccess access);
   ~FileObject() override;
+
+  // Reads at the file pointer and moves it past what was read; at the end of the file, 0 bytes.
+  BOOL Read(void* buffer, DWORD size, DWORD* done) override;
+  // Writes at the file pointer and moves it past what was written; writing nothing only touches
+  // the write time.
+  BOOL Write(const void* data, DWORD size, DWORD* done) override;
 
   int fd() const { return fd_; }
   dev_t device() const { return device_; }
@@ -37,6 +45,7 @@ class FileObject : public HandleObject {
  private:
   friend class FileSystem;
   FileSystem* files_;
+  Journal* journal_;
   int fd_;
   dev_t device_;
   ino_t inode_;
@@ -51,6 +60,9 @@ class FileObject : public HandleObject {
 class FindObject : public HandleObject {
  public:
   explicit FindObject(std::vector<WIN32_FIND_DATAW> entries);
+
+  // A search closes only with FindClose.
+  bool ClosedByCloseHandle() const override { return false; }
 
   // Copies the next entry out; false when every entry has been handed out.
   bool Next(WIN32_FIND_DATAW* out);

@@ -162,8 +162,9 @@ class FileSystem {
   DWORD OpenHostFile(Location* where, int flags, HostFd* fd) const;
   // Makes the handle of an open host file: under the file's guard, checks that the name still
   // leads to it (kLookAgain if not) and the share modes of every handle open on it in any
-  // process (32), and registers its own; 0 or the error code.
-  DWORD Adopt(const Location& where, HostFd fd, DataAccess access, DWORD share,
+  // process (32), and registers its own; 0 or the error code. The handle's writes go to the
+  // journal.
+  DWORD Adopt(const Location& where, HostFd fd, DataAccess access, DWORD share, Journal& journal,
               std::shared_ptr<FileObject>* file);
   // The part of Open for a file that exists.
   DWORD OpenExisting(Location& where, const OpenRequest& request, DataAccess access,

@@ -64,12 +64,12 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
   DWORD error = OpenHostFile(&source, O_RDONLY, &fd);
   if (!error)
     error = Adopt(source, std::move(fd), DataAccess{true, false},
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, &in);
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, journal, &in);
   if (error) return busy(error);
   DWORD attributes = AttributesOf(source);
   error = OpenHostFile(&target, existed ? O_RDWR : O_RDWR | O_CREAT | O_EXCL, &fd);
   if (error) return busy(error);
-  error = Adopt(target, std::move(fd), DataAccess{false, true}, 0, &out);
+  error = Adopt(target, std::move(fd), DataAccess{false, true}, 0, journal, &out);
   if (!error) {
     error = existed && ftruncate(out->fd(), 0) != 0 ? ErrorFromErrno(errno)
                                                     : CopyData(in->fd(), out->fd());

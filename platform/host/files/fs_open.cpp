@@ -46,7 +46,7 @@ DWORD FileSystem::OpenHostFile(Location* where, int flags, HostFd* fd) const {
 }
 
 DWORD FileSystem::Adopt(const Location& where, HostFd fd, DataAccess access, DWORD share,
-                        std::shared_ptr<FileObject>* file) {
+                        Journal& journal, std::shared_ptr<FileObject>* file) {
   {
     FileGuard guard(lock_fd_, where.st);
     // Whoever replaced, moved or deleted the file did so under this guard: once it is held, the
@@ -55,7 +55,7 @@ DWORD FileSystem::Adopt(const Location& where, HostFd fd, DataAccess access, DWO
     if (ShareConflict(fd.get(), access, share)) return ERROR_SHARING_VIOLATION;
     if (!HoldShareMarkers(fd.get(), access, share)) return ErrorFromErrno(errno);
   }
-  *file = std::make_shared<FileObject>(this, fd.release(), where.st, where.ce, access);
+  *file = std::make_shared<FileObject>(this, &journal, fd.release(), where.st, where.ce, access);
   Track(**file);
   return 0;
 }
@@ -95,7 +95,7 @@ DWORD FileSystem::OpenExisting(Location& where, const OpenRequest& request, Data
     return ERROR_ACCESS_DENIED;
   HostFd fd;
   if (DWORD error = OpenHostFile(&where, OpenFlags(access, truncate), &fd)) return error;
-  if (DWORD error = Adopt(where, std::move(fd), access, request.share, file)) return error;
+  if (DWORD error = Adopt(where, std::move(fd), access, request.share, journal, file)) return error;
   // An existing file keeps its attributes, CREATE_ALWAYS included; the ones asked for apply to
   // new files only. (Desktop Windows refuses CREATE_ALWAYS with NORMAL on a hidden or system
   // file; CE is not known to, and cehost does not.) The handle may have no write access of its
@@ -132,7 +132,7 @@ DWORD FileSystem::Create(Location& where, const OpenRequest& request, DataAccess
     return error;
   }
   RecordEffect(journal, "file.create", {{"path", where.ce}});
-  if (DWORD error = Adopt(where, std::move(fd), access, request.share, file)) return error;
+  if (DWORD error = Adopt(where, std::move(fd), access, request.share, journal, file)) return error;
   *existed = false;
   return 0;
 }

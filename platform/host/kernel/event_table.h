@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "ce/kernel.h"
 #include "ce/types.h"
 #include "kernel/handle_table.h"
 
@@ -53,6 +54,8 @@ class EventObject : public HandleObject {
   explicit EventObject(std::shared_ptr<Event> event)
       : HandleObject(HandleKind::kEvent), event_(std::move(event)) {}
   Event& event() { return *event_; }
+  // Signalled while the event is; waiting on an auto-reset event resets it.
+  DWORD Wait(DWORD ms) override { return event_->Wait(ms) ? WAIT_OBJECT_0 : WAIT_TIMEOUT; }
 
  private:
   std::shared_ptr<Event> event_;

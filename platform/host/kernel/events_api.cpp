@@ -1,4 +1,4 @@
-// Events and waiting for them.
+// Events: making them and setting, resetting and pulsing them.
 #include <chrono>
 
 #include "ce/kernel.h"
@@ -6,7 +6,6 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "kernel/event_table.h"
-#include "kernel/thread_object.h"
 
 namespace cehost {
 
@@ -152,18 +151,4 @@ extern "C" BOOL ResetEvent(HANDLE hEvent) {
 
 extern "C" BOOL PulseEvent(HANDLE hEvent) {
   return EventModify(hEvent, EVENT_PULSE);
-}
-
-extern "C" DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
-  // Events and threads can be waited on; a thread's handle is signalled when it has ended.
-  Event* event = nullptr;
-  auto event_object = FindEvent(hHandle);
-  auto thread = Current().handles.Get<ThreadObject>(hHandle, HandleKind::kThread);
-  if (event_object) event = &event_object->event();
-  if (thread) event = &thread->finished;
-  if (!event) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return WAIT_FAILED;
-  }
-  return event->Wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

@@ -2,7 +2,25 @@
 
 #include <atomic>
 
+#include "ce/errors.h"
+#include "ce/kernel.h"
+
 namespace cehost {
+
+DWORD HandleObject::Wait(DWORD) {
+  SetLastError(ERROR_INVALID_HANDLE);
+  return WAIT_FAILED;
+}
+
+BOOL HandleObject::Read(void*, DWORD, DWORD*) {
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
+
+BOOL HandleObject::Write(const void*, DWORD, DWORD*) {
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
 
 uint32_t HandleTable::Insert(std::shared_ptr<HandleObject> object) {
   // Values are not reused soon, in this handset or in another one made current later, so that a
@@ -21,6 +39,12 @@ uint32_t HandleTable::Insert(std::shared_ptr<HandleObject> object) {
   return value;
 }
 
+std::shared_ptr<HandleObject> HandleTable::Find(uint32_t value) const {
+  std::lock_guard lock(mutex_);
+  auto it = objects_.find(value);
+  return it == objects_.end() ? nullptr : it->second;
+}
+
 std::shared_ptr<HandleObject> HandleTable::Find(uint32_t value, HandleKind kind) const {
   std::lock_guard lock(mutex_);
   auto it = objects_.find(value);
@@ -35,14 +59,6 @@ std::shared_ptr<HandleObject> HandleTable::Remove(uint32_t value, HandleKind kin
   auto object = std::move(it->second);
   objects_.erase(it);
   return object;
-}
-
-bool HandleTable::KindOf(uint32_t value, HandleKind* kind) const {
-  std::lock_guard lock(mutex_);
-  auto it = objects_.find(value);
-  if (it == objects_.end()) return false;
-  *kind = it->second->kind();
-  return true;
 }
 
 size_t HandleTable::Count() const {

@@ -23,14 +23,32 @@ enum class HandleKind {
 };
 
 // An object a handle refers to. Its destructor releases what it holds, so an object lives until
-// the handle is closed and no call that is still using it has finished.
+// the handle is closed and no call that is still using it has finished. Each kind of object says
+// how it answers the calls every handle may be given: CloseHandle, WaitForSingleObject, ReadFile
+// and WriteFile dispatch to it without knowing kinds. The defaults are those of a handle the call
+// does not apply to: the call fails with ERROR_INVALID_HANDLE.
 class HandleObject {
  public:
   explicit HandleObject(HandleKind kind) : kind_(kind) {}
   virtual ~HandleObject() = default;
   HandleObject(const HandleObject&) = delete;
   HandleObject& operator=(const HandleObject&) = delete;
+  // The kind, for the calls that take only one kind of handle.
   HandleKind kind() const { return kind_; }
+
+  // Waits up to ms (0: only looks, INFINITE: for ever) for the object to be signalled:
+  // WAIT_OBJECT_0 or WAIT_TIMEOUT, or WAIT_FAILED with the last error set.
+  virtual DWORD Wait(DWORD ms);
+  // Reads up to size bytes into buffer, as ReadFile does; *done is already 0 when called.
+  virtual BOOL Read(void* buffer, DWORD size, DWORD* done);
+  // Writes size bytes from data, as WriteFile does; *done is already 0 when called.
+  virtual BOOL Write(const void* data, DWORD size, DWORD* done);
+  // Whether CloseHandle closes it; objects with a close call of their own (searches, keys,
+  // modules, RAS connections) answer false.
+  virtual bool ClosedByCloseHandle() const { return true; }
+  // Called once when CloseHandle has taken the handle out of the table; the object's own
+  // resources go with its destructor, when the last call using it has finished.
+  virtual void Close() {}
 
  private:
   HandleKind kind_;
@@ -40,12 +58,12 @@ class HandleTable {
  public:
   // Enters the object and returns its handle value: nonzero, a multiple of 4, below 0x80000000.
   uint32_t Insert(std::shared_ptr<HandleObject> object);
+  // The object of that value, of any kind, or null.
+  std::shared_ptr<HandleObject> Find(uint32_t value) const;
   // The object of that value and kind, or null.
   std::shared_ptr<HandleObject> Find(uint32_t value, HandleKind kind) const;
   // Removes the value when it holds an object of that kind; returns the object, or null.
   std::shared_ptr<HandleObject> Remove(uint32_t value, HandleKind kind);
-  // The kind of the object behind the value, when there is one.
-  bool KindOf(uint32_t value, HandleKind* kind) const;
   // Number of open handles.
   size_t Count() const;
 

@@ -15,6 +15,8 @@ namespace cehost {
 class ThreadObject : public HandleObject {
  public:
   ThreadObject() : HandleObject(HandleKind::kThread) {}
+  // A thread's handle is signalled when the thread has ended.
+  DWORD Wait(DWORD ms) override { return finished.Wait(ms) ? WAIT_OBJECT_0 : WAIT_TIMEOUT; }
   // Signalled when the thread has ended.
   Event finished{true, false, u""};
   std::atomic<DWORD> exit_code{STILL_ACTIVE};

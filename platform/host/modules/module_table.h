@@ -18,6 +18,8 @@ class ModuleObject : public HandleObject {
       : HandleObject(HandleKind::kModule), path_(std::move(path)), entries_(std::move(entries)) {}
   const std::u16string& path() const { return path_; }
   const ModuleEntries& entries() const { return *entries_; }
+  // A module is let go only with FreeLibrary.
+  bool ClosedByCloseHandle() const override { return false; }
   // Uses of the handle; guarded by the module table's mutex.
   int uses = 1;
   uint32_t handle = 0;

@@ -20,6 +20,8 @@ class RasConnection : public HandleObject {
         device_(std::move(device)) {}
   const std::u16string& entry_name() const { return entry_name_; }
   RasDevice* device() const { return device_.get(); }
+  // A connection closes only with RasHangUp.
+  bool ClosedByCloseHandle() const override { return false; }
   // Guarded by the service's mutex.
   bool up = false;
   uint32_t handle = 0;

@@ -15,6 +15,8 @@ namespace {
 struct KeyObject : HandleObject {
   KeyObject(int64_t key_id, std::string key_path)
       : HandleObject(HandleKind::kKey), id(key_id), path(std::move(key_path)) {}
+  // A key closes only with RegCloseKey.
+  bool ClosedByCloseHandle() const override { return false; }
   int64_t id;
   // The key's full name in its stored case, as the journal shows it.
   std::string path;
