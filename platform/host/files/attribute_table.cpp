@@ -202,7 +202,7 @@ void AttributeTable::Undo(const Lock&) {
 
 DWORD AttributeTable::Commit(Entries entries) {
   std::string text;
-  for (const auto& [path, bits] : entries) text += HexAttributes(bits) + ' ' + path + '\n';
+  for (const auto& [path, bits] : entries) text += HexNumber(bits, 8) + ' ' + path + '\n';
   // The temporary name holds the process id and a count, and O_EXCL makes sure that no other
   // writer has it: two saves never write into one file, with the lock or without it. A name
   // taken (by a writer that died with this id, or another table of this process) is passed over.

@@ -90,8 +90,8 @@ DWORD FileSystem::SetAttributes(const CePath& path, DWORD attributes, Journal& j
   if (new_bits == old_bits) return 0;
   if (DWORD error = ApplyAttributes(where, fd.get(), new_bits, &table_lock)) return error;
   RecordEffect(
-      journal, "file.attributes",
-      {{"path", where.ce}, {"old", HexAttributes(old_bits)}, {"new", HexAttributes(new_bits)}});
+      journal, EffectKind::kFileAttributes,
+      {{"path", where.ce}, {"old", HexNumber(old_bits, 8)}, {"new", HexNumber(new_bits, 8)}});
   return 0;
 }
 

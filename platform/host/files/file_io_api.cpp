@@ -74,7 +74,7 @@ extern "C" BOOL SetEndOfFile(HANDLE hFile) {
     SetLastError(cehost::ErrorFromErrno(errno));
     return FALSE;
   }
-  cehost::RecordEffect(cehost::Current().journal, "file.truncate",
+  cehost::RecordEffect(file->journal(), cehost::EffectKind::kFileTruncate,
                        {{"path", file->ce_path()}, {"size", std::to_string(file->pointer)}});
   return TRUE;
 }

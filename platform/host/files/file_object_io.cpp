@@ -69,7 +69,7 @@ BOOL FileObject::Write(const void* data, DWORD size, DWORD* done) {
   int error = errno;
   if (written > 0) {
     RecordEffect(
-        *journal_, "file.write",
+        *journal_, EffectKind::kFileWrite,
         {{"path", ce_path_}, {"offset", std::to_string(offset)}, {"size", std::to_string(written)}},
         std::vector<uint8_t>(bytes, bytes + written));
   }

@@ -37,6 +37,8 @@ class FileObject : public HandleObject {
   // The CE path in stored case, as the journal names the file.
   const std::string& ce_path() const { return ce_path_; }
   DataAccess access() const { return access_; }
+  // The journal of the handset that opened it, where its effects are recorded.
+  Journal& journal() const { return *journal_; }
 
   // Guards the file pointer; held over each read, write and move of the pointer.
   std::mutex& pointer_mutex() { return pointer_mutex_; }

@@ -74,14 +74,6 @@ struct DataAccess {
 // The win32 error code of a host errno.
 DWORD ErrorFromErrno(int error);
 
-// Appends a file effect to the journal: its kind and its named fields.
-void RecordEffect(Journal& journal, const char* kind,
-                  std::vector<std::pair<std::string, std::string>> fields,
-                  std::vector<uint8_t> bytes = {});
-
-// "0x%08x" text of attribute bits, as the journal shows them.
-std::string HexAttributes(DWORD attributes);
-
 class FileSystem {
  public:
   // The file system of the handset at home.

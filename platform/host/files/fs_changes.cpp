@@ -104,7 +104,7 @@ DWORD FileSystem::Delete(const CePath& path, Journal& journal) {
         return error;
       }
     }
-    RecordEffect(journal, "file.delete", {{"path", where.ce}});
+    RecordEffect(journal, EffectKind::kFileDelete, {{"path", where.ce}});
     return 0;
   }
   // A name that keeps changing under the call is a file busy elsewhere.
@@ -160,7 +160,7 @@ DWORD FileSystem::Move(const CePath& from, const CePath& to, Journal& journal) {
       error = rename_with_bits(source, target);
     }
     if (error) return error;
-    RecordEffect(journal, "file.move", {{"from", source.ce}, {"to", target.ce}});
+    RecordEffect(journal, EffectKind::kFileMove, {{"from", source.ce}, {"to", target.ce}});
     return 0;
   }
   return ERROR_SHARING_VIOLATION;
@@ -180,7 +180,7 @@ DWORD FileSystem::CreateFolder(const CePath& path, Journal& journal) {
     table_.Undo(table_lock);
     return error;
   }
-  RecordEffect(journal, "dir.create", {{"path", where.ce}});
+  RecordEffect(journal, EffectKind::kDirCreate, {{"path", where.ce}});
   return 0;
 }
 
@@ -204,7 +204,7 @@ DWORD FileSystem::RemoveFolder(const CePath& path, Journal& journal) {
     table_.Undo(table_lock);
     return error == ENOTEMPTY || error == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(error);
   }
-  RecordEffect(journal, "dir.remove", {{"path", where.ce}});
+  RecordEffect(journal, EffectKind::kDirRemove, {{"path", where.ce}});
   return 0;
 }
 

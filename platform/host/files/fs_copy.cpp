@@ -90,7 +90,7 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
       unlinkat(target.parent.get(), target.name.c_str(), 0);
     return error;
   }
-  RecordEffect(journal, "file.copy", {{"from", source.ce}, {"to", target.ce}});
+  RecordEffect(journal, EffectKind::kFileCopy, {{"from", source.ce}, {"to", target.ce}});
   return 0;
 }
 

@@ -106,7 +106,7 @@ DWORD FileSystem::OpenExisting(Location& where, const OpenRequest& request, Data
       file->reset();
       return error;
     }
-    RecordEffect(journal, "file.truncate", {{"path", where.ce}, {"size", "0"}});
+    RecordEffect(journal, EffectKind::kFileTruncate, {{"path", where.ce}, {"size", "0"}});
   }
   *existed = true;
   return 0;
@@ -131,7 +131,7 @@ DWORD FileSystem::Create(Location& where, const OpenRequest& request, DataAccess
     if (StillNamed(where, where.st)) unlinkat(where.parent.get(), where.name.c_str(), 0);
     return error;
   }
-  RecordEffect(journal, "file.create", {{"path", where.ce}});
+  RecordEffect(journal, EffectKind::kFileCreate, {{"path", where.ce}});
   if (DWORD error = Adopt(where, std::move(fd), access, request.share, journal, file)) return error;
   *existed = false;
   return 0;

@@ -56,7 +56,7 @@ DWORD FileSystem::Replace(const CePath& dest, const CePath& source, Journal& jou
         return error;
       }
     }
-    RecordEffect(journal, "file.replace", {{"path", target.ce}, {"from", from.ce}});
+    RecordEffect(journal, EffectKind::kFileReplace, {{"path", target.ce}, {"from", from.ce}});
     return 0;
   }
   // A name that keeps changing under the call is a file busy elsewhere.

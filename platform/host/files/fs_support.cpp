@@ -1,6 +1,5 @@
-// Small pieces shared by the file calls: error codes, access bits and journal entries.
+// Small pieces shared by the file calls: error codes and access bits.
 #include <cerrno>
-#include <cstdio>
 
 #include "files/file_system.h"
 
@@ -46,22 +45,6 @@ DWORD ErrorFromErrno(int error) {
       // EACCES, EPERM, EROFS, EISDIR, ELOOP (a link met by O_NOFOLLOW) and the rest.
       return ERROR_ACCESS_DENIED;
   }
-}
-
-void RecordEffect(Journal& journal, const char* kind,
-                  std::vector<std::pair<std::string, std::string>> fields,
-                  std::vector<uint8_t> bytes) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields = std::move(fields);
-  entry.bytes = std::move(bytes);
-  journal.Record(std::move(entry));
-}
-
-std::string HexAttributes(DWORD attributes) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", attributes);
-  return text;
 }
 
 }  // namespace cehost

@@ -4,17 +4,6 @@
 
 namespace cehost {
 
-std::string HexBytes(const uint8_t* data, size_t size) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(size * 2);
-  for (size_t i = 0; i < size; ++i) {
-    out.push_back(kDigits[data[i] >> 4]);
-    out.push_back(kDigits[data[i] & 15]);
-  }
-  return out;
-}
-
 std::string JournalEntry::Field(std::string_view name) const {
   for (const auto& [key, value] : fields)
     if (key == name) return value;
@@ -39,6 +28,16 @@ std::string JournalEntry::ToJson() const {
   }
   // Text that is not valid UTF-8 (it never should be) is replaced rather than thrown on.
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void RecordEffect(Journal& journal, EffectKind kind,
+                  std::vector<std::pair<std::string, std::string>> fields,
+                  std::vector<uint8_t> bytes) {
+  JournalEntry entry;
+  entry.kind = KindName(kind);
+  entry.fields = std::move(fields);
+  entry.bytes = std::move(bytes);
+  journal.Record(std::move(entry));
 }
 
 void Journal::Record(JournalEntry entry) {

@@ -78,16 +78,9 @@ std::shared_ptr<Event> EventTable::Open(const std::u16string& name, bool manual_
 
 namespace {
 
-std::shared_ptr<EventObject> FindEvent(HANDLE handle) {
-  return Current().handles.Get<EventObject>(handle, HandleKind::kEvent);
-}
-
 // Setting, resetting and pulsing an event are effects other programs see.
-void Record(const char* kind, const Event& event) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields.emplace_back("name", ToUtf8(event.name()));
-  Current().journal.Record(std::move(entry));
+void Record(Journal& journal, EffectKind kind, const Event& event) {
+  RecordEffect(journal, kind, {{"name", ToUtf8(event.name())}});
 }
 
 }  // namespace
@@ -116,7 +109,8 @@ extern "C" HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bI
 }
 
 extern "C" BOOL EventModify(HANDLE hEvent, DWORD func) {
-  auto object = FindEvent(hEvent);
+  HandsetState& state = Current();
+  auto object = state.handles.Get<EventObject>(hEvent, HandleKind::kEvent);
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -125,15 +119,15 @@ extern "C" BOOL EventModify(HANDLE hEvent, DWORD func) {
   switch (func) {
     case EVENT_SET:
       event.Set();
-      Record("event.set", event);
+      Record(state.journal, EffectKind::kEventSet, event);
       return TRUE;
     case EVENT_RESET:
       event.Reset();
-      Record("event.reset", event);
+      Record(state.journal, EffectKind::kEventReset, event);
       return TRUE;
     case EVENT_PULSE:
       event.Pulse();
-      Record("event.pulse", event);
+      Record(state.journal, EffectKind::kEventPulse, event);
       return TRUE;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);

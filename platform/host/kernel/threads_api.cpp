@@ -33,10 +33,7 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
   auto object = std::make_shared<ThreadObject>();
   HandsetState& state = Current();
   HANDLE handle = HandleTable::ToHandle<HANDLE>(state.handles.Insert(object));
-  JournalEntry entry;
-  entry.kind = "thread.start";
-  entry.fields.emplace_back("id", std::to_string(id));
-  state.journal.Record(std::move(entry));
+  RecordEffect(state.journal, EffectKind::kThreadStart, {{"id", std::to_string(id)}});
   if (lpThreadId) *lpThreadId = id;
   // The thread keeps the object alive until it ends, whatever happens to the handle. Its end is
   // recorded in the journal of the handset it started on (handsets are never freed).
@@ -47,10 +44,8 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
     current_thread_id = id;
     DWORD code = lpStartAddress(lpParameter);
     object->exit_code.store(code);
-    JournalEntry end;
-    end.kind = "thread.end";
-    end.fields = {{"id", std::to_string(id)}, {"exit_code", std::to_string(code)}};
-    journal->Record(std::move(end));
+    RecordEffect(*journal, EffectKind::kThreadEnd,
+                 {{"id", std::to_string(id)}, {"exit_code", std::to_string(code)}});
     object->finished.Set();
     threads->Ended();
   }).detach();

@@ -12,16 +12,13 @@ namespace {
 
 // Formats a line like wsprintfW and hands it to the trace: always kept in the journal (as the
 // kind given), and written to standard error when M8_TRACE is set.
-int Trace(const char* kind, const char* tag, LPCWSTR format, va_list args) {
+int Trace(cehost::EffectKind kind, const char* tag, LPCWSTR format, va_list args) {
   WCHAR line[WSPRINTF_LIMIT];
   int length = wvsprintfW(line, format, args);
   std::string text = cehost::ToUtf8(std::u16string_view(line, length > 0 ? length : 0));
   const char* env = std::getenv("M8_TRACE");
   if (env && *env) std::fprintf(stderr, "%s%s", tag, text.c_str());
-  cehost::JournalEntry entry;
-  entry.kind = kind;
-  entry.fields.emplace_back("text", std::move(text));
-  cehost::Current().journal.Record(std::move(entry));
+  cehost::RecordEffect(cehost::Current().journal, kind, {{"text", std::move(text)}});
   return length;
 }
 
@@ -32,7 +29,7 @@ extern "C" void NKDbgPrintfW(LPCWSTR lpszFmt, ...) {
   if (!lpszFmt) return;
   va_list args;
   va_start(args, lpszFmt);
-  Trace("trace", "", lpszFmt, args);
+  Trace(cehost::EffectKind::kTrace, "", lpszFmt, args);
   va_end(args);
 }
 
@@ -42,7 +39,7 @@ extern "C" int ce_wprintf(const WCHAR* format, ...) {
   if (!format) return -1;
   va_list args;
   va_start(args, format);
-  int length = Trace("console", "[console] ", format, args);
+  int length = Trace(cehost::EffectKind::kConsole, "[console] ", format, args);
   va_end(args);
   return length;
 }

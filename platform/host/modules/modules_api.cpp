@@ -26,12 +26,9 @@ std::vector<std::u16string> Candidates(std::u16string name) {
   return {u"\\Windows\\" + name, u"\\" + name};
 }
 
-void Record(const char* kind, const std::u16string& path, const std::string& result) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields.emplace_back("path", ToUtf8(path));
-  entry.fields.emplace_back("result", result);
-  Current().journal.Record(std::move(entry));
+void Record(Journal& journal, EffectKind kind, const std::u16string& path,
+            const std::string& result) {
+  RecordEffect(journal, kind, {{"path", ToUtf8(path)}, {"result", result}});
 }
 
 }  // namespace
@@ -59,10 +56,10 @@ extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     auto object = std::make_shared<ModuleObject>(installed->path, installed->entries);
     object->handle = state.handles.Insert(object);
     modules.loaded[key] = object;
-    Record("module.load", installed->path, "loaded");
+    Record(state.journal, EffectKind::kModuleLoad, installed->path, "loaded");
     return HandleTable::ToHandle<HMODULE>(object->handle);
   }
-  Record("module.load", lpLibFileName, "not found");
+  Record(state.journal, EffectKind::kModuleLoad, lpLibFileName, "not found");
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;
 }
@@ -102,7 +99,7 @@ extern "C" BOOL FreeLibrary(HMODULE hLibModule) {
   if (--module->uses == 0) {
     state.modules.loaded.erase(FoldCase(module->path()));
     state.handles.Remove(module->handle, HandleKind::kModule);
-    Record("module.free", module->path(), "unloaded");
+    Record(state.journal, EffectKind::kModuleFree, module->path(), "unloaded");
   }
   return TRUE;
 }

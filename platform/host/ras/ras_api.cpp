@@ -29,16 +29,6 @@ bool ValidName(LPCWSTR name) {
   return length > 0 && length <= RAS_MaxEntryName;
 }
 
-void Record(JournalEntry entry) {
-  Current().journal.Record(std::move(entry));
-}
-
-std::string Hex(DWORD value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%x", value);
-  return text;
-}
-
 }  // namespace
 }  // namespace cehost
 
@@ -83,31 +73,30 @@ extern "C" DWORD RasSetEntryProperties(LPWSTR, LPWSTR szEntry, LPRASENTRY lpRasE
     return ERROR_INVALID_SIZE;
   if (!ValidName(szEntry)) return ERROR_INVALID_NAME;
   if (!lpbDeviceInfo) dwDeviceInfoSize = 0;
+  HandsetState& state = Current();
   {
-    RasService& ras = Current().ras;
-    std::lock_guard lock(ras.mutex);
-    if (ras.phone_book_locked) return ERROR_CANNOT_OPEN_PHONEBOOK;
+    std::lock_guard lock(state.ras.mutex);
+    if (state.ras.phone_book_locked) return ERROR_CANNOT_OPEN_PHONEBOOK;
   }
   if (!StorePhoneBookEntry(szEntry, *lpRasEntry, lpbDeviceInfo, dwDeviceInfoSize))
     return ERROR_CANNOT_OPEN_PHONEBOOK;
-  JournalEntry entry;
-  entry.kind = "ras.set_entry";
-  entry.fields = {{"entry", ToUtf8(szEntry)},
-                  {"device_type", ToUtf8(Field(lpRasEntry->szDeviceType))},
-                  {"device", ToUtf8(Field(lpRasEntry->szDeviceName))},
-                  {"number", ToUtf8(Field(lpRasEntry->szLocalPhoneNumber))},
-                  {"country_code", std::to_string(lpRasEntry->dwCountryCode)},
-                  {"area_code", ToUtf8(Field(lpRasEntry->szAreaCode))},
-                  {"options", Hex(lpRasEntry->dwfOptions)},
-                  {"protocols", Hex(lpRasEntry->dwfNetProtocols)},
-                  {"framing", Hex(lpRasEntry->dwFramingProtocol)}};
+  std::vector<std::pair<std::string, std::string>> fields = {
+      {"entry", ToUtf8(szEntry)},
+      {"device_type", ToUtf8(Field(lpRasEntry->szDeviceType))},
+      {"device", ToUtf8(Field(lpRasEntry->szDeviceName))},
+      {"number", ToUtf8(Field(lpRasEntry->szLocalPhoneNumber))},
+      {"country_code", std::to_string(lpRasEntry->dwCountryCode)},
+      {"area_code", ToUtf8(Field(lpRasEntry->szAreaCode))},
+      {"options", HexNumber(lpRasEntry->dwfOptions)},
+      {"protocols", HexNumber(lpRasEntry->dwfNetProtocols)},
+      {"framing", HexNumber(lpRasEntry->dwFramingProtocol)}};
   // A modem's configuration carries the AT commands it sends before dialling.
   if (dwDeviceInfoSize == sizeof(UNIMODEM_DEVCONFIG)) {
     const auto* config = reinterpret_cast<const UNIMODEM_DEVCONFIG*>(lpbDeviceInfo);
-    entry.fields.emplace_back("modifier", ToUtf8(Field(config->szDialModifier)));
+    fields.emplace_back("modifier", ToUtf8(Field(config->szDialModifier)));
   }
-  if (dwDeviceInfoSize) entry.bytes.assign(lpbDeviceInfo, lpbDeviceInfo + dwDeviceInfoSize);
-  Record(std::move(entry));
+  RecordEffect(state.journal, EffectKind::kRasSetEntry, std::move(fields),
+               std::vector<uint8_t>(lpbDeviceInfo, lpbDeviceInfo + dwDeviceInfoSize));
   return ERROR_SUCCESS;
 }
 
@@ -150,13 +139,11 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
     connection->up = true;
     ras.connections[connection->handle] = connection;
   }
-  JournalEntry entry;
-  entry.kind = "ras.dial";
-  entry.fields = {{"entry", ToUtf8(request.entry_name)},
-                  {"device", ToUtf8(Field(request.entry.szDeviceName))},
-                  {"user", ToUtf8(request.user_name)},
-                  {"result", std::to_string(result)}};
-  Record(std::move(entry));
+  RecordEffect(state.journal, EffectKind::kRasDial,
+               {{"entry", ToUtf8(request.entry_name)},
+                {"device", ToUtf8(Field(request.entry.szDeviceName))},
+                {"user", ToUtf8(request.user_name)},
+                {"result", std::to_string(result)}});
   return result;
 }
 
@@ -172,10 +159,8 @@ extern "C" DWORD RasHangUp(HRASCONN hrasconn) {
     connection->up = false;
   }
   if (was_up && connection->device()) connection->device()->HangUp();
-  JournalEntry entry;
-  entry.kind = "ras.hangup";
-  entry.fields = {{"entry", ToUtf8(connection->entry_name())}, {"was_up", was_up ? "1" : "0"}};
-  Record(std::move(entry));
+  RecordEffect(state.journal, EffectKind::kRasHangUp,
+               {{"entry", ToUtf8(connection->entry_name())}, {"was_up", was_up ? "1" : "0"}});
   return ERROR_SUCCESS;
 }
 
@@ -209,9 +194,6 @@ extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD l
 extern "C" DWORD RasDeleteEntry(LPWSTR, LPWSTR lpszEntry) {
   if (!ValidName(lpszEntry)) return ERROR_INVALID_NAME;
   if (!DeletePhoneBookEntry(lpszEntry)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-  JournalEntry entry;
-  entry.kind = "ras.delete_entry";
-  entry.fields = {{"entry", ToUtf8(lpszEntry)}};
-  Record(std::move(entry));
+  RecordEffect(Current().journal, EffectKind::kRasDeleteEntry, {{"entry", ToUtf8(lpszEntry)}});
   return ERROR_SUCCESS;
 }

@@ -32,6 +32,7 @@ int64_t RootId(HKEY key) {
 
 // The registry and the key a handle stands for, or the error code that the call returns.
 struct Target {
+  HandsetState* state = nullptr;
   RegistryStore* store = nullptr;
   int64_t key = 0;
   std::string path;
@@ -51,9 +52,9 @@ const char* RootName(int64_t root) {
   }
 }
 
-Target Resolve(HKEY hkey) {
+Target Resolve(HandsetState& state, HKEY hkey) {
   Target t;
-  HandsetState& state = Current();
+  t.state = &state;
   if (!state.registry) {
     t.error = state.registry_error ? state.registry_error : ERROR_BADDB;
     return t;
@@ -98,10 +99,10 @@ LONG SplitPath(LPCWSTR sub_key, std::vector<std::u16string>* parts) {
 
 // The key a handle stands for and the path below it, for the calls that open a subkey; an
 // error code when the result pointer is null, the handle or path is bad, or the key is gone.
-LONG ResolveSubKey(HKEY hkey, LPCWSTR sub_key, PHKEY result, Target* t,
+LONG ResolveSubKey(HandsetState& state, HKEY hkey, LPCWSTR sub_key, PHKEY result, Target* t,
                    std::vector<std::u16string>* parts) {
   if (!result) return ERROR_INVALID_PARAMETER;
-  *t = Resolve(hkey);
+  *t = Resolve(state, hkey);
   if (t->error) return t->error;
   if (LONG rc = SplitPath(sub_key, parts)) return rc;
   return t->store->Exists(t->key) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
@@ -115,28 +116,20 @@ size_t DepthOf(RegistryStore* store, int64_t key) {
   return depth;
 }
 
-LONG OpenHandle(RegistryStore* store, int64_t key, PHKEY result) {
-  auto object = std::make_shared<KeyObject>(key, ToUtf8(store->PathOf(key)));
-  *result = HandleTable::ToHandle<HKEY>(Current().handles.Insert(std::move(object)));
+LONG OpenHandle(const Target& t, int64_t key, PHKEY result) {
+  auto object = std::make_shared<KeyObject>(key, ToUtf8(t.store->PathOf(key)));
+  *result = HandleTable::ToHandle<HKEY>(t.state->handles.Insert(std::move(object)));
   return ERROR_SUCCESS;
 }
 
-void RecordKey(const char* kind, RegistryStore* store, int64_t key) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields.emplace_back("key", ToUtf8(store->PathOf(key)));
-  Current().journal.Record(std::move(entry));
-}
-
-void RecordValue(const char* kind, const Target& t, std::u16string_view name, const DWORD* type,
+void RecordValue(EffectKind kind, const Target& t, std::u16string_view name, const DWORD* type,
                  const BYTE* data, DWORD size) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields.emplace_back("key", t.path);
-  entry.fields.emplace_back("name", ToUtf8(name));
-  if (type) entry.fields.emplace_back("type", std::to_string(*type));
-  if (data && size) entry.bytes.assign(data, data + size);
-  Current().journal.Record(std::move(entry));
+  std::vector<std::pair<std::string, std::string>> fields = {{"key", t.path},
+                                                             {"name", ToUtf8(name)}};
+  if (type) fields.emplace_back("type", std::to_string(*type));
+  std::vector<uint8_t> bytes;
+  if (data && size) bytes.assign(data, data + size);
+  RecordEffect(t.state->journal, kind, std::move(fields), std::move(bytes));
 }
 
 std::u16string_view ValueName(LPCWSTR name) {
@@ -179,7 +172,7 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
                                 LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
   Target t;
   std::vector<std::u16string> parts;
-  if (LONG rc = ResolveSubKey(hKey, lpSubKey, phkResult, &t, &parts)) return rc;
+  if (LONG rc = ResolveSubKey(Current(), hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
   // Only a key that would be created can break the nesting limit.
   LONG rc = t.store->Open(t.key, parts, &key);
@@ -188,29 +181,31 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
     std::vector<int64_t> created;
     if ((rc = t.store->Create(t.key, parts, &key, &created))) return rc;
     // Each key made is an effect of its own, parents first.
-    for (int64_t id : created) RecordKey("reg.create_key", t.store, id);
+    for (int64_t id : created)
+      RecordEffect(t.state->journal, EffectKind::kRegCreateKey,
+                   {{"key", ToUtf8(t.store->PathOf(id))}});
     if (lpdwDisposition) *lpdwDisposition = REG_CREATED_NEW_KEY;
   } else if (rc) {
     return rc;
   } else if (lpdwDisposition) {
     *lpdwDisposition = REG_OPENED_EXISTING_KEY;
   }
-  return OpenHandle(t.store, key, phkResult);
+  return OpenHandle(t, key, phkResult);
 }
 
 extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
   Target t;
   std::vector<std::u16string> parts;
-  if (LONG rc = ResolveSubKey(hKey, lpSubKey, phkResult, &t, &parts)) return rc;
+  if (LONG rc = ResolveSubKey(Current(), hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
   if (LONG rc = t.store->Open(t.key, parts, &key)) return rc;
-  return OpenHandle(t.store, key, phkResult);
+  return OpenHandle(t, key, phkResult);
 }
 
 extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                                  LPBYTE lpData, LPDWORD lpcbData) {
   if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   DWORD type = 0;
   std::vector<uint8_t> bytes;
@@ -224,11 +219,11 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
   if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
   std::u16string_view name = ValueName(lpValueName);
   if (name.size() > REG_MAX_NAME) return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
   if (LONG rc = t.store->Set(t.key, name, dwType, lpData, cbData)) return rc;
-  RecordValue("reg.set_value", t, name, &dwType, lpData, cbData);
+  RecordValue(EffectKind::kRegSetValue, t, name, &dwType, lpData, cbData);
   return ERROR_SUCCESS;
 }
 
@@ -237,7 +232,7 @@ extern "C" LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD l
                               PFILETIME lpftLastWriteTime) {
   if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass))
     return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   std::u16string name;
   if (LONG rc = t.store->EnumKey(t.key, dwIndex, &name)) return rc;
@@ -253,7 +248,7 @@ extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDW
                               LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
     return ERROR_INVALID_PARAMETER;
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   std::u16string name;
   DWORD type = 0;
@@ -265,16 +260,16 @@ extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDW
 }
 
 extern "C" LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   std::u16string_view name = ValueName(lpValueName);
   if (LONG rc = t.store->Delete(t.key, name)) return rc;
-  RecordValue("reg.delete_value", t, name, nullptr, nullptr, 0);
+  RecordValue(EffectKind::kRegDeleteValue, t, name, nullptr, nullptr, 0);
   return ERROR_SUCCESS;
 }
 
 extern "C" LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
-  Target t = Resolve(hKey);
+  Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
   std::vector<std::u16string> parts;
   if (LONG rc = SplitPath(lpSubKey, &parts)) return rc;
@@ -287,10 +282,7 @@ extern "C" LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (LONG rc = t.store->Open(parent, {parts.back()}, &key)) return rc;
   std::u16string path = t.store->PathOf(key);
   if (LONG rc = t.store->DeleteKey(parent, parts.back())) return rc;
-  JournalEntry entry;
-  entry.kind = "reg.delete_key";
-  entry.fields.emplace_back("key", ToUtf8(path));
-  Current().journal.Record(std::move(entry));
+  RecordEffect(t.state->journal, EffectKind::kRegDeleteKey, {{"key", ToUtf8(path)}});
   return ERROR_SUCCESS;
 }
 

@@ -9,18 +9,6 @@
 
 namespace cehost {
 
-namespace {
-
-// The journal marks where a transaction begins and how it ends, so that a reader knows which
-// registry effects were undone.
-void Mark(Journal* journal, const char* kind) {
-  JournalEntry entry;
-  entry.kind = kind;
-  journal->Record(std::move(entry));
-}
-
-}  // namespace
-
 RegistryTransaction::RegistryTransaction() {
   HandsetState& state = Current();
   const std::string registry = (state.home / "registry.db").string();
@@ -35,7 +23,9 @@ RegistryTransaction::RegistryTransaction() {
   store_ = state.registry.get();
   journal_ = &state.journal;
   open_ = true;
-  Mark(journal_, "reg.begin");
+  // The journal marks where a transaction begins and how it ends, so that a reader knows which
+  // registry effects were undone.
+  RecordEffect(*journal_, EffectKind::kRegBegin, {});
 }
 
 RegistryTransaction::~RegistryTransaction() {
@@ -46,7 +36,8 @@ LONG RegistryTransaction::Commit() {
   if (!open_) return ERROR_INVALID_HANDLE;
   open_ = false;
   LONG rc = store_->CommitBatch();
-  Mark(journal_, rc == ERROR_SUCCESS ? "reg.commit" : "reg.rollback");
+  RecordEffect(*journal_, rc == ERROR_SUCCESS ? EffectKind::kRegCommit : EffectKind::kRegRollback,
+               {});
   return rc;
 }
 
@@ -54,7 +45,7 @@ void RegistryTransaction::Rollback() {
   if (!open_) return;
   open_ = false;
   store_->RollbackBatch();
-  Mark(journal_, "reg.rollback");
+  RecordEffect(*journal_, EffectKind::kRegRollback, {});
 }
 
 }  // namespace cehost

@@ -1,6 +1,4 @@
 // The window message calls over the current handset's windows.
-#include <cinttypes>
-#include <cstdio>
 #include <string>
 
 #include "ce/windows.h"
@@ -16,40 +14,26 @@ constexpr UINT kLastMessage = 0xFFFF;
 // The longest name RegisterWindowMessageW takes, as for an atom.
 constexpr size_t kLongestName = 255;
 
-std::string Hex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%" PRIx64, value);
-  return text;
-}
-
-std::string MessageHex(UINT msg) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04x", msg);
-  return text;
-}
-
 // How the journal names the target: the window's class, HWND_BROADCAST, or the bad value.
 std::string TargetName(HWND hwnd, const Window* window) {
   if (hwnd == HWND_BROADCAST) return "HWND_BROADCAST";
   if (window) return ToUtf8(window->class_name());
-  return Hex(reinterpret_cast<uintptr_t>(hwnd));
+  return HexNumber(reinterpret_cast<uintptr_t>(hwnd));
 }
 
-JournalEntry MessageEntry(const char* kind, std::string to, UINT msg, WPARAM wparam,
-                          LPARAM lparam) {
-  JournalEntry entry;
-  entry.kind = kind;
-  entry.fields = {{"to", std::move(to)},
-                  {"msg", MessageHex(msg)},
-                  {"wparam", Hex(wparam)},
-                  {"lparam", Hex(static_cast<uintptr_t>(lparam))}};
-  return entry;
+// The fields of a posted or sent message: its target, number and parameters.
+std::vector<std::pair<std::string, std::string>> MessageFields(std::string to, UINT msg,
+                                                               WPARAM wparam, LPARAM lparam) {
+  return {{"to", std::move(to)},
+          {"msg", HexNumber(msg, 4)},
+          {"wparam", HexNumber(wparam)},
+          {"lparam", HexNumber(static_cast<uintptr_t>(lparam))}};
 }
 
-void RecordPost(std::string to, UINT msg, WPARAM wparam, LPARAM lparam, bool ok) {
-  JournalEntry entry = MessageEntry("window.post", std::move(to), msg, wparam, lparam);
-  entry.fields.emplace_back("result", ok ? "1" : "0");
-  Current().journal.Record(std::move(entry));
+void RecordPost(Journal& journal, std::string to, UINT msg, WPARAM wparam, LPARAM lparam, bool ok) {
+  auto fields = MessageFields(std::move(to), msg, wparam, lparam);
+  fields.emplace_back("result", ok ? "1" : "0");
+  RecordEffect(journal, EffectKind::kWindowPost, std::move(fields));
 }
 
 bool Matches(LPCWSTR wanted, const std::u16string& actual) {
@@ -95,10 +79,11 @@ extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
 // platform; cehost refuses them with ERROR_INVALID_PARAMETER. A broadcast reaches the top-level
 // windows that exist when it is made; one whose queue is full misses it, and the call succeeds.
 extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  auto& windows = *Current().windows;
+  cehost::HandsetState& state = Current();
+  auto& windows = *state.windows;
   if (hWnd == HWND_BROADCAST) {
     bool ok = Msg <= cehost::kLastMessage;
-    cehost::RecordPost("HWND_BROADCAST", Msg, wParam, lParam, ok);
+    cehost::RecordPost(state.journal, "HWND_BROADCAST", Msg, wParam, lParam, ok);
     if (!ok) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
@@ -114,9 +99,9 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
                                              : ERROR_SUCCESS;
   if (error == ERROR_SUCCESS) {
     window->Post(Msg, wParam, lParam, &error,
-                 [&](bool ok) { cehost::RecordPost(to, Msg, wParam, lParam, ok); });
+                 [&](bool ok) { cehost::RecordPost(state.journal, to, Msg, wParam, lParam, ok); });
   } else {
-    cehost::RecordPost(to, Msg, wParam, lParam, false);
+    cehost::RecordPost(state.journal, to, Msg, wParam, lParam, false);
   }
   if (error != ERROR_SUCCESS) {
     SetLastError(error);
@@ -131,7 +116,8 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
 // recorded when it returns, with its answer, so what the procedure caused comes before it.
 extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
                                        UINT fuFlags, UINT uTimeout, PDWORD_PTR lpdwResult) {
-  auto& windows = *Current().windows;
+  cehost::HandsetState& state = Current();
+  auto& windows = *state.windows;
   std::shared_ptr<cehost::Window> window;
   if (hWnd != HWND_BROADCAST) window = windows.Find(hWnd);
   LRESULT result = 0;
@@ -161,13 +147,12 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
                                                              : ERROR_INVALID_WINDOW_HANDLE;
     }
   }
-  auto entry = cehost::MessageEntry("window.send", cehost::TargetName(hWnd, window.get()), Msg,
-                                    wParam, lParam);
-  entry.fields.emplace_back("timeout", std::to_string(uTimeout));
-  entry.fields.emplace_back("result", result ? "1" : "0");
-  entry.fields.emplace_back("answered", answered ? "1" : "0");
-  entry.fields.emplace_back("answer", cehost::Hex(static_cast<uintptr_t>(answer)));
-  Current().journal.Record(std::move(entry));
+  auto fields = cehost::MessageFields(cehost::TargetName(hWnd, window.get()), Msg, wParam, lParam);
+  fields.emplace_back("timeout", std::to_string(uTimeout));
+  fields.emplace_back("result", result ? "1" : "0");
+  fields.emplace_back("answered", answered ? "1" : "0");
+  fields.emplace_back("answer", cehost::HexNumber(static_cast<uintptr_t>(answer)));
+  cehost::RecordEffect(state.journal, cehost::EffectKind::kWindowSend, std::move(fields));
   if (!result) SetLastError(error);
   return result;
 }
@@ -175,14 +160,13 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
 // Commands other than SW_HIDE, SW_SHOWNORMAL, SW_SHOW and SW_SHOWNA leave the window as it is.
 // A bad window gives 0 with ERROR_INVALID_WINDOW_HANDLE.
 extern "C" BOOL ShowWindow(HWND hWnd, int nCmdShow) {
-  auto window = Current().windows->Find(hWnd);
+  cehost::HandsetState& state = Current();
+  auto window = state.windows->Find(hWnd);
   bool was_visible = window && window->Show(nCmdShow);
-  cehost::JournalEntry entry;
-  entry.kind = "window.show";
-  entry.fields = {{"to", cehost::TargetName(hWnd, window.get())},
-                  {"cmd", std::to_string(nCmdShow)},
-                  {"previous", was_visible ? "1" : "0"}};
-  Current().journal.Record(std::move(entry));
+  cehost::RecordEffect(state.journal, cehost::EffectKind::kWindowShow,
+                       {{"to", cehost::TargetName(hWnd, window.get())},
+                        {"cmd", std::to_string(nCmdShow)},
+                        {"previous", was_visible ? "1" : "0"}});
   if (!window) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return was_visible ? TRUE : FALSE;
 }
