@@ -11,6 +11,7 @@
 #include "iphlpapi/network_table.h"
 #include "kernel/event_table.h"
 #include "kernel/handle_table.h"
+#include "kernel/handset_clock.h"
 #include "kernel/thread_object.h"
 #include "modules/module_table.h"
 #include "ras/ras_service.h"
@@ -34,9 +35,8 @@ struct HandsetState {
   // The threads CreateThread started on it that are still running.
   ThreadCount threads;
   RasService ras;
-  // The local time GetLocalTime returns while it is pinned.
-  std::mutex clock_mutex;
-  std::optional<SYSTEMTIME> pinned_time;
+  // Its clock, which a test or tool may pin.
+  HandsetClock clock;
   Journal journal;
   // Its windows and registered message names; made with the handset.
   std::unique_ptr<WindowTable> windows;

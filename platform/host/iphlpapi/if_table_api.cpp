@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ce/iphlpapi.h"
+#include "handset/handset_state.h"
 #include "iphlpapi/ip_address.h"
 #include "iphlpapi/network_table.h"
 
@@ -53,7 +54,7 @@ MIB_IFROW RowOf(const NetworkInterface& interface) {
 
 extern "C" DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder) {
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
-  std::vector<cehost::NetworkInterface> interfaces = cehost::InterfacesAsAdded();
+  std::vector<cehost::NetworkInterface> interfaces = cehost::Current().network.AsAdded();
   ULONG needed =
       static_cast<ULONG>(offsetof(MIB_IFTABLE, table) + interfaces.size() * sizeof(MIB_IFROW));
   if (!pIfTable || *pdwSize < needed) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ce/iphlpapi.h"
+#include "handset/handset_state.h"
 #include "iphlpapi/ip_address.h"
 #include "iphlpapi/network_table.h"
 
@@ -62,7 +63,7 @@ extern "C" DWORD GetIpForwardTable(PMIB_IPFORWARDTABLE pIpForwardTable, PULONG p
                                    BOOL bOrder) {
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
   std::vector<MIB_IPFORWARDROW> rows;
-  for (const auto& interface : cehost::InterfacesAsAdded()) {
+  for (const auto& interface : cehost::Current().network.AsAdded()) {
     if (interface.has_route) rows.push_back(cehost::RouteOf(interface));
   }
   if (rows.empty()) return ERROR_NO_DATA;

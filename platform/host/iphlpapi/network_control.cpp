@@ -8,35 +8,15 @@
 namespace cehost {
 
 void SetNetworkInterface(const NetworkInterface& interface) {
-  NetworkTable& table = Current().network;
-  std::lock_guard lock(table.mutex);
-  for (NetworkInterface& present : table.interfaces) {
-    if (present.index == interface.index) {
-      present = interface;
-      return;
-    }
-  }
-  table.interfaces.push_back(interface);
+  Current().network.Set(interface);
 }
 
 bool RemoveNetworkInterface(uint32_t index) {
-  NetworkTable& table = Current().network;
-  std::lock_guard lock(table.mutex);
-  auto found = std::find_if(table.interfaces.begin(), table.interfaces.end(),
-                            [index](const NetworkInterface& i) { return i.index == index; });
-  if (found == table.interfaces.end()) return false;
-  table.interfaces.erase(found);
-  return true;
-}
-
-std::vector<NetworkInterface> InterfacesAsAdded() {
-  NetworkTable& table = Current().network;
-  std::lock_guard lock(table.mutex);
-  return table.interfaces;
+  return Current().network.Remove(index);
 }
 
 std::vector<NetworkInterface> NetworkInterfaces() {
-  std::vector<NetworkInterface> interfaces = InterfacesAsAdded();
+  std::vector<NetworkInterface> interfaces = Current().network.AsAdded();
   std::sort(interfaces.begin(), interfaces.end(),
             [](const NetworkInterface& a, const NetworkInterface& b) { return a.index < b.index; });
   return interfaces;

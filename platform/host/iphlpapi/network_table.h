@@ -1,6 +1,7 @@
 // The handset's network interfaces, as its drivers and the modem leave them.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -8,14 +9,19 @@
 
 namespace cehost {
 
-struct NetworkTable {
-  std::mutex mutex;
-  // In the order the interfaces came up: the order of the IP helper's unsorted tables. A
-  // replaced interface keeps its place.
-  std::vector<NetworkInterface> interfaces;
-};
+class NetworkTable {
+ public:
+  // Adds the interface, or replaces the one with its index in its place.
+  void Set(const NetworkInterface& interface);
+  // Removes the interface with the index; false when there is none.
+  bool Remove(uint32_t index);
+  // A copy of the interfaces in the order they came up: the order of the IP helper's unsorted
+  // tables. A replaced interface keeps its place.
+  std::vector<NetworkInterface> AsAdded() const;
 
-// A copy of the current handset's interfaces in the order they came up.
-std::vector<NetworkInterface> InterfacesAsAdded();
+ private:
+  mutable std::mutex mutex_;
+  std::vector<NetworkInterface> interfaces_;
+};
 
 }  // namespace cehost

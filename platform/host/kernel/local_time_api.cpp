@@ -1,7 +1,5 @@
 // GetLocalTime: the host's local time, unless a test or tool pinned the handset's clock.
 #include <ctime>
-#include <mutex>
-#include <optional>
 
 #include "ce/kernel.h"
 #include "cehost/handset.h"
@@ -9,13 +7,9 @@
 
 extern "C" void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
   if (!lpSystemTime) return;
-  cehost::HandsetState& state = cehost::Current();
-  {
-    std::lock_guard lock(state.clock_mutex);
-    if (state.pinned_time) {
-      *lpSystemTime = *state.pinned_time;
-      return;
-    }
+  if (auto pinned = cehost::Current().clock.Pinned()) {
+    *lpSystemTime = *pinned;
+    return;
   }
   timespec now = {};
   clock_gettime(CLOCK_REALTIME, &now);

@@ -42,22 +42,11 @@ extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     return nullptr;
   }
   HandsetState& state = Current();
-  ModuleTable& modules = state.modules;
-  std::lock_guard lock(modules.mutex);
-  for (const auto& candidate : Candidates(lpLibFileName)) {
-    const ModuleTable::Installed* installed = modules.Find(candidate);
-    if (!installed) continue;
-    std::u16string key = FoldCase(installed->path);
-    auto it = modules.loaded.find(key);
-    if (it != modules.loaded.end()) {
-      ++it->second->uses;
-      return HandleTable::ToHandle<HMODULE>(it->second->handle);
-    }
-    auto object = std::make_shared<ModuleObject>(installed->path, installed->entries);
-    object->handle = state.handles.Insert(object);
-    modules.loaded[key] = object;
-    Record(state.journal, EffectKind::kModuleLoad, installed->path, "loaded");
-    return HandleTable::ToHandle<HMODULE>(object->handle);
+  bool loaded = false;
+  auto module = state.modules.Load(Candidates(lpLibFileName), state.handles, &loaded);
+  if (module) {
+    if (loaded) Record(state.journal, EffectKind::kModuleLoad, module->path(), "loaded");
+    return HandleTable::ToHandle<HMODULE>(module->handle());
   }
   Record(state.journal, EffectKind::kModuleLoad, lpLibFileName, "not found");
   SetLastError(ERROR_MOD_NOT_FOUND);
@@ -90,16 +79,11 @@ extern "C" BOOL FreeLibrary(HMODULE hLibModule) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  std::lock_guard lock(state.modules.mutex);
-  // Another thread may have dropped the last use since the look-up.
-  if (module->uses <= 0) {
+  bool unloaded = false;
+  if (!state.modules.Free(*module, state.handles, &unloaded)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (--module->uses == 0) {
-    state.modules.loaded.erase(FoldCase(module->path()));
-    state.handles.Remove(module->handle, HandleKind::kModule);
-    Record(state.journal, EffectKind::kModuleFree, module->path(), "unloaded");
-  }
+  if (unloaded) Record(state.journal, EffectKind::kModuleFree, module->path(), "unloaded");
   return TRUE;
 }

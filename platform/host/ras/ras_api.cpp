@@ -74,10 +74,7 @@ extern "C" DWORD RasSetEntryProperties(LPWSTR, LPWSTR szEntry, LPRASENTRY lpRasE
   if (!ValidName(szEntry)) return ERROR_INVALID_NAME;
   if (!lpbDeviceInfo) dwDeviceInfoSize = 0;
   HandsetState& state = Current();
-  {
-    std::lock_guard lock(state.ras.mutex);
-    if (state.ras.phone_book_locked) return ERROR_CANNOT_OPEN_PHONEBOOK;
-  }
+  if (state.ras.PhoneBookLocked()) return ERROR_CANNOT_OPEN_PHONEBOOK;
   if (!StorePhoneBookEntry(szEntry, *lpRasEntry, lpbDeviceInfo, dwDeviceInfoSize))
     return ERROR_CANNOT_OPEN_PHONEBOOK;
   std::vector<std::pair<std::string, std::string>> fields = {
@@ -115,13 +112,7 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
     return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
 
   HandsetState& state = Current();
-  RasService& ras = state.ras;
-  std::shared_ptr<RasDevice> device;
-  {
-    std::lock_guard lock(ras.mutex);
-    auto it = ras.devices.find(FoldCase(Field(request.entry.szDeviceName)));
-    if (it != ras.devices.end()) device = it->second;
-  }
+  std::shared_ptr<RasDevice> device = state.ras.Device(Field(request.entry.szDeviceName));
   auto connection = std::make_shared<RasConnection>(request.entry_name, device);
   connection->handle = state.handles.Insert(connection);
   // The handle is the caller's to hang up, whether or not the dial succeeds.
@@ -129,16 +120,9 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
 
   DWORD result = ERROR_DEVICE_DOES_NOT_EXIST;
   if (device) {
-    std::lock_guard lock(ras.mutex);
-    for (const auto& [value, other] : ras.connections)
-      if (other->device() == device.get()) result = ERROR_PORT_ALREADY_OPEN;
+    result = state.ras.DeviceInUse(device.get()) ? ERROR_PORT_ALREADY_OPEN : device->Dial(request);
   }
-  if (device && result != ERROR_PORT_ALREADY_OPEN) result = device->Dial(request);
-  if (result == ERROR_SUCCESS) {
-    std::lock_guard lock(ras.mutex);
-    connection->up = true;
-    ras.connections[connection->handle] = connection;
-  }
+  if (result == ERROR_SUCCESS) state.ras.Connected(connection);
   RecordEffect(state.journal, EffectKind::kRasDial,
                {{"entry", ToUtf8(request.entry_name)},
                 {"device", ToUtf8(Field(request.entry.szDeviceName))},
@@ -152,12 +136,7 @@ extern "C" DWORD RasHangUp(HRASCONN hrasconn) {
   auto connection = state.handles.Get<RasConnection>(hrasconn, HandleKind::kRasConnection);
   if (!connection) return ERROR_INVALID_HANDLE;
   state.handles.Remove(connection->handle, HandleKind::kRasConnection);
-  bool was_up = false;
-  {
-    std::lock_guard lock(state.ras.mutex);
-    was_up = state.ras.connections.erase(connection->handle) == 1;
-    connection->up = false;
-  }
+  bool was_up = state.ras.Disconnect(*connection);
   if (was_up && connection->device()) connection->device()->HangUp();
   RecordEffect(state.journal, EffectKind::kRasHangUp,
                {{"entry", ToUtf8(connection->entry_name())}, {"was_up", was_up ? "1" : "0"}});
@@ -167,9 +146,8 @@ extern "C" DWORD RasHangUp(HRASCONN hrasconn) {
 extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
   if (!lpcb || !lpcConnections) return ERROR_INVALID_PARAMETER;
   if (lprasconn && lprasconn->dwSize != sizeof(RASCONN)) return ERROR_INVALID_SIZE;
-  RasService& ras = Current().ras;
-  std::lock_guard lock(ras.mutex);
-  DWORD count = static_cast<DWORD>(ras.connections.size());
+  auto connections = Current().ras.Connections();
+  DWORD count = static_cast<DWORD>(connections.size());
   DWORD needed = count * static_cast<DWORD>(sizeof(RASCONN));
   if (!lprasconn || *lpcb < needed) {
     *lpcb = needed;
@@ -177,7 +155,7 @@ extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD l
     return needed == 0 && lprasconn ? ERROR_SUCCESS : ERROR_BUFFER_TOO_SMALL;
   }
   DWORD i = 0;
-  for (const auto& [value, connection] : ras.connections) {
+  for (const auto& [value, connection] : connections) {
     RASCONN& out = lprasconn[i++];
     out = RASCONN{};
     out.dwSize = sizeof(RASCONN);

@@ -1,5 +1,4 @@
 // Host control of the handset's platform information record, which SystemParametersInfoW reads.
-#include <mutex>
 #include <utility>
 
 #include "cehost/platform_info.h"
@@ -19,15 +18,11 @@ std::vector<uint32_t> DefaultPlatformInfo() {
 }
 
 void SetPlatformInfo(std::vector<uint32_t> words) {
-  PlatformInfoRecord& record = Current().platform_info;
-  std::lock_guard lock(record.mutex);
-  record.words = std::move(words);
+  Current().platform_info.Set(std::move(words));
 }
 
 void ClearPlatformInfo() {
-  PlatformInfoRecord& record = Current().platform_info;
-  std::lock_guard lock(record.mutex);
-  record.words.reset();
+  Current().platform_info.Clear();
 }
 
 }  // namespace cehost

@@ -1,8 +1,4 @@
 // SystemParametersInfoW over the current handset's platform information record.
-#include <algorithm>
-#include <bit>
-#include <cstring>
-
 #include "ce/sysinfo.h"
 #include "cehost/platform_info.h"
 #include "handset/handset_state.h"
@@ -15,14 +11,9 @@ extern "C" BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  static_assert(std::endian::native == std::endian::little);
-  cehost::PlatformInfoRecord& record = cehost::Current().platform_info;
-  std::lock_guard lock(record.mutex);
-  if (!record.words) {
+  if (!cehost::Current().platform_info.CopyTo(pvParam, uiParam)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  size_t size = std::min<size_t>(uiParam, record.words->size() * sizeof(uint32_t));
-  if (size) std::memcpy(pvParam, record.words->data(), size);
   return TRUE;
 }
