@@ -8,17 +8,27 @@
 #include "files/file_system.h"
 
 namespace cehost {
+namespace {
 
-BOOL FileObject::Read(void* buffer, DWORD size, DWORD* done) {
+// The checks a read or a write makes before any I/O: a count pointer, a buffer unless nothing
+// moves, and the handle's access for it. A handle opened without GENERIC_READ (GENERIC_WRITE)
+// cannot read (write): ERROR_ACCESS_DENIED, as on desktop Windows. False with the last error set.
+bool MayTransfer(const void* buffer, DWORD size, const DWORD* done, bool access) {
   if (!done || (!buffer && size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+    return false;
   }
-  // A handle opened without GENERIC_READ cannot read: ERROR_ACCESS_DENIED, as on desktop Windows.
-  if (!access_.read) {
+  if (!access) {
     SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+BOOL FileObject::Read(void* buffer, DWORD size, DWORD* done) {
+  if (!MayTransfer(buffer, size, done, access_.read)) return FALSE;
   auto* bytes = static_cast<char*>(buffer);
   std::lock_guard lock(pointer_mutex_);
   size_t read = 0;
@@ -38,14 +48,7 @@ BOOL FileObject::Read(void* buffer, DWORD size, DWORD* done) {
 }
 
 BOOL FileObject::Write(const void* data, DWORD size, DWORD* done) {
-  if (!done || (!data && size)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (!access_.write) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
+  if (!MayTransfer(data, size, done, access_.write)) return FALSE;
   if (size == 0) {
     // Writing nothing only touches the write time; it does not truncate.
     struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
