@@ -17,6 +17,7 @@ install(TARGETS m8sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/frame/exports.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/m8api)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ce
+                  ${PROJECT_SOURCE_DIR}/platform/include/oem
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/m8api FILES_MATCHING PATTERN "*.h")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/default-handset/ DESTINATION ${M8_INSTALL_DATADIR})
 

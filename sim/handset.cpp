@@ -6,11 +6,11 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "ce/phone_adapter.h"
 #include "cehost/handset.h"
 #include "cehost/modules.h"
 #include "cehost/ras.h"
 #include "cehost/text.h"
+#include "oem/phone_adapter.h"
 #include "sim/handset_config.h"
 #include "sim/network.h"
 

@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "ce/phone_adapter.h"
 #include "ce/types.h"
+#include "oem/phone_adapter.h"
 
 namespace sim {
 

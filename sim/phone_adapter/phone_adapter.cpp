@@ -1,6 +1,6 @@
 // The phone adapter library of the simulated handset: answers from the current phone's script
 // and records every call, with its arguments, in the handset's journal.
-#include "ce/phone_adapter.h"
+#include "oem/phone_adapter.h"
 
 #include <cstring>
 #include <string>

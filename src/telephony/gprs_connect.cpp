@@ -2,9 +2,9 @@
 #include <new>
 
 #include "ce/kernel.h"
-#include "ce/phone_adapter.h"
 #include "ce/text.h"
 #include "frame/registry_value.h"
+#include "oem/phone_adapter.h"
 #include "telephony/gprs_dial.h"
 #include "telephony/phone_queries.h"
 

@@ -1,8 +1,8 @@
 // Whether a dial may go ahead: the user's switches, roaming and the networks already up.
 #include "ce/kernel.h"
-#include "ce/phone_adapter.h"
 #include "frame/exports.h"
 #include "frame/registry_value.h"
+#include "oem/phone_adapter.h"
 #include "telephony/gprs_dial.h"
 #include "telephony/phone_session.h"
 

@@ -1,8 +1,8 @@
 #include "telephony/gprs_traffic.h"
 
 #include "ce/kernel.h"
-#include "ce/phone_adapter.h"
 #include "frame/registry_value.h"
+#include "oem/phone_adapter.h"
 #include "telephony/phone_session.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "ce/kernel.h"
-#include "ce/phone_adapter.h"
 #include "ce/text.h"
+#include "oem/phone_adapter.h"
 
 int Dial_GetOperatorIdentifier(DWORD* sub_id) {
   if (!sub_id) {

@@ -1,7 +1,7 @@
 #include "telephony/phone_queries.h"
 
 #include "ce/modules.h"
-#include "ce/phone_adapter.h"
+#include "oem/phone_adapter.h"
 
 LONG GetImeiAndModel(WCHAR* imei, DWORD imei_length, WCHAR* model, DWORD model_length) {
   BOOL result = FALSE;

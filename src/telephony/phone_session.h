@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ce/kernel.h"
-#include "ce/phone_adapter.h"
+#include "oem/phone_adapter.h"
 
 // Opens a session, makes the calls with its handle, and closes it whatever they returned; the
 // caller judges the calls' results afterwards. When the session cannot be opened the calls are

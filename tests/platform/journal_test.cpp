@@ -8,8 +8,8 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/registry.h"
-#include "handle_table.h"
 #include "handset_fixture.h"
+#include "kernel/handle_table.h"
 
 namespace {
 

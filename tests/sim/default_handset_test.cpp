@@ -1,9 +1,9 @@
 // The default handset: made from its data files, it is a handset the library works on.
 #include <gtest/gtest.h>
 
-#include "ce/phone_adapter.h"
 #include "frame/exports.h"
 #include "handset_fixture.h"
+#include "oem/phone_adapter.h"
 #include "reg_support.h"
 #include "sim/default_handset.h"
 #include "sim/handset.h"

@@ -12,10 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "cehost/journal_kinds.h"
+
 namespace cehost {
 
-// One effect: its kind ("reg.set_value", "file.write", "trace"...), decoded fields and, where the
-// effect carried bytes, those bytes.
+// One effect: its kind (the name of an EffectKind: "reg.set_value", "file.write", "trace"...),
+// decoded fields and, where the effect carried bytes, those bytes.
 struct JournalEntry {
   uint64_t seq = 0;
   std::string kind;
@@ -90,7 +92,17 @@ class Journal {
   std::ofstream file_;
 };
 
+// Records an effect in the journal: its kind, its named fields and, where the effect carried
+// bytes, those bytes. Every entry the platform and the simulated handset make goes through it.
+void RecordEffect(Journal& journal, EffectKind kind,
+                  std::vector<std::pair<std::string, std::string>> fields,
+                  std::vector<uint8_t> bytes = {});
+
 // Hexadecimal text of bytes, two lower-case digits a byte.
 std::string HexBytes(const uint8_t* data, size_t size);
+
+// "0x" and the value in lower-case hexadecimal, with leading zeros up to digits digits
+// (HexNumber(0x12, 4) is "0x0012"), as the journal and the attribute table show numbers.
+std::string HexNumber(uint64_t value, int digits = 0);
 
 }  // namespace cehost

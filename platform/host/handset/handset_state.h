@@ -1,0 +1,56 @@
+// The state of the current handset, shared by every platform call.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "cehost/journal.h"
+#include "iphlpapi/network_table.h"
+#include "kernel/event_table.h"
+#include "kernel/handle_table.h"
+#include "kernel/handset_clock.h"
+#include "kernel/thread_object.h"
+#include "modules/module_table.h"
+#include "ras/ras_service.h"
+#include "windows/platform_info_record.h"
+
+namespace cehost {
+
+class RegistryStore;
+class FileSystem;
+class WindowTable;
+
+struct HandsetState {
+  std::filesystem::path home;
+  // Null when the registry could not be opened; registry_error then says why.
+  std::unique_ptr<RegistryStore> registry;
+  long registry_error = 0;
+  std::unique_ptr<FileSystem> files;
+  HandleTable handles;
+  ModuleTable modules;
+  EventTable events;
+  // The threads CreateThread started on it that are still running.
+  ThreadCount threads;
+  RasService ras;
+  // Its clock, which a test or tool may pin.
+  HandsetClock clock;
+  Journal journal;
+  // Its windows and registered message names; made with the handset.
+  std::unique_ptr<WindowTable> windows;
+  // Its network interfaces.
+  NetworkTable network;
+  // The record SystemParametersInfoW answers with.
+  PlatformInfoRecord platform_info;
+
+  HandsetState();
+  ~HandsetState();
+};
+
+// The current handset, mounting the default one when none is current. The default handset's
+// problems do not throw: they are reported once on standard error and its calls fail.
+HandsetState& Current();
+
+}  // namespace cehost

@@ -1,0 +1,148 @@
+// Events: making them and setting, resetting and pulsing them.
+#include <chrono>
+
+#include "ce/kernel.h"
+#include "ce/text.h"
+#include "cehost/text.h"
+#include "handset/handset_state.h"
+#include "kernel/event_table.h"
+
+namespace cehost {
+
+bool Event::Release(bool all) {
+  bool any = false;
+  for (Waiter* waiter : waiters_) {
+    if (waiter->released) continue;
+    waiter->released = true;
+    any = true;
+    if (!all) break;
+  }
+  if (any) changed_.notify_all();
+  return any;
+}
+
+void Event::Set() {
+  std::lock_guard lock(mutex_);
+  if (manual_) {
+    Release(true);
+    signalled_ = true;
+  } else if (!Release(false)) {
+    signalled_ = true;
+  }
+}
+
+void Event::Reset() {
+  std::lock_guard lock(mutex_);
+  signalled_ = false;
+}
+
+void Event::Pulse() {
+  std::lock_guard lock(mutex_);
+  Release(manual_);
+  signalled_ = false;
+}
+
+bool Event::Wait(DWORD ms) {
+  std::unique_lock lock(mutex_);
+  if (signalled_) {
+    // An auto-reset event lets one thread through and resets.
+    if (!manual_) signalled_ = false;
+    return true;
+  }
+  if (ms == 0) return false;
+  Waiter self;
+  waiters_.push_back(&self);
+  if (ms == INFINITE) {
+    changed_.wait(lock, [&] { return self.released; });
+  } else {
+    changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return self.released; });
+  }
+  waiters_.remove(&self);
+  return self.released;
+}
+
+std::shared_ptr<Event> EventTable::Open(const std::u16string& name, bool manual_reset,
+                                        bool signalled, bool* existed) {
+  std::lock_guard lock(mutex_);
+  if (auto event = named_[name].lock()) {
+    *existed = true;
+    return event;
+  }
+  // Forget names whose events are gone, so the table does not grow with them.
+  std::erase_if(named_, [](const auto& entry) { return entry.second.expired(); });
+  auto event = std::make_shared<Event>(manual_reset, signalled, name);
+  named_[name] = event;
+  *existed = false;
+  return event;
+}
+
+namespace {
+
+// Setting, resetting and pulsing an event are effects other programs see.
+void Record(Journal& journal, EffectKind kind, const Event& event) {
+  RecordEffect(journal, kind, {{"name", ToUtf8(event.name())}});
+}
+
+}  // namespace
+}  // namespace cehost
+
+using namespace cehost;
+
+extern "C" HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState,
+                               LPCWSTR lpName) {
+  if (lpName && wcslen(lpName) >= MAX_PATH) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HandsetState& state = Current();
+  std::shared_ptr<Event> event;
+  bool existed = false;
+  // Without a name the event is the caller's alone; "" is a name like any other.
+  if (lpName) {
+    event = state.events.Open(lpName, bManualReset != 0, bInitialState != 0, &existed);
+  } else {
+    event = std::make_shared<Event>(bManualReset != 0, bInitialState != 0, std::u16string());
+  }
+  uint32_t value = state.handles.Insert(std::make_shared<EventObject>(std::move(event)));
+  SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return HandleTable::ToHandle<HANDLE>(value);
+}
+
+extern "C" BOOL EventModify(HANDLE hEvent, DWORD func) {
+  HandsetState& state = Current();
+  auto object = state.handles.Get<EventObject>(hEvent, HandleKind::kEvent);
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  Event& event = object->event();
+  switch (func) {
+    case EVENT_SET:
+      event.Set();
+      Record(state.journal, EffectKind::kEventSet, event);
+      return TRUE;
+    case EVENT_RESET:
+      event.Reset();
+      Record(state.journal, EffectKind::kEventReset, event);
+      return TRUE;
+    case EVENT_PULSE:
+      event.Pulse();
+      Record(state.journal, EffectKind::kEventPulse, event);
+      return TRUE;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+  }
+}
+
+extern "C" BOOL SetEvent(HANDLE hEvent) {
+  return EventModify(hEvent, EVENT_SET);
+}
+
+extern "C" BOOL ResetEvent(HANDLE hEvent) {
+  return EventModify(hEvent, EVENT_RESET);
+}
+
+extern "C" BOOL PulseEvent(HANDLE hEvent) {
+  return EventModify(hEvent, EVENT_PULSE);
+}

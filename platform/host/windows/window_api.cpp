@@ -1,0 +1,172 @@
+// The window message calls over the current handset's windows.
+#include <string>
+
+#include "ce/windows.h"
+#include "cehost/text.h"
+#include "handset/handset_state.h"
+#include "windows/window_table.h"
+
+namespace cehost {
+namespace {
+
+// Message numbers above this are reserved by the platform.
+constexpr UINT kLastMessage = 0xFFFF;
+// The longest name RegisterWindowMessageW takes, as for an atom.
+constexpr size_t kLongestName = 255;
+
+// How the journal names the target: the window's class, HWND_BROADCAST, or the bad value.
+std::string TargetName(HWND hwnd, const Window* window) {
+  if (hwnd == HWND_BROADCAST) return "HWND_BROADCAST";
+  if (window) return ToUtf8(window->class_name());
+  return HexNumber(reinterpret_cast<uintptr_t>(hwnd));
+}
+
+// The fields of a posted or sent message: its target, number and parameters.
+std::vector<std::pair<std::string, std::string>> MessageFields(std::string to, UINT msg,
+                                                               WPARAM wparam, LPARAM lparam) {
+  return {{"to", std::move(to)},
+          {"msg", HexNumber(msg, 4)},
+          {"wparam", HexNumber(wparam)},
+          {"lparam", HexNumber(static_cast<uintptr_t>(lparam))}};
+}
+
+void RecordPost(Journal& journal, std::string to, UINT msg, WPARAM wparam, LPARAM lparam, bool ok) {
+  auto fields = MessageFields(std::move(to), msg, wparam, lparam);
+  fields.emplace_back("result", ok ? "1" : "0");
+  RecordEffect(journal, EffectKind::kWindowPost, std::move(fields));
+}
+
+bool Matches(LPCWSTR wanted, const std::u16string& actual) {
+  return !wanted || EqualsIgnoreCase(wanted, actual);
+}
+
+}  // namespace
+}  // namespace cehost
+
+using cehost::Current;
+
+// Names compare without regard to case, as atoms do on the desktop; cehost follows that. An
+// empty name is refused with ERROR_INVALID_NAME, as an atom's is; a null one and one longer than
+// 255 characters with ERROR_INVALID_PARAMETER.
+extern "C" UINT RegisterWindowMessageW(LPCWSTR lpString) {
+  size_t length = 0;
+  while (lpString && length <= cehost::kLongestName && lpString[length]) ++length;
+  if (!lpString || length == 0 || length > cehost::kLongestName) {
+    SetLastError(lpString && length == 0 ? ERROR_INVALID_NAME : ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  DWORD error = ERROR_SUCCESS;
+  UINT id = Current().windows->names().Register(std::u16string_view(lpString, length), &error);
+  if (!id) SetLastError(error);
+  return id;
+}
+
+// Among several matches the newest window is found, as it is the topmost of them. A class given
+// as an atom (a value below 0x10000) matches nothing: cehost keeps no class atoms.
+extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  if (lpClassName && reinterpret_cast<uintptr_t>(lpClassName) < 0x10000) return nullptr;
+  auto windows = Current().windows->TopLevel();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if (cehost::Matches(lpClassName, (*it)->class_name()) &&
+        cehost::Matches(lpWindowName, (*it)->title()))
+      return (*it)->hwnd();
+  }
+  return nullptr;
+}
+
+// cehost has no thread message queues: a NULL hWnd fails like any other value that is not a
+// window (FALSE, ERROR_INVALID_WINDOW_HANDLE). Message numbers above 0xFFFF are reserved by the
+// platform; cehost refuses them with ERROR_INVALID_PARAMETER. A broadcast reaches the top-level
+// windows that exist when it is made; one whose queue is full misses it, and the call succeeds.
+extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  cehost::HandsetState& state = Current();
+  auto& windows = *state.windows;
+  if (hWnd == HWND_BROADCAST) {
+    bool ok = Msg <= cehost::kLastMessage;
+    cehost::RecordPost(state.journal, "HWND_BROADCAST", Msg, wParam, lParam, ok);
+    if (!ok) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    DWORD ignored;
+    for (auto& window : windows.TopLevel()) window->Post(Msg, wParam, lParam, &ignored, nullptr);
+    return TRUE;
+  }
+  auto window = windows.Find(hWnd);
+  std::string to = cehost::TargetName(hWnd, window.get());
+  DWORD error = !window                      ? ERROR_INVALID_WINDOW_HANDLE
+                : Msg > cehost::kLastMessage ? ERROR_INVALID_PARAMETER
+                                             : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) {
+    window->Post(Msg, wParam, lParam, &error,
+                 [&](bool ok) { cehost::RecordPost(state.journal, to, Msg, wParam, lParam, ok); });
+  } else {
+    cehost::RecordPost(state.journal, to, Msg, wParam, lParam, false);
+  }
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// CE knows only SMTO_NORMAL: cehost refuses any other flags with ERROR_INVALID_PARAMETER, and
+// message numbers above 0xFFFF likewise. A broadcast gives each top-level window the full
+// time-out in turn, returns nonzero whatever they did and sets *lpdwResult to 0. A send is
+// recorded when it returns, with its answer, so what the procedure caused comes before it.
+extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
+                                       UINT fuFlags, UINT uTimeout, PDWORD_PTR lpdwResult) {
+  cehost::HandsetState& state = Current();
+  auto& windows = *state.windows;
+  std::shared_ptr<cehost::Window> window;
+  if (hWnd != HWND_BROADCAST) window = windows.Find(hWnd);
+  LRESULT result = 0;
+  bool answered = false;
+  LRESULT answer = 0;
+  DWORD error = ERROR_SUCCESS;
+  if (fuFlags != SMTO_NORMAL || Msg > cehost::kLastMessage) {
+    error = ERROR_INVALID_PARAMETER;
+  } else if (hWnd == HWND_BROADCAST) {
+    answered = true;
+    for (auto& top : windows.TopLevel())
+      if (top->Send(Msg, wParam, lParam, uTimeout).outcome != cehost::SendOutcome::kAnswered)
+        answered = false;
+    if (lpdwResult) *lpdwResult = 0;
+    result = TRUE;
+  } else if (!window) {
+    error = ERROR_INVALID_WINDOW_HANDLE;
+  } else {
+    cehost::SendResult sent = window->Send(Msg, wParam, lParam, uTimeout);
+    if (sent.outcome == cehost::SendOutcome::kAnswered) {
+      answered = true;
+      answer = sent.answer;
+      if (lpdwResult) *lpdwResult = static_cast<DWORD_PTR>(answer);
+      result = TRUE;
+    } else {
+      error = sent.outcome == cehost::SendOutcome::kTimedOut ? ERROR_TIMEOUT
+                                                             : ERROR_INVALID_WINDOW_HANDLE;
+    }
+  }
+  auto fields = cehost::MessageFields(cehost::TargetName(hWnd, window.get()), Msg, wParam, lParam);
+  fields.emplace_back("timeout", std::to_string(uTimeout));
+  fields.emplace_back("result", result ? "1" : "0");
+  fields.emplace_back("answered", answered ? "1" : "0");
+  fields.emplace_back("answer", cehost::HexNumber(static_cast<uintptr_t>(answer)));
+  cehost::RecordEffect(state.journal, cehost::EffectKind::kWindowSend, std::move(fields));
+  if (!result) SetLastError(error);
+  return result;
+}
+
+// Commands other than SW_HIDE, SW_SHOWNORMAL, SW_SHOW and SW_SHOWNA leave the window as it is.
+// A bad window gives 0 with ERROR_INVALID_WINDOW_HANDLE.
+extern "C" BOOL ShowWindow(HWND hWnd, int nCmdShow) {
+  cehost::HandsetState& state = Current();
+  auto window = state.windows->Find(hWnd);
+  bool was_visible = window && window->Show(nCmdShow);
+  cehost::RecordEffect(state.journal, cehost::EffectKind::kWindowShow,
+                       {{"to", cehost::TargetName(hWnd, window.get())},
+                        {"cmd", std::to_string(nCmdShow)},
+                        {"previous", was_visible ? "1" : "0"}});
+  if (!window) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return was_visible ? TRUE : FALSE;
+}

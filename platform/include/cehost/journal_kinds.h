@@ -1,0 +1,51 @@
+// The kinds of journal entry: one list of every effect the platform and the simulated handset
+// record. The names are what the journal file, tests and m8sim read.
+#pragma once
+
+#include <string_view>
+
+namespace cehost {
+
+enum class EffectKind {
+  kRegCreateKey,    // "reg.create_key": a key made, each parent on its own
+  kRegSetValue,     // "reg.set_value"
+  kRegDeleteValue,  // "reg.delete_value"
+  kRegDeleteKey,    // "reg.delete_key"
+  kRegBegin,        // "reg.begin": a registry transaction opened
+  kRegCommit,       // "reg.commit"
+  kRegRollback,     // "reg.rollback"
+  kFileCreate,      // "file.create"
+  kFileWrite,       // "file.write": the bytes written, at an offset
+  kFileTruncate,    // "file.truncate"
+  kFileDelete,      // "file.delete"
+  kFileMove,        // "file.move"
+  kFileCopy,        // "file.copy"
+  kFileReplace,     // "file.replace"
+  kFileAttributes,  // "file.attributes": attribute bits changed
+  kDirCreate,       // "dir.create"
+  kDirRemove,       // "dir.remove"
+  kEventSet,        // "event.set"
+  kEventReset,      // "event.reset"
+  kEventPulse,      // "event.pulse"
+  kThreadStart,     // "thread.start"
+  kThreadEnd,       // "thread.end"
+  kModuleLoad,      // "module.load"
+  kModuleFree,      // "module.free"
+  kRasSetEntry,     // "ras.set_entry"
+  kRasDial,         // "ras.dial"
+  kRasHangUp,       // "ras.hangup"
+  kRasDeleteEntry,  // "ras.delete_entry"
+  kWindowPost,      // "window.post"
+  kWindowSend,      // "window.send"
+  kWindowShow,      // "window.show"
+  kTrace,           // "trace": a kernel debug print
+  kConsole,         // "console": the run-time library's console print
+  kPhone,           // "phone": a phone adapter call
+  kModem,           // "modem": the modem's dial and hang-up
+  kApplet,          // "applet": a control-panel applet's message
+};
+
+// The name entries of the kind carry ("reg.set_value").
+std::string_view KindName(EffectKind kind);
+
+}  // namespace cehost
