@@ -74,7 +74,7 @@ void Store(WCHAR* field, const std::u16string& value) {
 void GetDefConIniPath(WCHAR* path) {
   DWORD card = 0;
   int result = Dial_GetOperatorIdentifier(&card);
-  wprintf(u"********** dwCardId = %d **********\r\n", card);
+  ce::wprintf(u"********** dwCardId = %d **********\r\n", card);
   path[0] = 0;
   if (result != 1) return;
   WCHAR profile[kPathChars] = {};
