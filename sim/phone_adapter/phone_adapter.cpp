@@ -68,7 +68,7 @@ BOOL WriteText(const char* call, WCHAR* buffer, DWORD cch, std::u16string sim::P
 extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD r4, DWORD r5,
                                DWORD r6, HPAC* phSession) {
   std::string args = std::to_string(dwMode);
-  for (DWORD r : {r1, r2, r3, r4, r5, r6}) args += "," + std::to_string(r);
+  for (DWORD r : {r1, r2, r3, r4, r5, r6}) args.append(",").append(std::to_string(r));
   args += phSession ? ",&session" : ",null";
   sim::Phone* phone = sim::CurrentPhone();
   HPAC session = 0;

@@ -26,31 +26,31 @@ bool HasMark(LPCWSTR path) {
 
 }  // namespace
 
-INT CreateIniFile(LPCWSTR path) {
-  if (!path) return 0;
+bool CreateIniFile(LPCWSTR path) {
+  if (!path) return false;
   std::u16string_view name(path);
-  if (name.size() < 5) return 0;
+  if (name.size() < 5) return false;
   size_t dot = name.rfind(u'.');
-  if (dot == name.npos || _wcsicmp(path + dot, u".INI") != 0) return 0;
+  if (dot == name.npos || _wcsicmp(path + dot, u".INI") != 0) return false;
   size_t slash = name.rfind(u'\\');
-  if (slash == name.npos || slash >= MAX_PATH) return 0;
+  if (slash == name.npos || slash >= MAX_PATH) return false;
   // The folder must exist already; a file directly in the root needs no check.
   std::u16string folder(name.substr(0, slash));
-  if (!folder.empty() && !PathExists(folder.c_str())) return 0;
+  if (!folder.empty() && !PathExists(folder.c_str())) return false;
 
   if (PathExists(path)) {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
       SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (HasMark(path)) return 1;
+    if (HasMark(path)) return true;
     // Not a file of the engine's: it is replaced by an empty one.
     DeleteFileW(path);
   }
   HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+  if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = WriteFile(file, kMark, sizeof kMark, &written, nullptr) && written == sizeof kMark;
   CloseHandle(file);
-  return ok ? 1 : 0;
+  return ok;
 }

@@ -1,6 +1,6 @@
 #include "ini/ini_file.h"
 
-#include <new>
+#include <memory>
 #include <string>
 
 #include "ce/files.h"
@@ -50,11 +50,8 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
   }
   // Room for every character of the file and a terminating NUL.
   size_t chars = size_ / 2 + 1;
-  buffer_.reset(new (std::nothrow) char16_t[chars]);
-  if (!buffer_) {
-    Close();
-    return false;
-  }
+  // Memory that cannot be had throws std::bad_alloc; the handle is closed with this object.
+  buffer_ = std::make_unique_for_overwrite<char16_t[]>(chars);
   DWORD read = 0;
   if (!ReadFile(handle_, buffer_.get(), size_, &read, nullptr) || read != size_) {
     Close();

@@ -16,7 +16,8 @@ class LoadedFile {
   LoadedFile& operator=(const LoadedFile&) = delete;
 
   // Loads the whole file opened with the access (share read, existing only); false when it is
-  // missing, cannot be opened, is shorter than the mark, cannot be read or lacks the mark FF FE.
+  // missing, cannot be opened, is shorter than the mark, cannot be read or lacks the mark FF FE;
+  // std::bad_alloc when the memory for its text cannot be had.
   // With keep_open the handle stays open, so that no other writer can have the file until the
   // call is done, and lets the file be replaced meanwhile (share delete).
   bool Load(LPCWSTR path, DWORD access, bool keep_open);

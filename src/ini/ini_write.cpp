@@ -1,5 +1,4 @@
 // Writing: setting and deleting keys and sections.
-#include <new>
 #include <string>
 
 #include "ce/files.h"
@@ -17,16 +16,16 @@ bool HoldsLineEnd(LPCWSTR text) {
   return false;
 }
 
-INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
+bool Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   ini::LoadedFile file;
-  if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, true)) return 0;
+  if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, true)) return false;
   const std::u16string_view text = file.text();
   const std::u16string_view name(section);
   size_t header = ini::FindHeader(text, name, ini::HeaderRule::kReader);
 
   if (!key) {
     // Delete the section: its header and its span go; the next section follows directly.
-    if (header == ini::kNone) return 1;
+    if (header == ini::kNone) return true;
     size_t end = ini::FindSpanEnd(text, ini::BodyStart(header, name));
     std::u16string rest(text.substr(0, header));
     if (end != ini::kNone) rest += text.substr(end);
@@ -35,7 +34,7 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
 
   const std::u16string_view key_name(key);
   if (header == ini::kNone) {
-    if (!value) return 1;
+    if (!value) return true;
     std::u16string added = text.empty() ? u"[" : u"\r\n[";
     added.append(name).append(u"]\r\n  ").append(key_name).append(u"=").append(value);
     return file.Rewrite(path, std::u16string(text) + added);
@@ -47,7 +46,7 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
 
   if (!value) {
     // Delete the key: exactly its line, whatever its indentation.
-    if (hit == ini::kNone) return 1;
+    if (hit == ini::kNone) return true;
     size_t lf = text.find(u'\n', hit);
     std::u16string rest(text.substr(0, ini::LineStart(text, hit)));
     if (lf != ini::kNone) rest += text.substr(lf + 1);
@@ -76,20 +75,16 @@ INT Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
 
 }  // namespace
 
-INT WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
-  if (!section || !path || !*section || (key && !*key)) return 0;
-  if (HoldsLineEnd(section) || HoldsLineEnd(key) || (key && HoldsLineEnd(value))) return 0;
+bool WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
+  if (!section || !path || !*section || (key && !*key)) return false;
+  if (HoldsLineEnd(section) || HoldsLineEnd(key) || (key && HoldsLineEnd(value))) return false;
   // A key holding "=" would be read, and later overwritten, as a shorter key with another value.
-  if (key && wcschr(key, u'=')) return 0;
-  try {
-    return Write(section, key, value, path);
-  } catch (const std::bad_alloc&) {
-    // The new text could not be built: the file has not been touched.
-    return 0;
-  }
+  if (key && wcschr(key, u'=')) return false;
+  // Memory for the new text that cannot be had throws std::bad_alloc before the file is touched.
+  return Write(section, key, value, path);
 }
 
-INT WriteIniInt(LPCWSTR section, LPCWSTR key, INT value, LPCWSTR path) {
+bool WriteIniInt(LPCWSTR section, LPCWSTR key, INT value, LPCWSTR path) {
   WCHAR text[16] = {};
   wsprintfW(text, u"%d", value);
   return WriteIniString(section, key, text, path);

@@ -17,7 +17,7 @@ void WriteSettingsLog(LPCWSTR message, int with_timestamp) {
   // The library never makes the folder: without it, logging is off.
   if (!PathExists(u"\\Disk\\Application Data\\Log")) return;
 
-  FILE* log = fopen("\\Disk\\Application Data\\Log\\Settings.txt", "a");
+  FILE* log = ce::fopen("\\Disk\\Application Data\\Log\\Settings.txt", "a");
   if (!log) return;
   SYSTEMTIME now = {};
   GetLocalTime(&now);

@@ -1,6 +1,5 @@
 #include "telephony/access_point.h"
 
-#include <cstring>
 #include <string>
 
 #include "ce/crt.h"
@@ -10,6 +9,7 @@
 #include "ce/text.h"
 #include "frame/format.h"
 #include "frame/path_probe.h"
+#include "frame/wide_copy.h"
 #include "ini/ini_file.h"
 #include "ini/ini_ops.h"
 #include "log/settings_log.h"
@@ -65,18 +65,14 @@ bool ReadField(LPCWSTR section, LPCWSTR key, LPCWSTR path, size_t max_chars, boo
   return !*found || value->size() <= max_chars;
 }
 
-void Store(WCHAR* field, const std::u16string& value) {
-  std::memcpy(field, value.c_str(), (value.size() + 1) * sizeof(WCHAR));
-}
-
 }  // namespace
 
 void GetDefConIniPath(WCHAR* path) {
   DWORD card = 0;
-  int result = Dial_GetOperatorIdentifier(&card);
-  wprintf(u"********** dwCardId = %d **********\r\n", card);
+  LONG result = Dial_GetOperatorIdentifier(&card);
+  ce::wprintf(u"********** dwCardId = %d **********\r\n", card);
   path[0] = 0;
-  if (result != 1) return;
+  if (result != kTelephonyDone) return;
   WCHAR profile[kPathChars] = {};
   FormatInto(profile, kPathChars, u"\\Windows\\%d.ini", card);
   if (!PathExists(profile)) return;
@@ -102,12 +98,12 @@ void GetDefConIniPath(WCHAR* path) {
   wcscpy(path, copy_path.c_str());
 }
 
-BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
-  if (!name || !path) return FALSE;
+bool FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
+  if (!name || !path) return false;
   ini::LoadedFile file;
-  if (!file.Load(path, GENERIC_READ, false)) return FALSE;
+  if (!file.Load(path, GENERIC_READ, false)) return false;
   const std::u16string_view text = file.text();
-  if (text.empty()) return FALSE;
+  if (text.empty()) return false;
   constexpr size_t kNone = std::u16string_view::npos;
   // The scan position counts as the start of a line.
   for (size_t pos = 0;;) {
@@ -118,7 +114,7 @@ BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
         break;
       }
     }
-    if (open == kNone) return FALSE;
+    if (open == kNone) return false;
     size_t close = kNone;
     for (size_t q = text.find(u']', open + 1); q != kNone; q = text.find(u']', q + 1)) {
       if (q + 1 == text.size() || text[q + 1] == u'\r') {
@@ -126,7 +122,7 @@ BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
         break;
       }
     }
-    if (close == kNone) return FALSE;
+    if (close == kNone) return false;
     size_t line_end = text.find(u"\r\n", open);
     if (line_end != kNone && line_end < close) {
       // Not a header: go on from the next line.
@@ -137,40 +133,40 @@ BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path) {
     if (section.size() <= kFieldChars) {
       INT selected = 0;
       if (ReadIniInt(section.c_str(), u"IsSelect", &selected, path) && selected == 1) {
-        Store(name, section);
-        return TRUE;
+        CopyWideBounded(name, kFieldChars + 1, section.c_str());
+        return true;
       }
     }
-    if (close + 1 == text.size()) return FALSE;
+    if (close + 1 == text.size()) return false;
     pos = close + 3;
   }
 }
 
-BOOL GetDefaultAccessName(WCHAR* name) {
-  if (!name) return FALSE;
+bool GetDefaultAccessName(WCHAR* name) {
+  if (!name) return false;
   WCHAR copy[kPathChars] = {};
   GetDefConIniPath(copy);
-  BOOL in_copy = FindSelectedAccessName(name, copy);
+  bool in_copy = FindSelectedAccessName(name, copy);
   // The user's file is searched second, so its selection wins.
   WCHAR user[kPathChars] = {};
   ReadUserProfilePath(user);
-  BOOL in_user = FindSelectedAccessName(name, user);
+  bool in_user = FindSelectedAccessName(name, user);
   return in_copy || in_user;
 }
 
-BOOL ReadAccessPointContent(AccessPointContent* content) {
-  if (!content) return FALSE;
+bool ReadAccessPointContent(AccessPointContent* content) {
+  if (!content) return false;
   const WCHAR* name = content->wszAccessName;
   size_t name_length = 0;
   while (name_length < std::size(content->wszAccessName) && name[name_length]) ++name_length;
-  if (name_length == 0 || name_length > kFieldChars) return FALSE;
+  if (name_length == 0 || name_length > kFieldChars) return false;
 
   // The working copy's section shadows one of the same name in the user's file.
   WCHAR path[kPathChars] = {};
   GetDefConIniPath(path);
   if (!IniSectionExists(name, path)) {
     ReadUserProfilePath(path);
-    if (!IniSectionExists(name, path)) return FALSE;
+    if (!IniSectionExists(name, path)) return false;
   }
 
   struct Field {
@@ -193,14 +189,14 @@ BOOL ReadAccessPointContent(AccessPointContent* content) {
   for (auto& field : fields) {
     if (&field == &mmsc) continue;
     if (!ReadField(name, field.key, path, field.max_chars, &field.found, &field.value))
-      return FALSE;
+      return false;
   }
   INT port = 0;
   bool has_port = ReadIniInt(name, u"PORT", &port, path);
-  if (!ReadField(name, mmsc.key, path, mmsc.max_chars, &mmsc.found, &mmsc.value)) return FALSE;
+  if (!ReadField(name, mmsc.key, path, mmsc.max_chars, &mmsc.found, &mmsc.value)) return false;
 
   for (const auto& field : fields)
-    if (field.found) Store(field.target, field.value);
+    if (field.found) CopyWideBounded(field.target, field.max_chars + 1, field.value.c_str());
   if (has_port) content->nPort = port;
-  return TRUE;
+  return true;
 }

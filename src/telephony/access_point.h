@@ -24,15 +24,15 @@ static_assert(sizeof(AccessPointContent) == 3068);
 // has no identifier or the handset no profile file for it.
 void GetDefConIniPath(WCHAR* path);
 
-// 1 with the name of the file's first section whose "IsSelect" is 1 (in file order); 0 when there
-// is none or the file cannot be read. Names over 254 characters are not access points.
-BOOL FindSelectedAccessName(WCHAR* name, LPCWSTR path);
+// True with the name of the file's first section whose "IsSelect" is 1 (in file order); false
+// when there is none or the file cannot be read. Names over 254 characters are not access points.
+bool FindSelectedAccessName(WCHAR* name, LPCWSTR path);
 
-// 1 with the selected access point's name, the user profile file's selection winning over the
-// working copy's; 0 when neither file selects one.
-BOOL GetDefaultAccessName(WCHAR* name);
+// True with the selected access point's name, the user profile file's selection winning over the
+// working copy's; false when neither file selects one.
+bool GetDefaultAccessName(WCHAR* name);
 
-// 1 with the record filled from the section named wszAccessName, the working copy's section
-// winning over the user profile file's; 0 when the name is empty, no file has the section, or a
-// value is longer than its field (nothing is then filled in).
-BOOL ReadAccessPointContent(AccessPointContent* content);
+// True with the record filled from the section named wszAccessName, the working copy's section
+// winning over the user profile file's; false when the name is empty, no file has the section, or
+// a value is longer than its field (nothing is then filled in).
+bool ReadAccessPointContent(AccessPointContent* content);

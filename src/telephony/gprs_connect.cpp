@@ -1,19 +1,20 @@
 // Dialling the GPRS connection and telling the caller's callback of it.
-#include <new>
+#include <atomic>
 
 #include "ce/kernel.h"
 #include "ce/text.h"
+#include "frame/record_memory.h"
 #include "frame/registry_value.h"
+#include "frame/wide_copy.h"
 #include "oem/phone_adapter.h"
 #include "telephony/gprs_dial.h"
 #include "telephony/phone_queries.h"
 
 namespace {
 
-// The data-connection callback: set by each callback-form dial that passes the policy check.
-GprsCallback g_callback = nullptr;
-// The last worker thread started.
-HANDLE g_worker = nullptr;
+// The data-connection callback: set by each callback-form dial that passes the policy check, and
+// read by every successful dial, on whichever threads the callers make them.
+std::atomic<GprsCallback> g_callback = nullptr;
 
 // What a worker needs: the callback to call and its own thread handle, handed over once
 // CreateThread has returned it, so that two workers started close together each close their
@@ -25,90 +26,71 @@ struct WorkerStart {
 };
 
 DWORD Worker(LPVOID parameter) {
-  auto* start = static_cast<WorkerStart*>(parameter);
+  // The worker owns its record from here.
+  RecordPtr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
   Sleep(5);
   start->callback(1);
   WaitForSingleObject(start->handed_over, INFINITE);
   CloseHandle(start->self);
   CloseHandle(start->handed_over);
-  delete start;
   return 1;
 }
 
-void StartWorker() {
-  auto* start = new (std::nothrow) WorkerStart{g_callback, nullptr, nullptr};
+void StartWorker(GprsCallback callback) {
+  RecordPtr<WorkerStart> start = AllocateRecord<WorkerStart>();
   if (!start) return;
+  start->callback = callback;
   start->handed_over = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!start->handed_over) {
-    delete start;
-    return;
-  }
-  HANDLE thread = CreateThread(nullptr, 0, Worker, start, 0, nullptr);
+  if (!start->handed_over) return;
+  HANDLE thread = CreateThread(nullptr, 0, Worker, start.get(), 0, nullptr);
   if (!thread) {
     CloseHandle(start->handed_over);
-    delete start;
     return;
   }
-  g_worker = thread;
-  start->self = thread;
-  SetEvent(start->handed_over);
-}
-
-void CopyField(WCHAR* field, size_t size, const WCHAR* text) {
-  size_t length = wcslen(text);
-  if (length >= size) length = size - 1;
-  for (size_t i = 0; i < length; ++i) field[i] = text[i];
-  field[length] = 0;
+  // From here the worker owns the record.
+  WorkerStart* handed = start.release();
+  handed->self = thread;
+  SetEvent(handed->handed_over);
 }
 
 }  // namespace
 
-int StartRasConnect(BOOL no_callback, LPCWSTR access_name) {
+bool StartRasConnect(BOOL no_callback, LPCWSTR access_name) {
   if (GetExistingCallCount() != 0) {
     NKDbgPrintfW(u"Corvanta::StartRasConnect::have existing call.\r\n");
-    return 0;
+    return false;
   }
-  auto* access_point = new (std::nothrow) AccessPointContent;
-  auto* entry = new (std::nothrow) RASENTRY;
-  auto* config = new (std::nothrow) UNIMODEM_DEVCONFIG;
-  struct Release {
-    AccessPointContent* a;
-    RASENTRY* e;
-    UNIMODEM_DEVCONFIG* c;
-    ~Release() {
-      delete a;
-      delete e;
-      delete c;
-    }
-  } release{access_point, entry, config};
-  if (!access_point || !entry || !config) return 0;
+  RecordPtr<AccessPointContent> access_point = AllocateRecord<AccessPointContent>();
+  RecordPtr<RASENTRY> entry = AllocateRecord<RASENTRY>();
+  RecordPtr<UNIMODEM_DEVCONFIG> config = AllocateRecord<UNIMODEM_DEVCONFIG>();
+  if (!access_point || !entry || !config) return false;
 
-  if (!GetAccessPointContent(access_name, access_point) ||
-      !SetRasEntryParameter(entry, config, *access_point)) {
+  if (!GetAccessPointContent(access_name, access_point.get()) ||
+      !SetRasEntryParameter(entry.get(), config.get(), *access_point)) {
     NKDbgPrintfW(u"Corvanta::SetRasEntry::GetAccessPointContent is fail\r\n");
-    return 0;
+    return false;
   }
   DWORD entry_size = 0;
   WCHAR no_name[] = u"";
   RasGetEntryProperties(nullptr, no_name, nullptr, &entry_size, nullptr, nullptr);
   WCHAR entry_name[] = u"GPRS";
-  DWORD result = RasSetEntryProperties(nullptr, entry_name, entry, entry_size,
-                                       reinterpret_cast<BYTE*>(config), sizeof *config);
+  DWORD result = RasSetEntryProperties(nullptr, entry_name, entry.get(), entry_size,
+                                       reinterpret_cast<BYTE*>(config.get()), sizeof *config);
   if (result != 0) {
     NKDbgPrintfW(u"Corvanta::SetRasEntry::RasSetEntryProperties is error = 0x%08x\r\n", result);
-    return 0;
+    return false;
   }
 
   RASDIALPARAMS params = {};
   params.dwSize = sizeof params;
-  CopyField(params.szEntryName, std::size(params.szEntryName), u"GPRS");
-  CopyField(params.szUserName, std::size(params.szUserName), access_point->wszUserName);
-  CopyField(params.szPassword, std::size(params.szPassword), access_point->wszPassword);
+  CopyWideBounded(params.szEntryName, u"GPRS");
+  CopyWideBounded(params.szUserName, access_point->wszUserName);
+  CopyWideBounded(params.szPassword, access_point->wszPassword);
 
   DWORD session = PAL_SESSION_READY;
   if (PAL_SGetSessionStatus(&session) && session != PAL_SESSION_READY) {
     NKDbgPrintfW(u"Corvanta::StartRasConnect::is not PAL_SESSSTATUS_READY\r\n");
-    return 0;
+    return false;
   }
   NKDbgPrintfW(u"Corvanta::StartRasConnect::apn name =%s\r\n", access_point->wszApn);
 
@@ -117,23 +99,25 @@ int StartRasConnect(BOOL no_callback, LPCWSTR access_name) {
   if (result != 0) {
     RasHangUp(connection);
     NKDbgPrintfW(u"Corvanta::SetRasEntry::RasDial is error = %d\r\n", result);
-    return 0;
+    return false;
   }
   DWORD proxy = access_point->wszAgency[0] != 0 && access_point->nPort != 0 ? 1 : 0;
   WriteRegistryDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"GprsIsProxy", proxy);
   NKDbgPrintfW(u"Corvanta::SetRasEntry::RasDial is successful\r\n");
-  if (!no_callback && g_callback) StartWorker();
-  return 1;
+  if (!no_callback) {
+    if (GprsCallback callback = g_callback.load()) StartWorker(callback);
+  }
+  return true;
 }
 
 LONG StartGprsConnectForCallback(GprsCallback callback, DWORD mode, LPCWSTR access_name) {
-  if (!HandleGprsSettingStatus(mode, FALSE)) return 3;
-  g_callback = callback;
-  return StartRasConnect(callback ? FALSE : TRUE, access_name) ? 1 : 3;
+  if (!HandleGprsSettingStatus(mode, FALSE)) return kTelephonyRefused;
+  g_callback.store(callback);
+  return StartRasConnect(callback ? FALSE : TRUE, access_name) ? kTelephonyDone : kTelephonyRefused;
 }
 
 LONG StartGprsConnectForWindow(DWORD mode) {
-  if (!HandleGprsSettingStatus(mode, TRUE)) return 3;
+  if (!HandleGprsSettingStatus(mode, TRUE)) return kTelephonyRefused;
   // A callback stored by an earlier callback-form dial is told of this dial too.
-  return StartRasConnect(FALSE, nullptr) ? 1 : 3;
+  return StartRasConnect(FALSE, nullptr) ? kTelephonyDone : kTelephonyRefused;
 }

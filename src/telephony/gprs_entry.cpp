@@ -3,8 +3,8 @@
 
 #include "ce/kernel.h"
 #include "ce/text.h"
-#include "frame/format.h"
 #include "frame/registry_value.h"
+#include "frame/wide_copy.h"
 #include "telephony/gprs_dial.h"
 
 namespace {
@@ -24,29 +24,23 @@ void SetModemSettings(UNIMODEM_DEVCONFIG* config) {
   config->bReserved = 0;
 }
 
-template <size_t N>
-void Copy(WCHAR (&field)[N], const char16_t* text) {
-  size_t length = wcslen(text);
-  std::memcpy(field, text, std::min(length, N - 1) * sizeof(WCHAR));
-}
-
 }  // namespace
 
-int GetAccessPointContent(LPCWSTR access_name, AccessPointContent* content) {
+bool GetAccessPointContent(LPCWSTR access_name, AccessPointContent* content) {
   std::memset(content, 0, sizeof *content);
   if (access_name && *access_name) {
     // A name that does not fit would name another access point: it is not used cut.
-    if (wcslen(access_name) >= std::size(content->wszAccessName)) return 0;
+    if (wcslen(access_name) >= std::size(content->wszAccessName)) return false;
     wcscpy(content->wszAccessName, access_name);
   } else if (!GetDefaultAccessName(content->wszAccessName)) {
     NKDbgPrintfW(u"Corvanta::GetAccessPointContent::Get Default Access Name is fail\r\n");
-    return 0;
+    return false;
   }
   if (!ReadAccessPointContent(content)) {
     NKDbgPrintfW(u"Corvanta::GetAccessPointContent::fail to get default parameter\r\n");
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 bool SetRasEntryParameter(RASENTRY* entry, UNIMODEM_DEVCONFIG* config,
@@ -55,12 +49,12 @@ bool SetRasEntryParameter(RASENTRY* entry, UNIMODEM_DEVCONFIG* config,
   entry->dwSize = sizeof(RASENTRY);
   entry->dwfOptions = RASEO_IpHeaderCompression | RASEO_SwCompression;
   entry->dwCountryCode = 86;
-  Copy(entry->szAreaCode, u"10");
-  Copy(entry->szLocalPhoneNumber, u"*99**1#");
+  CopyWideBounded(entry->szAreaCode, u"10");
+  CopyWideBounded(entry->szLocalPhoneNumber, u"*99**1#");
   entry->dwfNetProtocols = RASNP_Ip;
   entry->dwFramingProtocol = RASFP_Ppp;
-  Copy(entry->szDeviceType, RASDT_Modem);
-  Copy(entry->szDeviceName, u"Hayes COM9:");
+  CopyWideBounded(entry->szDeviceType, RASDT_Modem);
+  CopyWideBounded(entry->szDeviceName, u"Hayes COM9:");
 
   std::memset(config, 0, sizeof *config);
   SetModemSettings(config);

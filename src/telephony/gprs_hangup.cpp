@@ -1,11 +1,10 @@
 // Hanging up the GPRS connection.
-#include <new>
-
 #include "ce/kernel.h"
 #include "ce/ras.h"
 #include "ce/text.h"
 #include "ce/windows.h"
 #include "frame/broadcast.h"
+#include "frame/record_memory.h"
 #include "telephony/gprs_dial.h"
 #include "telephony/gprs_traffic.h"
 
@@ -23,12 +22,12 @@ LONG StopGprsConnect() {
   DWORD result = RasEnumConnections(list, &size, &count);
   // More connections than the list holds: enumerate again with room for all of them, so that
   // none stays up unseen.
-  RASCONN* grown = nullptr;
+  RecordPtr<RASCONN> grown;
   if (result == ERROR_BUFFER_TOO_SMALL && size > sizeof fixed) {
-    grown = new (std::nothrow) RASCONN[size / sizeof(RASCONN)]();
+    grown = AllocateRecord<RASCONN>(size / sizeof(RASCONN) * sizeof(RASCONN));
     if (grown) {
-      grown[0].dwSize = sizeof(RASCONN);
-      list = grown;
+      grown->dwSize = sizeof(RASCONN);
+      list = grown.get();
       result = RasEnumConnections(list, &size, &count);
     }
   }
@@ -46,7 +45,6 @@ LONG StopGprsConnect() {
     }
     found = true;
   }
-  delete[] grown;
 
   SetGprsAttachState(FALSE);
   if (found) {
@@ -57,5 +55,5 @@ LONG StopGprsConnect() {
     WCHAR entry_name[] = u"GPRS";
     RasDeleteEntry(nullptr, entry_name);
   }
-  return 1;
+  return kTelephonyDone;
 }

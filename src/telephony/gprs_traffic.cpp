@@ -21,17 +21,17 @@ DWORD ReadTotal(const WCHAR* name) {
 }
 }  // namespace
 
-int SetGprsAttachState(BOOL attach) {
+LONG SetGprsAttachState(BOOL attach) {
   LONG result = 0;
   if (!WithPhoneSession(
           [&](HPAC session) { result = PAC_SSetGPRSAttached(session, attach, 10000); }))
-    return 3;
-  if (result == 1) return 1;
+    return kTelephonyRefused;
+  if (result == 1) return kTelephonyDone;
   NKDbgPrintfW(u"Corvanta::PAC_SSetGPRSAttached is fail\r\n");
-  return 0;
+  return kTelephonyAdapterRefused;
 }
 
-int ReadAndResetTrafficCount(DWORD* received, DWORD* sent) {
+bool ReadAndResetTrafficCount(DWORD* received, DWORD* sent) {
   PAC_GPRS_TRAFFIC_COUNT record = {};
   DWORD info = 0;
   LONG read = -1;
@@ -39,20 +39,20 @@ int ReadAndResetTrafficCount(DWORD* received, DWORD* sent) {
     read = PAC_SGetGprsTrafficCount(session, 5000, &record, &info);
     PAC_SSetGprsTrafficCount(session, 1, 0, 0, 5000);
   });
-  if (!opened) return 0;
+  if (!opened) return false;
   if (read < 0) {
     NKDbgPrintfW(u"Corvanta::PAC_AGetGprsTrafficCount:is fail\r\n");
-    return 0;
+    return false;
   }
   *received = record.dwReceived;
   *sent = record.dwSent;
-  return 1;
+  return true;
 }
 
-int Dial_GetGprsReceiveAndSendData(DWORD* received_total, DWORD* sent_total) {
+LONG Dial_GetGprsReceiveAndSendData(DWORD* received_total, DWORD* sent_total) {
   if (!received_total || !sent_total) {
     NKDbgPrintfW(u"Corvanta::Dial_GetGprsReceiveAndSendData::pointer is NULL\r\n");
-    return 3;
+    return kTelephonyRefused;
   }
   *received_total = ReadTotal(kReceivedTotal);
   *sent_total = ReadTotal(kSentTotal);
@@ -64,5 +64,5 @@ int Dial_GetGprsReceiveAndSendData(DWORD* received_total, DWORD* sent_total) {
   *sent_total += sent;
   WriteRegistryDword(HKEY_LOCAL_MACHINE, kTotalsKey, kSentTotal, *sent_total);
   WriteRegistryDword(HKEY_LOCAL_MACHINE, kTotalsKey, kReceivedTotal, *received_total);
-  return 1;
+  return kTelephonyDone;
 }

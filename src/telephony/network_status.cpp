@@ -1,22 +1,16 @@
 #include "telephony/network_status.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
 #include "ce/kernel.h"
 #include "ce/registry.h"
 #include "ce/text.h"
+#include "frame/platform_info.h"
+#include "frame/record_memory.h"
 #include "frame/registry_value.h"
-#include "settings/platform_info.h"
 
 namespace {
-
-constexpr DWORD kNoNetwork = 1;
-constexpr DWORD kWifi = 2;
-constexpr DWORD kUsb = 3;
-constexpr DWORD kGprsWithProxy = 4;
-constexpr DWORD kGprsWithoutProxy = 5;
 
 // The header and room for 31 rows: a second request is needed only with more interfaces.
 constexpr ULONG kFirstInterfaceTableSize = 26664;
@@ -36,12 +30,12 @@ Description DescriptionOf(const MIB_IFROW& row) {
 
 // Walks every interface row: a row of a type other than 1 whose description contains one of the
 // texts is a match; each match is traced, with the route row at the same position when there is
-// one, and handed to on_match. TRUE when any row matched.
+// one, and handed to on_match. True when any row matched.
 template <typename OnMatch>
-BOOL WalkMatchingInterfaces(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes,
+bool WalkMatchingInterfaces(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes,
                             std::initializer_list<const char*> texts, OnMatch on_match) {
-  if (!interfaces) return FALSE;
-  BOOL matched = FALSE;
+  if (!interfaces) return false;
+  bool matched = false;
   for (DWORD i = 0; i < interfaces->dwNumEntries; ++i) {
     const MIB_IFROW& row = interfaces->table[i];
     if (row.dwType == MIB_IF_TYPE_OTHER) continue;
@@ -49,7 +43,7 @@ BOOL WalkMatchingInterfaces(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTA
     bool contains = false;
     for (const char* text : texts) contains = contains || std::strstr(description.text, text);
     if (!contains) continue;
-    matched = TRUE;
+    matched = true;
     NKDbgPrintfW(u"Corvanta::QueryNetworkStatus..network name=%hs,index=%d\r\n", description.text,
                  row.dwType);
     if (routes && i < routes->dwNumEntries) {
@@ -64,7 +58,7 @@ BOOL WalkMatchingInterfaces(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTA
 // The proxy setting of the last successful dial.
 DWORD GprsStatus() {
   DWORD proxy = 0;
-  BOOL read = ReadRegistryDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"GprsIsProxy", &proxy);
+  bool read = ReadRegistryDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"GprsIsProxy", &proxy);
   return read && proxy == 1 ? kGprsWithProxy : kGprsWithoutProxy;
 }
 
@@ -89,20 +83,18 @@ DWORD GetNetworkStatus() {
     NKDbgPrintfW(u"Corvanta::QueryNetWorkStatus::GetIpForwardTable error\r\n");
     return kNoNetwork;
   }
-  auto* routes = static_cast<MIB_IPFORWARDTABLE*>(std::malloc(size));
+  RecordPtr<MIB_IPFORWARDTABLE> routes = AllocateRecord<MIB_IPFORWARDTABLE>(size);
   if (!routes) {
     NKDbgPrintfW(u"Corvanta::QueryNetWorkStatus::malloc error\r\n");
     return kNoNetwork;
   }
-  if (GetIpForwardTable(routes, &size, FALSE) != NO_ERROR) {
+  if (GetIpForwardTable(routes.get(), &size, FALSE) != NO_ERROR) {
     NKDbgPrintfW(u"Corvanta::QueryNetWorkStatus::GetIpForwardTable error\r\n");
-    std::free(routes);
     return kNoNetwork;
   }
-  MIB_IFTABLE* interfaces = GetInterfaceTable(FALSE);
+  RecordPtr<MIB_IFTABLE> interfaces(GetInterfaceTable(FALSE));
   if (!interfaces) {
     NKDbgPrintfW(u"Corvanta::QueryNetWorkStatus::myGetIfTable error\r\n");
-    std::free(routes);
     return kNoNetwork;
   }
   DWORD status = kNoNetwork;
@@ -110,57 +102,52 @@ DWORD GetNetworkStatus() {
     // Only the loopback's route: no network card is up.
     NKDbgPrintfW(u"Corvanta::QueryNetWorkStatus::Check netcard is existing or not\r\n");
   } else {
-    status = StatusOf(interfaces, routes);
+    status = StatusOf(interfaces.get(), routes.get());
     NKDbgPrintfW(u"Corvanta::QueryNetworkStatus...state=%d\r\n", status);
   }
-  std::free(interfaces);
-  std::free(routes);
   return status;
 }
 
 MIB_IFTABLE* GetInterfaceTable(BOOL sorted) {
   ULONG size = kFirstInterfaceTableSize;
-  auto* table = static_cast<MIB_IFTABLE*>(std::malloc(size));
+  RecordPtr<MIB_IFTABLE> table = AllocateRecord<MIB_IFTABLE>(size);
   // Without the first buffer the call still reports the size needed.
-  if (GetIfTable(table, &size, sorted) == NO_ERROR) return table;
-  std::free(table);
-  table = static_cast<MIB_IFTABLE*>(std::malloc(size));
-  if (table && GetIfTable(table, &size, sorted) == NO_ERROR) return table;
-  std::free(table);
+  if (GetIfTable(table.get(), &size, sorted) == NO_ERROR) return table.release();
+  table = AllocateRecord<MIB_IFTABLE>(size);
+  if (table && GetIfTable(table.get(), &size, sorted) == NO_ERROR) return table.release();
   return nullptr;
 }
 
-BOOL IsHaveWifiConnnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
+bool IsHaveWifiConnnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
   // The adapter is the one of this hardware's chip, whichever chip's interface matched.
   LPCWSTR adapter = GetHardwareVersionNumber() == 1 ? u"SWLD24SP1" : u"SDIO86881";
-  BOOL connected = FALSE;
+  bool connected = false;
   WalkMatchingInterfaces(interfaces, routes, {"SWLD24SP1", "SDIO86881"},
                          [&] { connected = GetAdapterConnectStatus(adapter); });
   return connected;
 }
 
-BOOL IsHaveUsbConnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
+bool IsHaveUsbConnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
   return WalkMatchingInterfaces(interfaces, routes, {"USB"}, [] {});
 }
 
-BOOL IsHaveGprsConnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
+bool IsHaveGprsConnect(const MIB_IFTABLE* interfaces, const MIB_IPFORWARDTABLE* routes) {
   return WalkMatchingInterfaces(interfaces, routes, {"Hayes COM9:"}, [] {});
 }
 
-BOOL GetAdapterConnectStatus(LPCWSTR adapter_name) {
+bool GetAdapterConnectStatus(LPCWSTR adapter_name) {
   ULONG size = 0;
   if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW) {
     TraceAdapterFailure();
-    return FALSE;
+    return false;
   }
-  auto* adapters = static_cast<IP_ADAPTER_INFO*>(std::malloc(size));
-  if (!adapters || GetAdaptersInfo(adapters, &size) != ERROR_SUCCESS) {
-    std::free(adapters);
+  RecordPtr<IP_ADAPTER_INFO> adapters = AllocateRecord<IP_ADAPTER_INFO>(size);
+  if (!adapters || GetAdaptersInfo(adapters.get(), &size) != ERROR_SUCCESS) {
     TraceAdapterFailure();
-    return FALSE;
+    return false;
   }
-  BOOL connected = FALSE;
-  for (const IP_ADAPTER_INFO* adapter = adapters; adapter && adapter_name;
+  bool connected = false;
+  for (const IP_ADAPTER_INFO* adapter = adapters.get(); adapter && adapter_name;
        adapter = adapter->Next) {
     // Adapter names are ASCII; each byte becomes one UTF-16 character.
     WCHAR name[sizeof adapter->AdapterName + 1] = {};
@@ -172,6 +159,5 @@ BOOL GetAdapterConnectStatus(LPCWSTR adapter_name) {
                              sizeof adapter->IpAddressList.IpAddress) != 0;
     break;
   }
-  std::free(adapters);
   return connected;
 }

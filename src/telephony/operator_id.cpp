@@ -6,10 +6,10 @@
 #include "ce/text.h"
 #include "oem/phone_adapter.h"
 
-int Dial_GetOperatorIdentifier(DWORD* sub_id) {
+LONG Dial_GetOperatorIdentifier(DWORD* sub_id) {
   if (!sub_id) {
     NKDbgPrintfW(u"Corvanta::Dial_GetOperatorIdentifier::lpdwSubId is null\r\n");
-    return 3;
+    return kTelephonyRefused;
   }
   WCHAR digits[6] = {};
   WCHAR imsi[20] = {};
@@ -18,5 +18,5 @@ int Dial_GetOperatorIdentifier(DWORD* sub_id) {
   DWORD id = static_cast<DWORD>(wcstol(digits, nullptr, 10));
   *sub_id = id;
   NKDbgPrintfW(u"Corvanta::Dial_GetOperatorIdentifier::lpdwSubId=%d\r\n", id);
-  return 1;
+  return kTelephonyDone;
 }

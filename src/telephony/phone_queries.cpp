@@ -8,7 +8,7 @@ LONG GetImeiAndModel(WCHAR* imei, DWORD imei_length, WCHAR* model, DWORD model_l
   if (imei) result = PAL_SGetPhoneIMEI(imei, imei_length);
   // With both buffers, the model's answer decides.
   if (model) result = PAL_SGetPhoneModel(model, model_length);
-  return result ? 1 : 3;
+  return result ? kTelephonyDone : kTelephonyRefused;
 }
 
 DWORD GetMissedCallCount() {

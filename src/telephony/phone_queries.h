@@ -2,9 +2,10 @@
 #pragma once
 
 #include "ce/types.h"
+#include "telephony/telephony_result.h"
 
-// Fills the IMEI and model buffers that are not null; 1 when the last query made succeeded, 3
-// otherwise (both buffers null included).
+// Fills the IMEI and model buffers that are not null; kTelephonyDone when the last query made
+// succeeded, kTelephonyRefused otherwise (both buffers null included).
 LONG GetImeiAndModel(WCHAR* imei, DWORD imei_length, WCHAR* model, DWORD model_length);
 
 // Number of missed calls; 0 when the adapter gives none.

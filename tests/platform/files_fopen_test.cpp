@@ -12,7 +12,7 @@ class FilesFopenTest : public FilesTest {};
 TEST_F(FilesFopenTest, AppendWritesThroughTheHandset) {
   ASSERT_TRUE(CreateDirectoryW(u"\\Log", nullptr));
   for (const char* line : {"one\r\n", "two\r\n"}) {
-    FILE* log = fopen("\\log\\Settings.txt", "a");
+    FILE* log = ce::fopen("\\log\\Settings.txt", "a");
     ASSERT_NE(log, nullptr);
     // The pointer does not matter in append mode: each write goes to the end.
     fseek(log, 0, SEEK_SET);
@@ -28,20 +28,20 @@ TEST_F(FilesFopenTest, AppendWritesThroughTheHandset) {
 
 TEST_F(FilesFopenTest, ModesReadWriteAndTruncate) {
   Put(u"\\m.txt", "hello");
-  FILE* f = fopen("/m.txt", "rb");
+  FILE* f = ce::fopen("/m.txt", "rb");
   ASSERT_NE(f, nullptr);
   char buffer[16] = {};
   EXPECT_EQ(fread(buffer, 1, sizeof buffer, f), 5u);
   EXPECT_EQ(std::string(buffer), "hello");
   EXPECT_EQ(fputs("x", f), EOF);  // read-only stream
   fclose(f);
-  f = fopen("\\m.txt", "r+");
+  f = ce::fopen("\\m.txt", "r+");
   ASSERT_NE(f, nullptr);
   fseek(f, 1, SEEK_SET);
   fputs("EL", f);
   fclose(f);
   EXPECT_EQ(Content(u"\\m.txt"), "hELlo");
-  f = fopen("\\m.txt", "w");
+  f = ce::fopen("\\m.txt", "w");
   ASSERT_NE(f, nullptr);
   fclose(f);
   EXPECT_EQ(Content(u"\\m.txt"), "");
@@ -61,14 +61,14 @@ TEST_F(FilesFopenTest, FailuresSetErrno) {
   };
   for (const auto& c : cases) {
     errno = 0;
-    EXPECT_EQ(fopen(c.path, c.mode), nullptr) << (c.path ? c.path : "null");
+    EXPECT_EQ(ce::fopen(c.path, c.mode), nullptr) << (c.path ? c.path : "null");
     EXPECT_EQ(errno, c.error) << (c.path ? c.path : "null");
   }
   EXPECT_EQ(Content(u"\\ro.txt"), "ro");
 }
 
 TEST_F(FilesFopenTest, EightBitPathIsUtf8) {
-  FILE* f = fopen("\\\xe6\x97\xa5\xe5\xbf\x97.txt", "w");  // 日志.txt
+  FILE* f = ce::fopen("\\\xe6\x97\xa5\xe5\xbf\x97.txt", "w");  // 日志.txt
   ASSERT_NE(f, nullptr);
   fclose(f);
   EXPECT_NE(GetFileAttributesW(u"\\日志.txt"), INVALID_FILE_ATTRIBUTES);

@@ -6,8 +6,8 @@
 
 #include "cehost/platform_info.h"
 #include "frame/exports.h"
+#include "frame/platform_info.h"
 #include "handset_fixture.h"
-#include "settings/platform_info.h"
 
 namespace {
 

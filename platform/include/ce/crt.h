@@ -1,10 +1,7 @@
-// The platform's C run-time file streams, opened by 8-bit Windows CE paths.
+// The platform's C run-time file streams, opened by 8-bit Windows CE paths, and its console print.
 #pragma once
 
-// The C library's own declarations come first, so that the names below stand for the handset's
-// streams and console wherever this header is included.
 #include <cstdio>
-#include <cwchar>
 
 #include "ce/types.h"
 
@@ -20,6 +17,19 @@ FILE* ce_fopen(const char* path, const char* mode);
 
 }  // extern "C"
 
-// Code of the platform opens its streams with the run-time's own name.
-#define fopen ce_fopen
-#define wprintf ce_wprintf
+// The run-time's own names for the two calls, as functions of the platform's namespace: the host C
+// library keeps its fopen and wprintf whatever the order of includes.
+namespace ce {
+
+// Opens a stream on the handset's file, as ce_fopen.
+inline FILE* fopen(const char* path, const char* mode) {
+  return ce_fopen(path, mode);
+}
+
+// Prints a formatted line on the handset's debug console, as ce_wprintf.
+template <class... Args>
+inline int wprintf(const WCHAR* format, Args... args) {
+  return ce_wprintf(format, args...);
+}
+
+}  // namespace ce

@@ -1,4 +1,4 @@
-#include "settings/platform_info.h"
+#include "frame/platform_info.h"
 
 #include "ce/sysinfo.h"
 
@@ -16,7 +16,7 @@ DWORD GetHardwareVersionNumber() {
   return words[kHardwareVersionWord];
 }
 
-INT IsWifiAvailable() {
+bool IsWifiAvailable() {
   DWORD words[10] = {};
   SystemParametersInfoW(SPI_GETPLATFORMINFO, sizeof words, words, SPIF_UPDATEINIFILE);
   return words[kWifiAbsentWord] == 0;
