@@ -13,6 +13,7 @@
 #include "module_table.h"
 #include "network_table.h"
 #include "platform_info_record.h"
+#include "program_table.h"
 #include "ras_service.h"
 #include "thread_object.h"
 
@@ -44,6 +45,8 @@ struct HandsetState {
   NetworkTable network;
   // The record SystemParametersInfoW answers with.
   PlatformInfoRecord platform_info;
+  // The states of the handset's own programs (phone adapter, applets, modem).
+  ProgramTable programs;
 
   HandsetState();
   ~HandsetState();

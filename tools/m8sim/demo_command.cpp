@@ -5,6 +5,8 @@
 #include "context.h"
 #include "frame/exports.h"
 #include "journal_view.h"
+#include "sim/modem/modem.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 
 namespace m8sim {
 
@@ -60,10 +62,11 @@ class Demo {
 
   int Run() {
     ctx_.out.Text("m8sim demo on the handset at " + handset_.home().string());
-    handset_.modem().Script()->connection_sent = kSent;
-    handset_.modem().Script()->connection_received = kReceived;
+    handset_.program<sim::Modem>().Script()->connection_sent = kSent;
+    handset_.program<sim::Modem>().Script()->connection_received = kReceived;
 
-    SelectedAccessPoint access = FindSelectedAccessPoint(handset_, handset_.phone().Script()->imsi);
+    SelectedAccessPoint access = FindSelectedAccessPoint(
+        handset_, handset_.program<sim::PhoneAdapter>().phone().Script()->imsi);
     std::string access_name = cehost::ToUtf8(access.name);
     Step("access point",
          "IniReadIntEx(section, \"IsSelect\", &selected, \"" + cehost::ToUtf8(access.file) + "\")",
