@@ -9,7 +9,7 @@
 #include "cehost/handset.h"
 #include "cehost/text.h"
 #include "sim/handset_config.h"
-#include "sim/programs.h"
+#include "sim/program_list.h"
 
 namespace sim {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "sim/config_table.h"
-#include "sim/programs.h"
+#include "sim/program_list.h"
 
 namespace sim {
 

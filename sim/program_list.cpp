@@ -1,4 +1,4 @@
-#include "sim/programs.h"
+#include "sim/program_list.h"
 
 #include "sim/bluetooth_applet/bluetooth.h"
 #include "sim/modem/modem.h"
