@@ -9,7 +9,7 @@
 #include "sim/handset.h"
 #include "sim/modem/modem.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 #include "telephony/access_point.h"
 #include "temp_dir.h"
 
