@@ -14,7 +14,7 @@
 
 #include "ce/registry.h"
 #include "sim/handset.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "sim/reg_file.h"
-#include "sim/reg_parse.h"
+#include "sim/regfile/reg_file.h"
+#include "sim/regfile/reg_parse.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);

@@ -7,12 +7,10 @@
 #include <system_error>
 
 #include "cehost/handset.h"
-#include "cehost/modules.h"
-#include "cehost/ras.h"
 #include "cehost/text.h"
 #include "oem/phone_adapter.h"
 #include "sim/handset_config.h"
-#include "sim/network.h"
+#include "sim/program_list.h"
 
 namespace sim {
 
@@ -35,15 +33,13 @@ Handset::Handset(Options options)
     home_ = MakeTemporaryHome();
     temporary_ = true;
   } else if (std::filesystem::exists(home_ / "handset.toml")) {
-    config_ = std::make_shared<HandsetConfig>(LoadHandsetConfig(home_ / "handset.toml"));
+    programs_ = LoadHandsetConfig(home_ / "handset.toml").programs;
   }
+  if (programs_.empty()) programs_ = MakePrograms();
   MakeCurrent();
-  if (config_) ApplyHandsetConfig(*this, *config_);
 }
 
 Handset::~Handset() {
-  if (CurrentPhone() == &phone_) SetCurrentPhone(nullptr);
-  if (CurrentBluetooth() == &bluetooth_) SetCurrentBluetooth(nullptr);
   cehost::UnmountHandset();
   if (temporary_) {
     std::error_code ec;
@@ -56,34 +52,7 @@ void Handset::MakeCurrent() {
   mount.home = home_;
   mount.registry_in_memory = registry_in_memory_;
   cehost::MountHandset(mount);
-  SetCurrentPhone(&phone_);
-  SetCurrentBluetooth(&bluetooth_);
-  InstallPrograms();
-  if (config_) ApplyMountedHardware(*this, *config_);
-}
-
-void Handset::InstallPrograms() {
-  // A handset made current again starts with its loopback only, as after a restart.
-  cehost::SetNetworkInterface(LoopbackInterface());
-  cehost::InstallRasDevice(u"Hayes COM9:", modem_);
-  using cehost::Entry;
-  cehost::InstallModule(u"\\Windows\\PhoneAdapter.dll",
-                        {
-                            {"PAC_Initialize", Entry(&PAC_Initialize)},
-                            {"PAC_Deinitialize", Entry(&PAC_Deinitialize)},
-                            {"PAC_SSetGPRSAttached", Entry(&PAC_SSetGPRSAttached)},
-                            {"PAC_SGetGprsTrafficCount", Entry(&PAC_SGetGprsTrafficCount)},
-                            {"PAC_SSetGprsTrafficCount", Entry(&PAC_SSetGprsTrafficCount)},
-                            {"PAC_SGetRegistrationStatus", Entry(&PAC_SGetRegistrationStatus)},
-                            {"PAL_SGetPhoneIMEI", Entry(&PAL_SGetPhoneIMEI)},
-                            {"PAL_SGetPhoneModel", Entry(&PAL_SGetPhoneModel)},
-                            {"PAL_SGetPhoneIMSI", Entry(&PAL_SGetPhoneIMSI)},
-                            {"PAL_SGetMissedCallCnt", Entry(&PAL_SGetMissedCallCnt)},
-                            {"PAL_SGetExistedCallCnt", Entry(&PAL_SGetExistedCallCnt)},
-                            {"PAL_SGetSessionStatus", Entry(&PAL_SGetSessionStatus)},
-                            {"PAL_SGetUnreadMsgCnt", Entry(&PAL_SGetUnreadMsgCnt)},
-                        });
-  bluetooth_.SetApplet(Bluetooth::Applet::kInstalled);
+  for (const auto& program : programs_) program->Install();
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

@@ -1,21 +1,18 @@
-// A simulated handset: a handset home with its registry, file system and journal, made current
-// for the process while the object lives.
+// A simulated handset: a handset home with its registry, file system and journal, and the
+// programs it runs, made current for the process while the object lives.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cehost/journal.h"
-#include "sim/bluetooth.h"
-#include "sim/modem/modem.h"
-#include "sim/phone.h"
+#include "sim/program.h"
 
 namespace sim {
-
-struct HandsetConfig;
 
 class Handset {
  public:
@@ -29,7 +26,7 @@ class Handset {
   // A fresh handset in a new temporary home.
   Handset();
   // The handset at options.home; when the home holds a handset.toml, its hardware and programs
-  // are as that file says (HandsetConfigError when it cannot be read).
+  // are as that file says (HandsetConfigError when it cannot be read), else as they come.
   explicit Handset(Options options);
   ~Handset();
   Handset(const Handset&) = delete;
@@ -46,29 +43,27 @@ class Handset {
   void PutFile(std::u16string_view ce_path, const std::vector<unsigned char>& bytes) const;
   // Reads a file of the handset directly; empty when it is missing.
   std::vector<unsigned char> ReadFile(std::u16string_view ce_path) const;
-  // Makes this handset current again (after another was made current).
+  // Makes this handset current again (after another was made current): its programs are put on
+  // it again, with the state they keep.
   void MakeCurrent();
   // The journal of the platform calls made while this handset is current.
   cehost::Journal& journal() const;
-  // The telephony the phone adapter reports.
-  Phone& phone() { return phone_; }
-  // The modem behind "Hayes COM9:".
-  Modem& modem() { return *modem_; }
-  // The Bluetooth its control-panel applet serves.
-  Bluetooth& bluetooth() { return bluetooth_; }
+
+  // The handset's program of the given type (sim::PhoneAdapter, sim::Modem...); throws
+  // std::logic_error when it runs none.
+  template <class P>
+  P& program() {
+    for (const auto& candidate : programs_)
+      if (auto* found = dynamic_cast<P*>(candidate.get())) return *found;
+    throw std::logic_error("the handset runs no such program");
+  }
 
  private:
-  // Puts the handset's programs and their modules in place.
-  void InstallPrograms();
-
   std::filesystem::path home_;
   bool temporary_ = false;
   bool registry_in_memory_ = false;
-  Phone phone_;
-  std::shared_ptr<Modem> modem_ = std::make_shared<Modem>(phone_);
-  Bluetooth bluetooth_;
-  // The home's handset.toml, put on the handset again each time it is made current.
-  std::shared_ptr<const HandsetConfig> config_;
+  // The programs it runs, as the home's handset.toml sets them, in the order they are installed.
+  std::vector<std::shared_ptr<Program>> programs_;
 };
 
 }  // namespace sim

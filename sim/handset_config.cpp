@@ -1,32 +1,28 @@
 #include "sim/handset_config.h"
 
-#include "cehost/platform_info.h"
+#include <string>
+
+#include "sim/config_table.h"
+#include "sim/program_list.h"
 
 namespace sim {
 
-std::vector<uint32_t> HandsetConfig::PlatformInfo() const {
-  std::vector<uint32_t> words = cehost::DefaultPlatformInfo();
-  words[6] = hardware_version;
-  words[8] = wifi ? 0 : 1;
-  return words;
-}
-
-void ApplyHandsetConfig(Handset& handset, const HandsetConfig& config) {
-  handset.phone().Script().script = config.phone;
-  handset.modem().Script().script = config.modem;
-  handset.bluetooth().Script().script = config.bluetooth;
-  ApplyMountedHardware(handset, config);
-}
-
-void ApplyMountedHardware(Handset& handset, const HandsetConfig& config) {
-  if (config.platform_record)
-    cehost::SetPlatformInfo(config.PlatformInfo());
-  else
-    cehost::ClearPlatformInfo();
-  handset.bluetooth().SetApplet(config.bluetooth_applet);
-  for (const cehost::NetworkInterface& link : cehost::NetworkInterfaces())
-    cehost::RemoveNetworkInterface(link.index);
-  for (const cehost::NetworkInterface& link : config.interfaces) cehost::SetNetworkInterface(link);
+HandsetConfig LoadHandsetConfig(const std::filesystem::path& toml_file) {
+  const std::string file = toml_file.string();
+  toml::table root;
+  try {
+    root = toml::parse_file(file);
+  } catch (const toml::parse_error& e) {
+    ConfigTable(root, file, "").Fail(e.source(), "syntax", std::string(e.description()));
+  }
+  const ConfigTable top(root, file, "");
+  HandsetConfig config{MakePrograms()};
+  std::vector<std::string_view> names;
+  for (const auto& program : config.programs) names.push_back(program->name());
+  top.OnlyKeys(names);
+  for (const auto& program : config.programs)
+    if (auto table = top.Table(program->name())) program->Configure(*table);
+  return config;
 }
 
 }  // namespace sim

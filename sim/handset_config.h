@@ -1,18 +1,13 @@
-// handset.toml: the simulated hardware and programs of a handset home, read with toml++ and put
-// on a handset.
+// handset.toml: the simulated hardware and programs of a handset home, read with toml++. Each
+// top-level table belongs to one of the handset's programs, which reads it.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
-#include "cehost/network.h"
-#include "sim/bluetooth.h"
-#include "sim/handset.h"
-#include "sim/modem/modem.h"
-#include "sim/network.h"
-#include "sim/phone.h"
+#include "sim/program.h"
 
 namespace sim {
 
@@ -22,34 +17,15 @@ class HandsetConfigError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Everything handset.toml says; what it leaves out keeps these defaults (the simulator's own).
+// Everything handset.toml says.
 struct HandsetConfig {
-  // [platform]: whether the handset answers the platform information record, and two words of it.
-  bool platform_record = true;
-  uint32_t hardware_version = 1;
-  bool wifi = true;
-  // [phone], [modem], [bluetooth]: the scripts of the phone adapter, modem and applet.
-  PhoneScript phone;
-  ModemScript modem;
-  BluetoothScript bluetooth;
-  Bluetooth::Applet bluetooth_applet = Bluetooth::Applet::kInstalled;
-  // [[network.interfaces]]: the interfaces up at start, in file order.
-  std::vector<cehost::NetworkInterface> interfaces = {LoopbackInterface()};
-
-  // The words of the platform information record this config gives.
-  std::vector<uint32_t> PlatformInfo() const;
+  // The handset's programs (MakePrograms), each set as its table says; what the file leaves out
+  // keeps the program's default.
+  std::vector<std::shared_ptr<Program>> programs;
 };
 
 // Reads a handset.toml; throws HandsetConfigError naming the file, line and key of a syntax
 // error, an unknown key, a value of the wrong type or one out of range.
 HandsetConfig LoadHandsetConfig(const std::filesystem::path& toml_file);
-
-// Scripts the handset's phone, modem and Bluetooth applet and puts the record, applet and
-// interfaces (ApplyMountedHardware) on the current handset, which should be this one.
-void ApplyHandsetConfig(Handset& handset, const HandsetConfig& config);
-
-// Puts the platform information record, the Bluetooth applet and the network interfaces (in
-// place of all others) on the current handset: the part a mount starts afresh.
-void ApplyMountedHardware(Handset& handset, const HandsetConfig& config);
 
 }  // namespace sim

@@ -16,7 +16,7 @@
 #include "sim/default_handset.h"
 #include "sim/handset.h"
 #include "sim/home_lock.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 
 namespace sim {
 

@@ -1,12 +1,12 @@
-// The Bluetooth control-panel applet of the simulated handset: answers from the current
-// Bluetooth's script and records every call in the handset's journal.
+// The Bluetooth control-panel applet of the simulated handset: answers from the script of the
+// Bluetooth installed on the current handset and records every call in the handset's journal.
 #include <cstdio>
 #include <string>
 
 #include "ce/registry.h"
 #include "cehost/handset.h"
 #include "cehost/text.h"
-#include "sim/bluetooth.h"
+#include "sim/bluetooth_applet/bluetooth.h"
 
 namespace sim {
 
@@ -45,13 +45,13 @@ void StorePower(bool on) {
   RegCloseKey(key);
 }
 
-LONG SwitchPower(Bluetooth* bluetooth, LPARAM on) {
+LONG SwitchPower(const std::shared_ptr<Bluetooth>& bluetooth, LPARAM on) {
   LONG result = bluetooth ? bluetooth->Script()->power_result : 0;
   if (result) StorePower(on != 0);
   return result;
 }
 
-LONG SetName(Bluetooth* bluetooth, LPCWSTR name) {
+LONG SetName(const std::shared_ptr<Bluetooth>& bluetooth, LPCWSTR name) {
   if (!bluetooth || !name) return 0;
   auto locked = bluetooth->Script();
   if (locked->name_result) locked->name = name;
@@ -61,7 +61,7 @@ LONG SetName(Bluetooth* bluetooth, LPCWSTR name) {
 }  // namespace
 
 LONG BluetoothApplet(HWND hwnd, UINT msg, LPARAM lParam1, LPARAM lParam2) {
-  Bluetooth* bluetooth = CurrentBluetooth();
+  std::shared_ptr<Bluetooth> bluetooth = CurrentBluetooth();
   if (msg == kSwitchPower) {
     return Record(hwnd, msg, std::to_string(lParam1), lParam2, SwitchPower(bluetooth, lParam2));
   }

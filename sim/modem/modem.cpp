@@ -5,7 +5,8 @@
 #include "cehost/handset.h"
 #include "cehost/network.h"
 #include "cehost/text.h"
-#include "sim/network.h"
+#include "sim/network/network.h"
+#include "sim/phone_adapter/phone.h"
 
 namespace sim {
 
@@ -94,10 +95,7 @@ DWORD Modem::Dial(const cehost::DialRequest& request) {
           {"user", cehost::ToUtf8(dial.user_name)},
           {"result", std::to_string(result)}});
   if (result != 0) return result;
-  {
-    auto phone = phone_.Script();
-    phone->gprs_attached = true;
-  }
+  if (std::shared_ptr<Phone> phone = CurrentPhone()) phone->Script()->gprs_attached = true;
   cehost::SetNetworkInterface(GprsLinkInterface(address));
   return 0;
 }
@@ -113,10 +111,10 @@ void Modem::HangUp() {
     received = script_.connection_received;
   }
   cehost::RemoveNetworkInterface(kGprsIndex);
-  {
-    auto phone = phone_.Script();
-    phone->traffic_sent += sent;
-    phone->traffic_received += received;
+  if (std::shared_ptr<Phone> phone = CurrentPhone()) {
+    auto script = phone->Script();
+    script->traffic_sent += sent;
+    script->traffic_received += received;
   }
   Record({{"event", "hangup"},
           {"sent", std::to_string(sent)},

@@ -1,5 +1,6 @@
 // The modem behind "Hayes COM9:": it reads the AT commands of the dial modifier, connects or
-// fails as scripted, and while connected shows a GPRS link among the handset's networks.
+// fails as scripted, and while connected shows a GPRS link among the handset's networks. It
+// tells the phone installed on the handset that GPRS is attached and what a connection carried.
 #pragma once
 
 #include "sim/locked.h"
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "cehost/ras.h"
-#include "sim/phone.h"
+#include "sim/program.h"
 
 namespace sim {
 
@@ -36,9 +37,13 @@ struct ModemDial {
   std::u16string password;
 };
 
-class Modem : public cehost::RasDevice {
+class Modem : public Program, public cehost::RasDevice {
  public:
-  explicit Modem(Phone& phone) : phone_(phone) {}
+  std::string_view name() const override { return "modem"; }
+  // Reads the script: the dial's result, the link's address and a connection's traffic.
+  void Configure(const ConfigTable& table) override;
+  // Installs the modem as the RAS device "Hayes COM9:".
+  void Install() override;
 
   // The script, to read or change while the returned lock is held.
   Locked<ModemScript> Script() { return {std::unique_lock(mutex_), script_}; }
@@ -53,7 +58,6 @@ class Modem : public cehost::RasDevice {
 
  private:
   std::mutex mutex_;
-  Phone& phone_;
   ModemScript script_;
   ModemDial last_;
   bool connected_ = false;

@@ -1,5 +1,6 @@
-// The phone adapter library of the simulated handset: answers from the current phone's script
-// and records every call, with its arguments, in the handset's journal.
+// The phone adapter library of the simulated handset: answers from the script of the phone
+// installed on the current handset and records every call, with its arguments, in the handset's
+// journal.
 #include "oem/phone_adapter.h"
 
 #include <cstring>
@@ -7,7 +8,7 @@
 
 #include "cehost/handset.h"
 #include "cehost/text.h"
-#include "sim/phone.h"
+#include "sim/phone_adapter/phone.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ BOOL CopyText(const std::u16string& text, WCHAR* buffer, DWORD cch) {
 
 // Writes one count from the script; a phone that is not there writes nothing.
 BOOL WriteCount(const char* call, DWORD* out, DWORD sim::PhoneScript::*field) {
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
   if (phone && out) {
     *out = phone->Script().script.*field;
@@ -54,7 +55,7 @@ BOOL WriteCount(const char* call, DWORD* out, DWORD sim::PhoneScript::*field) {
 BOOL WriteText(const char* call, WCHAR* buffer, DWORD cch, std::u16string sim::PhoneScript::*text,
                bool sim::PhoneScript::*fails) {
   std::string args = std::string(buffer ? "&buffer" : "null") + "," + std::to_string(cch);
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
   if (phone) {
     auto locked = phone->Script();
@@ -70,7 +71,7 @@ extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD
   std::string args = std::to_string(dwMode);
   for (DWORD r : {r1, r2, r3, r4, r5, r6}) args.append(",").append(std::to_string(r));
   args += phSession ? ",&session" : ",null";
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   HPAC session = 0;
   if (!phone || !phSession || !phone->OpenSession(&session)) {
     return Record("PAC_Initialize", args, kFailed);
@@ -80,7 +81,7 @@ extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD
 }
 
 extern "C" LONG PAC_Deinitialize(HPAC hSession) {
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   LONG result = phone && phone->CloseSession(hSession) ? 0 : kFailed;
   return Record("PAC_Deinitialize", Hex(hSession), result);
 }
@@ -88,7 +89,7 @@ extern "C" LONG PAC_Deinitialize(HPAC hSession) {
 extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeout) {
   std::string args =
       Hex(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession)) return Record("PAC_SSetGPRSAttached", args, kFailed);
   auto script = phone->Script();
   if (!fAttach && script->detach_refused) return Record("PAC_SSetGPRSAttached", args, LONG{0});
@@ -100,7 +101,7 @@ extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
                                          PAC_GPRS_TRAFFIC_COUNT* pCount, DWORD* pdwInfo) {
   std::string args = Hex(hSession) + "," + std::to_string(dwTimeout) +
                      (pCount ? ",&record" : ",null") + (pdwInfo ? ",&info" : ",null");
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession) || !pCount) {
     return Record("PAC_SGetGprsTrafficCount", args, kFailed);
   }
@@ -120,7 +121,7 @@ extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwS
                                          DWORD dwReceived, DWORD dwTimeout) {
   std::string args = Hex(hSession) + "," + std::to_string(dwWhich) + "," + std::to_string(dwSent) +
                      "," + std::to_string(dwReceived) + "," + std::to_string(dwTimeout);
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession))
     return Record("PAC_SSetGprsTrafficCount", args, kFailed);
   auto script = phone->Script();
@@ -132,7 +133,7 @@ extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwS
 extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD* pdwStatus) {
   std::string args =
       Hex(hSession) + "," + std::to_string(dwTimeout) + (pdwStatus ? ",&status" : ",null");
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession) || !pdwStatus) {
     return Record("PAC_SGetRegistrationStatus", args, kFailed);
   }
@@ -168,7 +169,7 @@ extern "C" BOOL PAL_SGetUnreadMsgCnt(DWORD* pdwCount) {
 }
 
 extern "C" BOOL PAL_SGetSessionStatus(DWORD* pdwStatus) {
-  sim::Phone* phone = sim::CurrentPhone();
+  std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
   if (phone && pdwStatus) {
     auto script = phone->Script();

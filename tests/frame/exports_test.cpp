@@ -8,6 +8,7 @@
 
 #include "frame/exports.h"
 #include "handset_fixture.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ TEST(ExportsTest, LibraryExportsExactlyTheListedNames) {
 class ExportsThroughLibraryTest : public HandsetTest {};
 
 TEST_F(ExportsThroughLibraryTest, TelephonyExportsAnswer) {
-  handset().phone().Script()->missed_calls = 3;
+  handset().program<sim::PhoneAdapter>().phone().Script()->missed_calls = 3;
   EXPECT_EQ(Dial_GetMissCallCnt(), 3u);
   EXPECT_EQ(CallNotifyApiDial_GetMissCallCnt(), 3);
 }

@@ -6,6 +6,7 @@
 #include "frame/exports.h"
 #include "handset_fixture.h"
 #include "registry_helpers.h"
+#include "sim/bluetooth_applet/bluetooth.h"
 
 namespace {
 
@@ -15,7 +16,9 @@ constexpr const char16_t* kEntryKey = u"SOFTWARE\\Setting\\Display\\main\\04";
 
 class BluetoothTest : public HandsetTest {
  protected:
-  sim::Locked<sim::BluetoothScript> Script() { return handset().bluetooth().Script(); }
+  sim::Locked<sim::BluetoothScript> Script() {
+    return handset().program<sim::Bluetooth>().Script();
+  }
   // Each call the applet answered: message, lParam1, lParam2 and result.
   std::vector<std::vector<std::string>> AppletCalls() {
     std::vector<std::vector<std::string>> calls;
@@ -67,13 +70,13 @@ TEST_F(BluetoothTest, PowerSwitchHandsTheArgumentToTheAppletAndItsResultBack) {
 }
 
 TEST_F(BluetoothTest, PowerSwitchWithoutTheAppletOrItsEntryIsZeroAndTraced) {
-  handset().bluetooth().SetApplet(sim::Bluetooth::Applet::kMissing);
+  handset().program<sim::Bluetooth>().SetApplet(sim::Bluetooth::Applet::kMissing);
   EXPECT_EQ(SettingApiSwitchBTPower(1), 0);
   EXPECT_EQ(Traces(), std::vector<std::string>{"Load dll failed err 126..........\n"});
   EXPECT_EQ(handset().journal().Entries("module.free").size(), 0u);
 
   handset().journal().Clear();
-  handset().bluetooth().SetApplet(sim::Bluetooth::Applet::kWithoutEntry);
+  handset().program<sim::Bluetooth>().SetApplet(sim::Bluetooth::Applet::kWithoutEntry);
   EXPECT_EQ(SettingApiSwitchBTPower(1), 0);
   EXPECT_EQ(Traces(), std::vector<std::string>{"GetProcAddress failed..........\n"});
   ExpectLoadedAndFreed(1);
@@ -116,11 +119,11 @@ TEST_F(BluetoothTest, NameFailuresAreZeroAndSilent) {
   EXPECT_EQ(SettingApiBTUpdateName(nullptr), 0);
   EXPECT_TRUE(handset().journal().Entries().empty());
 
-  handset().bluetooth().SetApplet(sim::Bluetooth::Applet::kWithoutEntry);
+  handset().program<sim::Bluetooth>().SetApplet(sim::Bluetooth::Applet::kWithoutEntry);
   EXPECT_EQ(SettingApiBTUpdateName(u"M8"), 0);
   ExpectLoadedAndFreed(1);
 
-  handset().bluetooth().SetApplet(sim::Bluetooth::Applet::kMissing);
+  handset().program<sim::Bluetooth>().SetApplet(sim::Bluetooth::Applet::kMissing);
   EXPECT_EQ(SettingApiBTUpdateName(u"M8"), 0);
   EXPECT_TRUE(AppletCalls().empty());
   EXPECT_TRUE(Traces().empty());

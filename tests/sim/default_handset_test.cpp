@@ -7,7 +7,9 @@
 #include "reg_support.h"
 #include "sim/default_handset.h"
 #include "sim/handset.h"
-#include "sim/reg_file.h"
+#include "sim/modem/modem.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
+#include "sim/regfile/reg_file.h"
 #include "telephony/access_point.h"
 #include "temp_dir.h"
 
@@ -40,13 +42,13 @@ TEST_F(DefaultHandsetTest, RegistryIsTheFactoryFileExactly) {
 TEST_F(DefaultHandsetTest, LibraryFindsTheSelectedAccessPointAndDials) {
   sim::InitHandset(dir());
   sim::Handset handset(sim::Handset::Options{dir(), false});
-  EXPECT_EQ(U8(handset.phone().Script()->imsi), "460001234567890");
+  EXPECT_EQ(U8(handset.program<sim::PhoneAdapter>().phone().Script()->imsi), "460001234567890");
   WCHAR name[255] = {};
   ASSERT_TRUE(GetDefaultAccessName(name));
   EXPECT_EQ(U8(name), "CMNET");
   EXPECT_EQ(CalllNotifyApiStartGprsConnect2(nullptr, 0), 1);
-  EXPECT_TRUE(handset.modem().Connected());
-  EXPECT_EQ(U8(handset.modem().LastDial().apn), "cmnet");
+  EXPECT_TRUE(handset.program<sim::Modem>().Connected());
+  EXPECT_EQ(U8(handset.program<sim::Modem>().LastDial().apn), "cmnet");
   EXPECT_EQ(QueryNetWorkStatus(), 5u);
 }
 

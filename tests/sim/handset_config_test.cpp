@@ -4,8 +4,11 @@
 #include "ce/sysinfo.h"
 #include "cehost/network.h"
 #include "handset_fixture.h"
+#include "sim/bluetooth_applet/bluetooth.h"
 #include "sim/default_handset.h"
 #include "sim/handset.h"
+#include "sim/modem/modem.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 #include "temp_dir.h"
 
 namespace {
@@ -44,12 +47,13 @@ description = "Test link"
 metric = 7
 )");
   sim::Handset handset(sim::Handset::Options{dir(), false});
-  EXPECT_EQ(U8(handset.phone().Script()->imsi), "460019876543210");
-  EXPECT_EQ(handset.phone().Script()->missed_calls, 3u);
-  EXPECT_TRUE(handset.phone().Script()->imei_fails);
-  EXPECT_EQ(U8(handset.phone().Script()->model), "M8") << "a key left out keeps its default";
-  EXPECT_EQ(handset.modem().Script()->dial_result, 691u);
-  EXPECT_EQ(U8(handset.bluetooth().Script()->name), "Razud");
+  EXPECT_EQ(U8(handset.program<sim::PhoneAdapter>().phone().Script()->imsi), "460019876543210");
+  EXPECT_EQ(handset.program<sim::PhoneAdapter>().phone().Script()->missed_calls, 3u);
+  EXPECT_TRUE(handset.program<sim::PhoneAdapter>().phone().Script()->imei_fails);
+  EXPECT_EQ(U8(handset.program<sim::PhoneAdapter>().phone().Script()->model), "M8")
+      << "a key left out keeps its default";
+  EXPECT_EQ(handset.program<sim::Modem>().Script()->dial_result, 691u);
+  EXPECT_EQ(U8(handset.program<sim::Bluetooth>().Script()->name), "Razud");
   auto check_mounted_parts = [] {
     std::vector<uint32_t> words = PlatformWords();
     ASSERT_EQ(words.size(), 10u);

@@ -3,7 +3,7 @@
 
 #include "handset_fixture.h"
 #include "reg_support.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "cehost/network.h"
 #include "handset_fixture.h"
 #include "ini_bytes.h"
-#include "sim/network.h"
+#include "sim/network/network.h"
 
 class GprsTest : public HandsetTest {
  protected:

@@ -9,6 +9,7 @@
 #include "cehost/handset.h"
 #include "handset_fixture.h"
 #include "ini_bytes.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 #include "telephony/access_point.h"
 #include "telephony/operator_id.h"
 
@@ -20,7 +21,9 @@ constexpr const char16_t* kUser = u"\\Disk\\usr.ini";
 
 class AccessPointTest : public HandsetTest {
  protected:
-  void SetImsi(const char16_t* imsi) { handset().phone().Script()->imsi = imsi; }
+  void SetImsi(const char16_t* imsi) {
+    handset().program<sim::PhoneAdapter>().phone().Script()->imsi = imsi;
+  }
   void PutIni(const char16_t* path, const std::u16string& text) {
     handset().PutFile(path, IniBytes(text));
   }

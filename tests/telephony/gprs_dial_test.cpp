@@ -9,6 +9,8 @@
 #include "cehost/ras.h"
 #include "frame/exports.h"
 #include "gprs_fixture.h"
+#include "sim/modem/modem.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 
 namespace {
 
@@ -71,13 +73,13 @@ TEST_F(GprsDialTest, MissingSwitchesCountAsOnAndAreCreatedEmpty) {
 
 TEST_F(GprsDialTest, RoamingIsRefusedWhenRoamingDataIsOff) {
   SetDword(HKEY_CURRENT_USER, kEdge, u"RoamSwitch", 0);
-  handset().phone().Script()->registration_status = 5;
+  handset().program<sim::PhoneAdapter>().phone().Script()->registration_status = 5;
   EXPECT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 3);
   EXPECT_TRUE(Traced("Corvanta::HandleGprsSettingStatus::RIL_REGSTAT_ROAMING status return \r\n"));
-  handset().phone().Script()->registration_status = 1;
+  handset().program<sim::PhoneAdapter>().phone().Script()->registration_status = 1;
   EXPECT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 1);
   Dial_StopGprsConnect2(nullptr);
-  handset().phone().Script()->session_start_fails = true;
+  handset().program<sim::PhoneAdapter>().phone().Script()->session_start_fails = true;
   EXPECT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 3);
   EXPECT_TRUE(Traced("Corvanta::HandleGprsSettingStatus::PAC_PInitialize:is fail\r\n"));
 }
@@ -98,16 +100,20 @@ TEST_F(GprsDialTest, EveryDialFailureIsTraced) {
     void (*arrange)(sim::Handset&);
     const char* trace;
   } cases[] = {
-      {"call in progress", [](sim::Handset& h) { h.phone().Script()->calls_in_progress = 1; },
+      {"call in progress",
+       [](sim::Handset& h) {
+         h.program<sim::PhoneAdapter>().phone().Script()->calls_in_progress = 1;
+       },
        "Corvanta::StartRasConnect::have existing call.\r\n"},
       {"no selected access point",
        [](sim::Handset& h) { h.PutFile(u"\\Windows\\46000.ini", IniBytes(u"[A]\r\n  APN=a")); },
        "Corvanta::GetAccessPointContent::Get Default Access Name is fail\r\n"},
       {"entry not stored", [](sim::Handset&) { cehost::LockPhoneBook(true); },
        "Corvanta::SetRasEntry::RasSetEntryProperties is error = 0x0000026d\r\n"},
-      {"adapter not ready", [](sim::Handset& h) { h.phone().Script()->session_status = 1; },
+      {"adapter not ready",
+       [](sim::Handset& h) { h.program<sim::PhoneAdapter>().phone().Script()->session_status = 1; },
        "Corvanta::StartRasConnect::is not PAL_SESSSTATUS_READY\r\n"},
-      {"dial failed", [](sim::Handset& h) { h.modem().Script()->dial_result = 678; },
+      {"dial failed", [](sim::Handset& h) { h.program<sim::Modem>().Script()->dial_result = 678; },
        "Corvanta::SetRasEntry::RasDial is error = 678\r\n"},
   };
   for (const auto& c : cases) {
@@ -156,10 +162,10 @@ TEST_F(GprsDialTest, EntryAndModemConfigurationAreLaidOutForTheModem) {
     std::string expected = "+XGAUTH=1," + std::to_string(type) +
                            ",\"wap\",\"secret\";+CGATT=1;+CGDCONT=1,\"ip\",\"cmwap\";";
     EXPECT_EQ(set.Field("modifier"), expected);
-    EXPECT_EQ(handset().modem().LastDial().apn, u"cmwap");
-    EXPECT_EQ(handset().modem().LastDial().auth_type, static_cast<int>(type));
+    EXPECT_EQ(handset().program<sim::Modem>().LastDial().apn, u"cmwap");
+    EXPECT_EQ(handset().program<sim::Modem>().LastDial().auth_type, static_cast<int>(type));
   }
-  EXPECT_EQ(handset().modem().LastDial().user_name, u"wap");
+  EXPECT_EQ(handset().program<sim::Modem>().LastDial().user_name, u"wap");
 }
 
 TEST_F(GprsDialTest, ProxyFlagNeedsBothAddressAndPort) {
@@ -198,13 +204,13 @@ TEST_F(GprsDialTest, TheCallbackIsToldOfLaterDialsInBothForms) {
 }
 
 TEST_F(GprsDialTest, HangUpFoldsTrafficAnnouncesAndDeletesTheEntry) {
-  handset().modem().Script()->connection_sent = 1000;
-  handset().modem().Script()->connection_received = 5000;
+  handset().program<sim::Modem>().Script()->connection_sent = 1000;
+  handset().program<sim::Modem>().Script()->connection_received = 5000;
   ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 1);
-  EXPECT_TRUE(handset().modem().Connected());
+  EXPECT_TRUE(handset().program<sim::Modem>().Connected());
   handset().journal().Clear();
   EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);
-  EXPECT_FALSE(handset().modem().Connected());
+  EXPECT_FALSE(handset().program<sim::Modem>().Connected());
   EXPECT_TRUE(Traced("Corvanta::Dial_StopGprsConnect2::RasHangUp is successful\r\n"));
   auto posts = handset().journal().Entries("window.post");
   ASSERT_EQ(posts.size(), 1u);
@@ -262,12 +268,12 @@ namespace {
 // The whole road on a fresh handset: the selected access point is dialled, the network status
 // sees the GPRS link, the hang-up folds the traffic into the totals.
 TEST_F(GprsDialTest, TheWholeRoad) {
-  handset().modem().Script()->connection_sent = 300;
-  handset().modem().Script()->connection_received = 4000;
+  handset().program<sim::Modem>().Script()->connection_sent = 300;
+  handset().program<sim::Modem>().Script()->connection_received = 4000;
   EXPECT_EQ(QueryNetWorkStatus(), 1u);
   ASSERT_EQ(CalllNotifyApiStartGprsConnect2(nullptr, 0), 1);
-  EXPECT_EQ(handset().modem().LastDial().apn, u"cmnet");
-  EXPECT_EQ(handset().modem().LastDial().number, u"*99**1#");
+  EXPECT_EQ(handset().program<sim::Modem>().LastDial().apn, u"cmnet");
+  EXPECT_EQ(handset().program<sim::Modem>().LastDial().number, u"*99**1#");
   EXPECT_TRUE(Traced("Corvanta::StartRasConnect::apn name =cmnet\r\n"));
   EXPECT_EQ(CalllNotifyApiQueryNetWorkStatus(), 5);
   EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);

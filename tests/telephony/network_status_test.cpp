@@ -14,7 +14,7 @@
 #include "frame/exports.h"
 #include "frame/registry_value.h"
 #include "handset_fixture.h"
-#include "sim/network.h"
+#include "sim/network/network.h"
 #include "telephony/network_status.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "frame/exports.h"
 #include "frame/registry_value.h"
 #include "handset_fixture.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 #include "telephony/gprs_traffic.h"
 #include "telephony/phone_queries.h"
 
@@ -14,7 +15,9 @@ namespace {
 
 class PhoneQueriesTest : public HandsetTest {
  protected:
-  sim::Locked<sim::PhoneScript> Script() { return handset().phone().Script(); }
+  sim::Locked<sim::PhoneScript> Script() {
+    return handset().program<sim::PhoneAdapter>().phone().Script();
+  }
   // The phone adapter calls made so far, by name.
   std::vector<std::string> Calls() {
     std::vector<std::string> calls;
@@ -102,7 +105,7 @@ TEST_F(PhoneQueriesTest, SessionIsClosedBeforeResultsAreJudged) {
   EXPECT_EQ(calls[0].Field("args").substr(0, 13), "1,0,0,0,0,0,0");
   EXPECT_NE(calls[1].Field("args").find(",0,10000"), std::string::npos);
   EXPECT_EQ(Traces(), (std::vector<std::string>{"Corvanta::PAC_SSetGPRSAttached is fail\r\n"}));
-  EXPECT_EQ(handset().phone().OpenSessions(), 0u);
+  EXPECT_EQ(handset().program<sim::PhoneAdapter>().phone().OpenSessions(), 0u);
 
   Script()->detach_refused = false;
   EXPECT_EQ(SetGprsAttachState(FALSE), 1);

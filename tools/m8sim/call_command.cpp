@@ -1,6 +1,8 @@
 // m8sim call and m8sim list: any implemented export, called by name with arguments read by its
 // parameter types; every export of the interface with its signature.
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "call_args.h"
 #include "cehost/handset.h"
@@ -37,13 +39,29 @@ Examples:
   m8sim call CallNotifyApiGetImeiSerialNumber2 null out 16 out 32
   m8sim call IniReadStringEx CMNET APN out '\Windows\46000.ini')";
 
-// The values a "print" callback received, shown after the call's result.
-std::mutex g_callback_mutex;
-std::vector<DWORD> g_callback_values;
+// The values a "print" callback received, shown after the call's result; the callback may run
+// on a worker thread of the library.
+class CallbackValues {
+ public:
+  void Keep(DWORD value) {
+    std::lock_guard lock(mutex_);
+    values_.push_back(value);
+  }
+  // The values kept so far, in order; none are kept afterwards.
+  std::vector<DWORD> Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(values_, {});
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<DWORD> values_;
+};
+
+CallbackValues g_callback_values;
 
 void KeepCallbackValue(DWORD value) {
-  std::lock_guard lock(g_callback_mutex);
-  g_callback_values.push_back(value);
+  g_callback_values.Keep(value);
 }
 
 int RunCall(Context& ctx, const std::string& name, const std::vector<std::string>& words) {
@@ -76,11 +94,9 @@ int RunCall(Context& ctx, const std::string& name, const std::vector<std::string
                            {"result", result.has_value ? nlohmann::json(result.value) : nullptr},
                            {"outputs", outputs}};
   ctx.out.Emit(record, text);
-  std::lock_guard lock(g_callback_mutex);
-  for (DWORD value : g_callback_values)
+  for (DWORD value : g_callback_values.Take())
     ctx.out.Emit({{"type", "callback"}, {"value", value}},
                  "  callback received " + std::to_string(value));
-  g_callback_values.clear();
   EmitJournal(ctx.out, handset.journal().Entries(), {{"export", info.name}});
   return 0;
 }

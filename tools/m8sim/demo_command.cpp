@@ -1,10 +1,12 @@
 // m8sim demo: the data connection's road on the handset, step by step, with what each step did.
+#include "access_point_probe.h"
 #include "ce/registry.h"
 #include "cehost/text.h"
 #include "context.h"
 #include "frame/exports.h"
 #include "journal_view.h"
-#include "telephony/access_point.h"
+#include "sim/modem/modem.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
 
 namespace m8sim {
 
@@ -16,7 +18,8 @@ constexpr DWORD kReceived = 34000;
 
 constexpr const char* kDemoHelp =
     R"(On the handset (the default handset is made in its home on first use), runs the
-data connection's road: the selected access point, a GPRS dial with
+data connection's road: the access point the operator's profile file selects (asked
+of the library with IniReadIntEx, section by section), a GPRS dial with
 CalllNotifyApiStartGprsConnect2(null, 0), QueryNetWorkStatus, the hang-up with
 CalllNotifyApiStopGprsConnect2(null), and the traffic totals in the registry
 (HKLM\DialParameter gprsReceiveDataCount and gprsSendDataCount). The modem is scripted
@@ -59,14 +62,15 @@ class Demo {
 
   int Run() {
     ctx_.out.Text("m8sim demo on the handset at " + handset_.home().string());
-    handset_.modem().Script()->connection_sent = kSent;
-    handset_.modem().Script()->connection_received = kReceived;
+    handset_.program<sim::Modem>().Script()->connection_sent = kSent;
+    handset_.program<sim::Modem>().Script()->connection_received = kReceived;
 
-    WCHAR name[255] = {};
-    BOOL found = GetDefaultAccessName(name);
-    std::string access_name = cehost::ToUtf8(name);
-    Step("access point", "GetDefaultAccessName(name)", found,
-         found ? "selected \"" + access_name + "\"" : "none selected",
+    SelectedAccessPoint access = FindSelectedAccessPoint(
+        handset_, handset_.program<sim::PhoneAdapter>().phone().Script()->imsi);
+    std::string access_name = cehost::ToUtf8(access.name);
+    Step("access point",
+         "IniReadIntEx(section, \"IsSelect\", &selected, \"" + cehost::ToUtf8(access.file) + "\")",
+         access.result, access.name.empty() ? "none selected" : "selected \"" + access_name + "\"",
          {{"access_name", access_name}});
 
     INT dialled = CalllNotifyApiStartGprsConnect2(nullptr, 0);

@@ -14,7 +14,7 @@
 #include "journal_view.h"
 #include "reg_path.h"
 #include "reg_value.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 
 namespace m8sim {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cehost/journal.h"
+#include "handset/program_table.h"
 #include "iphlpapi/network_table.h"
 #include "kernel/event_table.h"
 #include "kernel/handle_table.h"
@@ -44,6 +45,8 @@ struct HandsetState {
   NetworkTable network;
   // The record SystemParametersInfoW answers with.
   PlatformInfoRecord platform_info;
+  // The states of the handset's own programs (phone adapter, applets, modem).
+  ProgramTable programs;
 
   HandsetState();
   ~HandsetState();

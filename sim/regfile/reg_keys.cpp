@@ -1,4 +1,4 @@
-#include "sim/reg_keys.h"
+#include "sim/regfile/reg_keys.h"
 
 #include "cehost/text.h"
 

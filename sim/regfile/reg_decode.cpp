@@ -1,7 +1,7 @@
-#include "sim/reg_decode.h"
+#include "sim/regfile/reg_decode.h"
 
 #include "cehost/text.h"
-#include "sim/reg_file.h"
+#include "sim/regfile/reg_file.h"
 
 namespace sim {
 

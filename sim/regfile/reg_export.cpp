@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "cehost/text.h"
-#include "sim/reg_file.h"
-#include "sim/reg_keys.h"
+#include "sim/regfile/reg_file.h"
+#include "sim/regfile/reg_keys.h"
 
 namespace sim {
 

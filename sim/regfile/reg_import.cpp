@@ -3,8 +3,8 @@
 #include "cehost/handset.h"
 #include "cehost/registry_transaction.h"
 #include "cehost/text.h"
-#include "sim/reg_file.h"
-#include "sim/reg_parse.h"
+#include "sim/regfile/reg_file.h"
+#include "sim/regfile/reg_parse.h"
 
 namespace sim {
 

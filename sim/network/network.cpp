@@ -1,4 +1,4 @@
-#include "sim/network.h"
+#include "sim/network/network.h"
 
 namespace sim {
 

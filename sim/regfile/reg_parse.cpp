@@ -1,12 +1,12 @@
-#include "sim/reg_parse.h"
+#include "sim/regfile/reg_parse.h"
 
 #include <optional>
 #include <string_view>
 
 #include "cehost/text.h"
-#include "sim/reg_decode.h"
-#include "sim/reg_file.h"
-#include "sim/reg_keys.h"
+#include "sim/regfile/reg_decode.h"
+#include "sim/regfile/reg_file.h"
+#include "sim/regfile/reg_keys.h"
 
 namespace sim {
 

@@ -1,12 +1,6 @@
-#include "sim/phone.h"
-
-#include <atomic>
+#include "sim/phone_adapter/phone.h"
 
 namespace sim {
-
-namespace {
-std::atomic<Phone*> g_phone{nullptr};
-}
 
 bool Phone::OpenSession(HPAC* session) {
   std::lock_guard lock(mutex_);
@@ -31,12 +25,8 @@ size_t Phone::OpenSessions() {
   return sessions_.size();
 }
 
-void SetCurrentPhone(Phone* phone) {
-  g_phone.store(phone);
-}
-
-Phone* CurrentPhone() {
-  return g_phone.load();
+std::shared_ptr<Phone> CurrentPhone() {
+  return cehost::CurrentProgramState<Phone>(kPhoneProgram);
 }
 
 }  // namespace sim

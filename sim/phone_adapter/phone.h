@@ -1,17 +1,24 @@
-// The handset's telephony as the phone adapter reports it: scriptable by tests and tools.
+// The handset's telephony as the phone adapter reports it: scriptable by tests and tools. The
+// phone adapter's functions answer from the phone installed on the current handset.
 #pragma once
 
 #include "sim/locked.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 
 #include "ce/types.h"
+#include "cehost/programs.h"
 #include "oem/phone_adapter.h"
 
 namespace sim {
+
+// The name the phone is installed under on a handset (and the phone adapter's handset.toml
+// table).
+inline constexpr char kPhoneProgram[] = "phone";
 
 // What the phone adapter answers. Tests change it through Phone::Script().
 struct PhoneScript {
@@ -38,7 +45,7 @@ struct PhoneScript {
   bool session_status_fails = false;
 };
 
-class Phone {
+class Phone : public cehost::ProgramState {
  public:
   // The script, to read or change under the returned lock's protection.
   Locked<PhoneScript> Script() { return {std::unique_lock(mutex_), script_}; }
@@ -59,9 +66,7 @@ class Phone {
   HPAC next_session_ = 0x5A000000;
 };
 
-// Makes the phone the one the phone adapter answers for; null takes it away.
-void SetCurrentPhone(Phone* phone);
-// The phone the phone adapter answers for, or null.
-Phone* CurrentPhone();
+// The phone installed on the current handset, or null.
+std::shared_ptr<Phone> CurrentPhone();
 
 }  // namespace sim

@@ -1,0 +1,52 @@
+#include "sim/bluetooth_applet/bluetooth.h"
+
+#include "ce/cpl.h"
+#include "cehost/modules.h"
+#include "sim/config_table.h"
+
+namespace sim {
+
+namespace {
+constexpr char kBluetoothProgram[] = "bluetooth";
+constexpr char16_t kAppletPath[] = u"\\Windows\\BluetoothCPL.dll";
+}  // namespace
+
+void Bluetooth::Configure(const ConfigTable& t) {
+  t.OnlyKeys({"applet", "power_result", "name_result", "name"});
+  t.ReadChoice<Applet>("applet",
+                       {{"installed", Applet::kInstalled},
+                        {"without-entry", Applet::kWithoutEntry},
+                        {"missing", Applet::kMissing}},
+                       &applet_);
+  std::lock_guard lock(mutex_);
+  t.Read("power_result", &script_.power_result);
+  t.Read("name_result", &script_.name_result);
+  t.Read("name", &script_.name);
+}
+
+void Bluetooth::Install() {
+  cehost::InstallProgramState(kBluetoothProgram,
+                              std::static_pointer_cast<Bluetooth>(shared_from_this()));
+  SetApplet(applet_);
+}
+
+void Bluetooth::SetApplet(Applet applet) {
+  switch (applet) {
+    case Applet::kInstalled:
+      cehost::InstallModule(kAppletPath,
+                            {{"CPlApplet", cehost::Entry(APPLET_PROC{&BluetoothApplet})}});
+      break;
+    case Applet::kWithoutEntry:
+      cehost::InstallModule(kAppletPath, {});
+      break;
+    case Applet::kMissing:
+      cehost::RemoveModule(kAppletPath);
+      break;
+  }
+}
+
+std::shared_ptr<Bluetooth> CurrentBluetooth() {
+  return cehost::CurrentProgramState<Bluetooth>(kBluetoothProgram);
+}
+
+}  // namespace sim

@@ -1,0 +1,19 @@
+#include "sim/program_list.h"
+
+#include "sim/bluetooth_applet/bluetooth.h"
+#include "sim/modem/modem.h"
+#include "sim/network/network_links.h"
+#include "sim/phone_adapter/phone_adapter_program.h"
+#include "sim/platform_record/platform_record.h"
+
+namespace sim {
+
+std::vector<std::shared_ptr<Program>> MakePrograms() {
+  return {
+      std::make_shared<PlatformRecord>(), std::make_shared<PhoneAdapter>(),
+      std::make_shared<Modem>(),          std::make_shared<Bluetooth>(),
+      std::make_shared<NetworkLinks>(),
+  };
+}
+
+}  // namespace sim
