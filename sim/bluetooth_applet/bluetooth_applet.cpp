@@ -1,6 +1,5 @@
 // The Bluetooth control-panel applet of the simulated handset: answers from the script of the
 // Bluetooth installed on the current handset and records every call in the handset's journal.
-#include <cstdio>
 #include <string>
 
 #include "ce/registry.h"
@@ -15,20 +14,14 @@ namespace {
 constexpr UINT kSwitchPower = 16;
 constexpr UINT kSetName = 101;
 
-std::string Hex(uintptr_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%zx", static_cast<size_t>(value));
-  return text;
-}
-
 LONG Record(HWND hwnd, UINT msg, std::string lparam1, LPARAM lparam2, LONG result) {
-  cehost::JournalEntry entry;
-  entry.kind = "applet";
-  entry.fields = {
-      {"module", "BluetoothCPL.dll"},       {"hwnd", Hex(reinterpret_cast<uintptr_t>(hwnd))},
-      {"msg", std::to_string(msg)},         {"lparam1", std::move(lparam1)},
-      {"lparam2", std::to_string(lparam2)}, {"result", std::to_string(result)}};
-  cehost::CurrentJournal().Record(std::move(entry));
+  cehost::RecordEffect(cehost::CurrentJournal(), cehost::EffectKind::kApplet,
+                       {{"module", "BluetoothCPL.dll"},
+                        {"hwnd", cehost::HexNumber(reinterpret_cast<uintptr_t>(hwnd))},
+                        {"msg", std::to_string(msg)},
+                        {"lparam1", std::move(lparam1)},
+                        {"lparam2", std::to_string(lparam2)},
+                        {"result", std::to_string(result)}});
   return result;
 }
 

@@ -25,10 +25,7 @@ std::vector<std::u16string> Quoted(std::u16string_view command) {
 }
 
 void Record(std::vector<std::pair<std::string, std::string>> fields) {
-  cehost::JournalEntry entry;
-  entry.kind = "modem";
-  entry.fields = std::move(fields);
-  cehost::CurrentJournal().Record(std::move(entry));
+  cehost::RecordEffect(cehost::CurrentJournal(), cehost::EffectKind::kModem, std::move(fields));
 }
 
 }  // namespace

@@ -14,20 +14,11 @@ namespace {
 
 constexpr LONG kFailed = -1;
 
-std::string Hex(DWORD value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%x", value);
-  return text;
-}
-
 template <class Result>
 Result Record(const char* call, std::string args, Result result) {
-  cehost::JournalEntry entry;
-  entry.kind = "phone";
-  entry.fields.emplace_back("call", call);
-  entry.fields.emplace_back("args", std::move(args));
-  entry.fields.emplace_back("result", std::to_string(result));
-  cehost::CurrentJournal().Record(std::move(entry));
+  cehost::RecordEffect(
+      cehost::CurrentJournal(), cehost::EffectKind::kPhone,
+      {{"call", call}, {"args", std::move(args)}, {"result", std::to_string(result)}});
   return result;
 }
 
@@ -77,18 +68,18 @@ extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD
     return Record("PAC_Initialize", args, kFailed);
   }
   *phSession = session;
-  return Record("PAC_Initialize", args + " -> " + Hex(session), LONG{0});
+  return Record("PAC_Initialize", args + " -> " + cehost::HexNumber(session), LONG{0});
 }
 
 extern "C" LONG PAC_Deinitialize(HPAC hSession) {
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   LONG result = phone && phone->CloseSession(hSession) ? 0 : kFailed;
-  return Record("PAC_Deinitialize", Hex(hSession), result);
+  return Record("PAC_Deinitialize", cehost::HexNumber(hSession), result);
 }
 
 extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeout) {
   std::string args =
-      Hex(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
+      cehost::HexNumber(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession)) return Record("PAC_SSetGPRSAttached", args, kFailed);
   auto script = phone->Script();
@@ -99,7 +90,7 @@ extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeou
 
 extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
                                          PAC_GPRS_TRAFFIC_COUNT* pCount, DWORD* pdwInfo) {
-  std::string args = Hex(hSession) + "," + std::to_string(dwTimeout) +
+  std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwTimeout) +
                      (pCount ? ",&record" : ",null") + (pdwInfo ? ",&info" : ",null");
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession) || !pCount) {
@@ -119,8 +110,9 @@ extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
 
 extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwSent,
                                          DWORD dwReceived, DWORD dwTimeout) {
-  std::string args = Hex(hSession) + "," + std::to_string(dwWhich) + "," + std::to_string(dwSent) +
-                     "," + std::to_string(dwReceived) + "," + std::to_string(dwTimeout);
+  std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwWhich) + "," +
+                     std::to_string(dwSent) + "," + std::to_string(dwReceived) + "," +
+                     std::to_string(dwTimeout);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession))
     return Record("PAC_SSetGprsTrafficCount", args, kFailed);
@@ -131,8 +123,8 @@ extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwS
 }
 
 extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD* pdwStatus) {
-  std::string args =
-      Hex(hSession) + "," + std::to_string(dwTimeout) + (pdwStatus ? ",&status" : ",null");
+  std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwTimeout) +
+                     (pdwStatus ? ",&status" : ",null");
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession) || !pdwStatus) {
     return Record("PAC_SGetRegistrationStatus", args, kFailed);
