@@ -76,6 +76,12 @@ std::string_view KindName(EffectKind kind) {
       return "modem";
     case EffectKind::kApplet:
       return "applet";
+    case EffectKind::kQueueCreate:
+      return "queue.create";
+    case EffectKind::kQueueWrite:
+      return "queue.write";
+    case EffectKind::kShell:
+      return "shell";
   }
   return "unknown";
 }

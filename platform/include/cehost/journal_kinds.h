@@ -43,6 +43,9 @@ enum class EffectKind {
   kPhone,           // "phone": a phone adapter call
   kModem,           // "modem": the modem's dial and hang-up
   kApplet,          // "applet": a control-panel applet's message
+  kQueueCreate,     // "queue.create": a message queue made
+  kQueueWrite,      // "queue.write": one message written into a queue, with its bytes
+  kShell,           // "shell": what the shell made of a record it read, or an event it sent
 };
 
 // The name entries of the kind carry ("reg.set_value").
