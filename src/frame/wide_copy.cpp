@@ -12,3 +12,12 @@ size_t CopyWideBounded(WCHAR* field, size_t capacity, LPCWSTR text) {
   field[length] = 0;
   return length;
 }
+
+size_t CopyWideWhole(WCHAR* field, size_t capacity, LPCWSTR text) {
+  size_t length = CopyWideBounded(field, capacity, text);
+  bool cut = text[length] != 0;
+  if (cut && length > 0 && field[length - 1] >= 0xD800 && field[length - 1] <= 0xDBFF) {
+    field[--length] = 0;
+  }
+  return length;
+}

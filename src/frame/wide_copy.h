@@ -15,3 +15,13 @@ template <size_t N>
 size_t CopyWideBounded(WCHAR (&field)[N], LPCWSTR text) {
   return CopyWideBounded(field, N, text);
 }
+
+// CopyWideBounded, but a cut never leaves the first half of a surrogate pair at the end: the
+// field holds whole characters only.
+size_t CopyWideWhole(WCHAR* field, size_t capacity, LPCWSTR text);
+
+// CopyWideWhole into a field whose capacity is its array size.
+template <size_t N>
+size_t CopyWideWhole(WCHAR (&field)[N], LPCWSTR text) {
+  return CopyWideWhole(field, N, text);
+}

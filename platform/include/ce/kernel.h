@@ -17,6 +17,12 @@
 
 typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
 
+// A lock one thread holds at a time; the thread that holds it may enter it again and leaves it as
+// often as it entered. Usable between InitializeCriticalSection and DeleteCriticalSection.
+typedef struct _CRITICAL_SECTION {
+  void* LockHandle;  // the host's lock, made by InitializeCriticalSection
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+
 extern "C" {
 
 // Starts a thread running lpStartAddress(lpParameter) at once; its handle is signalled when it
@@ -69,6 +75,21 @@ BOOL CloseHandle(HANDLE hObject);
 
 // The handset's local date and time.
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+
+// Makes the critical section ready for use, not held by any thread.
+void InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+// Releases what the critical section holds; it must not be held or used afterwards.
+void DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+// Waits until the calling thread holds the critical section.
+void EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+// Takes the critical section when no other thread holds it; TRUE when the caller now holds it.
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
+// Leaves the critical section once; another thread may take it after the last leave.
+void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
 // Formats one line like wsprintfW and hands it to the debug trace.
 void NKDbgPrintfW(LPCWSTR lpszFmt, ...);

@@ -51,8 +51,7 @@ HANDLE OpenMsgQueue(HANDLE hSrcProc, HANDLE hMsgQ, LPMSGQUEUEOPTIONS lpOptions);
 // (ERROR_TIMEOUT when the queue stayed full, ERROR_INSUFFICIENT_BUFFER for a message longer than
 // the queue's largest, ERROR_PIPE_NOT_CONNECTED when no reader is left on a queue that does not
 // allow that).
-BOOL WriteMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbDataSize, DWORD dwTimeout,
-                   DWORD dwFlags);
+BOOL WriteMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbDataSize, DWORD dwTimeout, DWORD dwFlags);
 
 // Takes the first message off the queue, waiting up to dwTimeout for one, and copies it into
 // lpBuffer with its length in *lpNumberOfBytesRead and MSGQUEUE_MSGALERT or 0 in *pdwFlags. FALSE

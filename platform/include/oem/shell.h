@@ -106,13 +106,13 @@ enum ShellEvent {
 // The registered window message of each event, as the shell registers it: the spellings are
 // the shell's own ("EntryLockphone", "NectConnect").
 inline constexpr LPCWSTR kShellEventMessageNames[SHELL_EVENT_COUNT] = {
-    u"ShellNotifyMsg/ClickMKey",       u"ShellNotifyMsg/ClickTaskbar",
-    u"ShellNotifyMsg/EntryLockphone",  u"ShellNotifyMsg/LeaveLockPhone",
-    u"ShellNotifyMsg/EntryShutDown",   u"ShellNotifyMsg/LeaveShutDown",
-    u"ShellNotifyMsg/ReadyPowerOFF",   u"ShellNotifyMsg/BatteryLow",
-    u"ShellNotifyMsg/EntryMusic",      u"ShellNotifyMsg/AllKeyEvent",
-    u"ShellNotifyMsg/BeginSyncEvent",  u"ShellNotifyMsg/EndSyncEvent",
-    u"ShellNotifyMsg/NectConnect",     u"ShellNotifyMsg/NetDisconnect",
+    u"ShellNotifyMsg/ClickMKey",      u"ShellNotifyMsg/ClickTaskbar",
+    u"ShellNotifyMsg/EntryLockphone", u"ShellNotifyMsg/LeaveLockPhone",
+    u"ShellNotifyMsg/EntryShutDown",  u"ShellNotifyMsg/LeaveShutDown",
+    u"ShellNotifyMsg/ReadyPowerOFF",  u"ShellNotifyMsg/BatteryLow",
+    u"ShellNotifyMsg/EntryMusic",     u"ShellNotifyMsg/AllKeyEvent",
+    u"ShellNotifyMsg/BeginSyncEvent", u"ShellNotifyMsg/EndSyncEvent",
+    u"ShellNotifyMsg/NectConnect",    u"ShellNotifyMsg/NetDisconnect",
     u"ShellNotifyMsg/ShowNotifyWnd",
 };
 
