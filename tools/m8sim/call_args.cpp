@@ -7,6 +7,7 @@
 #include "cehost/text.h"
 #include "errors.h"
 #include "numbers.h"
+#include "oem/shell.h"
 
 namespace m8sim {
 
@@ -191,7 +192,13 @@ CallArgs::CallArgs(const std::vector<Param>& params, const std::vector<std::stri
         if (!slot->null) {
           auto bytes = ParseHexBytes(word);
           if (!bytes) throw UsageError(what + ": not hex bytes or null: '" + word + "'");
+          // The only block passed this way is a user notification's content, which the
+          // library reads whole: shorter bytes are padded with zeros, longer ones refused.
+          if (bytes->size() > USER_NOTIFICATION_CONTENT_BYTES)
+            throw UsageError(what + ": more than " +
+                             std::to_string(USER_NOTIFICATION_CONTENT_BYTES) + " bytes");
           slot->bytes = *bytes;
+          slot->bytes.resize(USER_NOTIFICATION_CONTENT_BYTES, '\0');
           arg.pointer = slot->bytes.data();
         }
         break;

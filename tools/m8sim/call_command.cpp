@@ -26,7 +26,7 @@ Every parameter takes one argument:
   LPWSTR + cch length        out (a buffer of the given length is made) or null
   LPWSTR* INT* LPDWORD       out (a variable is made and shown after the call) or null
   signed char* RECT* TouchRawData*   out or null
-  LPCVOID                    hex bytes or null
+  LPCVOID                    hex bytes (a notification's 5072, zero-padded) or null
   const DesktopIconTipBlock* four numbers a,b,c,d or null
   GprsConnectCallback        null, or print (prints each value it receives)
 An export with two forms (Dial_StartGprsConnect2) is chosen by the number of arguments, or
