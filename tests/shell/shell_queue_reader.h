@@ -12,6 +12,7 @@
 #include "ce/msgqueue.h"
 #include "oem/shell.h"
 #include "sim/handset.h"
+#include "cehost/text.h"
 #include "temp_dir.h"
 
 // The read end of one of the shell's queues.

@@ -68,7 +68,7 @@ TEST_F(ShellSubscriptionTest, EachGetterAnswersItsRegisteredNameEveryTime) {
   for (const auto& c : cases) {
     UINT id = c.getter();
     EXPECT_GE(id, 0xC000u);
-    EXPECT_EQ(id, RegisterWindowMessageW(c.name)) << U8(c.name);
+    EXPECT_EQ(id, RegisterWindowMessageW(c.name)) << cehost::ToUtf8(c.name);
     EXPECT_EQ(c.getter(), id);
     ids.insert(id);
   }
