@@ -15,6 +15,7 @@
 #include "kernel/handset_clock.h"
 #include "kernel/thread_object.h"
 #include "modules/module_table.h"
+#include "msgqueue/queue_table.h"
 #include "ras/ras_service.h"
 #include "windows/platform_info_record.h"
 
@@ -33,6 +34,8 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   EventTable events;
+  // Its named message queues.
+  QueueTable queues;
   // The threads CreateThread started on it that are still running.
   ThreadCount threads;
   RasService ras;

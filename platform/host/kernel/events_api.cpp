@@ -6,6 +6,7 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "kernel/event_table.h"
+#include "kernel/signal_board.h"
 
 namespace cehost {
 
@@ -22,13 +23,16 @@ bool Event::Release(bool all) {
 }
 
 void Event::Set() {
-  std::lock_guard lock(mutex_);
-  if (manual_) {
-    Release(true);
-    signalled_ = true;
-  } else if (!Release(false)) {
-    signalled_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    if (manual_) {
+      Release(true);
+      signalled_ = true;
+    } else if (!Release(false)) {
+      signalled_ = true;
+    }
   }
+  SignalBoard::Instance().Post();
 }
 
 void Event::Reset() {
@@ -37,9 +41,12 @@ void Event::Reset() {
 }
 
 void Event::Pulse() {
-  std::lock_guard lock(mutex_);
-  Release(manual_);
-  signalled_ = false;
+  {
+    std::lock_guard lock(mutex_);
+    Release(manual_);
+    signalled_ = false;
+  }
+  SignalBoard::Instance().Post();
 }
 
 bool Event::Wait(DWORD ms) {

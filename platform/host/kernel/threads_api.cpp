@@ -77,6 +77,10 @@ extern "C" DWORD GetCurrentThreadId(void) {
   return current_thread_id;
 }
 
+extern "C" HANDLE GetCurrentProcess(void) {
+  return HandleTable::ToHandle<HANDLE>(0x42);
+}
+
 extern "C" DWORD GetCurrentProcessId(void) {
   return static_cast<DWORD>(getpid());
 }

@@ -7,6 +7,7 @@
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
+#define MAXIMUM_WAIT_OBJECTS 64
 
 #define EVENT_PULSE 1
 #define EVENT_RESET 2
@@ -36,6 +37,11 @@ DWORD GetCurrentThreadId(void);
 // The identifier of the calling process; no two live processes on the handset share one.
 DWORD GetCurrentProcessId(void);
 
+// A pseudo-handle that stands for the calling process wherever a process handle is taken; it
+// needs no closing. Its value is Windows CE's, 0x42, which no handle cehost hands out can have
+// (theirs are multiples of 4).
+HANDLE GetCurrentProcess(void);
+
 // Suspends the calling thread for dwMilliseconds (0 gives up the rest of its time slice).
 void Sleep(DWORD dwMilliseconds);
 
@@ -62,6 +68,14 @@ BOOL PulseEvent(HANDLE hEvent);
 // Waits up to dwMilliseconds (INFINITE: for ever) for the object to be signalled: WAIT_OBJECT_0,
 // WAIT_TIMEOUT, or WAIT_FAILED with the last error.
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+
+// Waits up to dwMilliseconds for any one of nCount (1 to MAXIMUM_WAIT_OBJECTS) objects: returns
+// WAIT_OBJECT_0 plus the lowest index of an object that is signalled, taking its signal as
+// WaitForSingleObject would; WAIT_TIMEOUT; or WAIT_FAILED with the last error
+// (ERROR_INVALID_PARAMETER for bWaitAll TRUE, which Windows CE does not offer, or a bad count;
+// ERROR_INVALID_HANDLE when a handle is not one that can be waited on).
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll,
+                             DWORD dwMilliseconds);
 
 // Closes a file, event, thread, device or queue handle; FALSE and ERROR_INVALID_HANDLE for any
 // other value (search handles close with FindClose, keys with RegCloseKey).
