@@ -115,7 +115,7 @@ void Shell::Install() {
   // A shell that boots leaves the phone unlocked.
   if (boot && ReadLockState()) WriteLockState(false);
 
-  HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, kShellWakeEventName);
   std::array<HANDLE, kShellQueueCount> keepers{};
   for (int q = 0; q < kShellQueueCount; ++q)
     keepers[q] = OpenQueue(static_cast<ShellQueue>(q), false);

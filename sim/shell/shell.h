@@ -34,6 +34,8 @@
 namespace sim {
 
 inline constexpr char kShellProgram[] = "shell";
+// The event that wakes the shell's thread when it is stopped, started or let go of.
+inline constexpr char16_t kShellWakeEventName[] = u"ShellReaderWake";
 
 // Whether the shell is on the handset and reading its queues.
 enum class ShellRun {

@@ -1,6 +1,7 @@
 // m8sim shell: what the handset's shell holds, the events it announces, and stopping and
 // starting it.
 #include <string>
+#include <vector>
 
 #include "cehost/journal.h"
 #include "cehost/text.h"
@@ -76,8 +77,9 @@ std::string IconText(const std::u16string& name, const sim::DesktopIcon& icon) {
 
 std::string StatusText(const sim::ShellStatus& s) {
   const sim::ShellMemory& m = s.memory;
-  std::string text = std::string("shell: ") + sim::ShellRunName(s.run) + "\n";
+  std::string text = std::string("shell: ") + sim::ShellRunName(s.run);
   if (s.run == sim::ShellRun::kAbsent) return text;
+  text += "\n";
   text += "subscribed windows:" + std::string(m.subscriptions.empty() ? " none" : "") + "\n";
   for (const auto& [window, value] : m.subscriptions)
     text += "  " + Hex(window) + " value " + std::to_string(value) + "\n";
@@ -166,7 +168,13 @@ int StopOrStart(Context& ctx, bool start) {
                 {"before", sim::ShellRunName(before)},
                 {"run", sim::ShellRunName(after)}},
                text);
-  EmitJournal(ctx.out, ctx.Handset().journal().Entries(), {{"command", start ? "start" : "stop"}});
+  // What the shell did, without the signal that woke its thread.
+  std::vector<cehost::JournalEntry> entries;
+  for (auto& entry : ctx.Handset().journal().Entries())
+    if (entry.kind != "event.set" ||
+        entry.Field("name") != cehost::ToUtf8(sim::kShellWakeEventName))
+      entries.push_back(std::move(entry));
+  EmitJournal(ctx.out, entries, {{"command", start ? "start" : "stop"}});
   return 0;
 }
 
