@@ -8,29 +8,36 @@ SignalBoard& SignalBoard::Instance() {
   return *board;
 }
 
+// An object changes under its own lock and posts after it; a watch counts itself before it looks
+// at an object under that lock. So either the watch looked after the change, or the post comes
+// after the count (the object's lock orders them) and sees it: then it moves the generation and
+// wakes the watch under the board's lock.
 void SignalBoard::Post() {
-  generation_.fetch_add(1);
-  // A sleeper counts itself before it looks at the generation, and a post moves the generation
-  // before it looks at the sleepers (both sequentially consistent): either the sleeper sees the
-  // new generation, or the post sees the sleeper and wakes it under the lock.
-  if (sleepers_.load() == 0) return;
-  { std::lock_guard lock(mutex_); }
+  if (watchers_.load() == 0) return;
+  {
+    std::lock_guard lock(mutex_);
+    generation_.fetch_add(1);
+  }
   changed_.notify_all();
 }
 
-bool SignalBoard::WaitForChange(uint64_t seen,
-                                std::optional<std::chrono::steady_clock::time_point> deadline) {
-  std::unique_lock lock(mutex_);
-  sleepers_.fetch_add(1);
-  auto moved = [&] { return generation_.load() != seen; };
-  bool changed = true;
-  if (deadline) {
-    changed = changed_.wait_until(lock, *deadline, moved);
-  } else {
-    changed_.wait(lock, moved);
+SignalBoard::Watch::Watch(SignalBoard& board) : board_(board) {
+  board_.watchers_.fetch_add(1);
+}
+
+SignalBoard::Watch::~Watch() {
+  board_.watchers_.fetch_sub(1);
+}
+
+bool SignalBoard::Watch::WaitForChange(
+    uint64_t seen, std::optional<std::chrono::steady_clock::time_point> deadline) {
+  std::unique_lock lock(board_.mutex_);
+  auto moved = [&] { return board_.generation_.load() != seen; };
+  if (!deadline) {
+    board_.changed_.wait(lock, moved);
+    return true;
   }
-  sleepers_.fetch_sub(1);
-  return changed;
+  return board_.changed_.wait_until(lock, *deadline, moved);
 }
 
 }  // namespace cehost

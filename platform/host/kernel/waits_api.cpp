@@ -38,15 +38,15 @@ extern "C" DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, B
   if (dwMilliseconds != INFINITE) {
     deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMilliseconds);
   }
-  SignalBoard& board = SignalBoard::Instance();
+  SignalBoard::Watch watch(SignalBoard::Instance());
   for (;;) {
-    const uint64_t seen = board.Generation();
+    const uint64_t seen = watch.Generation();
     for (DWORD i = 0; i < nCount; ++i) {
       DWORD result = objects[i]->Wait(0);
       if (result == WAIT_OBJECT_0) return WAIT_OBJECT_0 + i;
       // An object that cannot be waited on (a file, a key) fails the whole wait.
       if (result == WAIT_FAILED) return WAIT_FAILED;
     }
-    if (dwMilliseconds == 0 || !board.WaitForChange(seen, deadline)) return WAIT_TIMEOUT;
+    if (dwMilliseconds == 0 || !watch.WaitForChange(seen, deadline)) return WAIT_TIMEOUT;
   }
 }

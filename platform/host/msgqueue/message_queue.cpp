@@ -102,7 +102,9 @@ void MessageQueue::Push(const uint8_t* data, DWORD size) {
     ring_ = std::move(grown);
     head_ = 0;
   }
-  Slot& slot = ring_[(head_ + count_) % ring_.size()];
+  size_t tail = head_ + count_;
+  if (tail >= ring_.size()) tail -= ring_.size();
+  Slot& slot = ring_[tail];
   slot.bytes.assign(data, data + size);
   slot.size = size;
   ++count_;
@@ -110,8 +112,14 @@ void MessageQueue::Push(const uint8_t* data, DWORD size) {
 
 void MessageQueue::Record(const uint8_t* data, DWORD size, DWORD flags) {
   try {
-    RecordEffect(*journal_, EffectKind::kQueueWrite,
-                 {{"queue", name_}, {"size", std::to_string(size)}, {"flags", HexNumber(flags)}},
+    // Built in place: every message takes this path, and a braced list would copy each string.
+    std::vector<std::pair<std::string, std::string>> fields;
+    fields.reserve(3);
+    fields.emplace_back("queue", name_);
+    fields.emplace_back("size", std::to_string(size));
+    // As HexNumber shows them: the flags are none or the alert.
+    fields.emplace_back("flags", flags & MSGQUEUE_MSGALERT ? "0x1" : "0x0");
+    RecordEffect(*journal_, EffectKind::kQueueWrite, std::move(fields),
                  std::vector<uint8_t>(data, data + size));
   } catch (const std::bad_alloc&) {
     // Out of memory for the journal: the message is in the queue all the same.
@@ -138,7 +146,7 @@ DWORD MessageQueue::Read(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWOR
   if (alert) {
     alert_waiting_ = false;
   } else {
-    head_ = (head_ + 1) % ring_.size();
+    if (++head_ == ring_.size()) head_ = 0;
     --count_;
   }
   lock.unlock();

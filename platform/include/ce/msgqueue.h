@@ -1,5 +1,5 @@
-// Point-to-point message queues: named queues shared by every opener on the handset, each
-// handle either the queue's read end or one of its write ends.
+// Point-to-point message queues: named queues shared by every opener on the handset, each handle
+// one of a queue's read ends or one of its write ends.
 #pragma once
 
 #include "ce/errors.h"

@@ -1,0 +1,161 @@
+// WriteMsgQueue + ReadMsgQueue of one 232-byte shell request on one thread, against the floor: a
+// queue of the same records made of a mutex, two condition variables and a deque. The handset's
+// journal is as a handset has it (in memory, every write recorded with its bytes), so the
+// queue's time includes one journal entry a message; a second floor adds that same entry to the
+// floor's write, to show what is left once it is paid for. "x_floor" is a median over rounds
+// that alternate the two in the same run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ce/msgqueue.h"
+#include "cehost/journal.h"
+#include "oem/shell.h"
+#include "sim/handset.h"
+
+namespace {
+
+constexpr DWORD kRecordBytes = sizeof(ShellRequestRecord);
+
+// The shell's request queue, with a reader and a writer, on a fresh handset.
+struct ShellQueue {
+  ShellQueue() {
+    MSGQUEUEOPTIONS options{sizeof options, 0, SHELL_QUEUE_MAX_MESSAGES, kRecordBytes, TRUE};
+    reader = CreateMsgQueue(SHELL_REQUEST_QUEUE_NAME, &options);
+    options.bReadAccess = FALSE;
+    writer = CreateMsgQueue(SHELL_REQUEST_QUEUE_NAME, &options);
+  }
+  ~ShellQueue() {
+    CloseMsgQueue(reader);
+    CloseMsgQueue(writer);
+  }
+  bool RoundTrip(uint8_t* record, uint8_t* buffer) {
+    DWORD got = 0;
+    DWORD flags = 0;
+    return WriteMsgQueue(writer, record, kRecordBytes, 0, 0) &&
+           ReadMsgQueue(reader, buffer, kRecordBytes, &got, 0, &flags);
+  }
+  sim::Handset handset;
+  HANDLE reader = nullptr;
+  HANDLE writer = nullptr;
+};
+
+// The floor: the least a thread-safe, bounded queue of whole records does, without time-outs'
+// waits (the benchmark never waits), handles or checks.
+class FloorQueue {
+ public:
+  explicit FloorQueue(cehost::Journal* journal = nullptr) : journal_(journal) {}
+  bool Write(const uint8_t* data, size_t size) {
+    {
+      std::lock_guard lock(mutex_);
+      if (messages_.size() >= SHELL_QUEUE_MAX_MESSAGES) return false;
+      messages_.emplace_back(data, data + size);
+      if (journal_) {
+        std::vector<std::pair<std::string, std::string>> fields;
+        fields.reserve(3);
+        fields.emplace_back("queue", name_);
+        fields.emplace_back("size", std::to_string(size));
+        fields.emplace_back("flags", "0x0");
+        cehost::RecordEffect(*journal_, cehost::EffectKind::kQueueWrite, std::move(fields),
+                             std::vector<uint8_t>(data, data + size));
+      }
+    }
+    readable_.notify_all();
+    return true;
+  }
+  bool Read(uint8_t* buffer, size_t capacity) {
+    {
+      std::lock_guard lock(mutex_);
+      if (messages_.empty()) return false;
+      const std::vector<uint8_t>& front = messages_.front();
+      std::memcpy(buffer, front.data(), std::min(capacity, front.size()));
+      messages_.pop_front();
+    }
+    writable_.notify_all();
+    return true;
+  }
+  bool RoundTrip(uint8_t* record, uint8_t* buffer) {
+    return Write(record, kRecordBytes) && Read(buffer, kRecordBytes);
+  }
+
+ private:
+  cehost::Journal* journal_;
+  const std::string name_ = "QueueNameOffAppsAskShellEvent";
+  std::mutex mutex_;
+  std::condition_variable readable_;
+  std::condition_variable writable_;
+  std::deque<std::vector<uint8_t>> messages_;
+};
+
+std::vector<uint8_t> RequestRecord() {
+  std::vector<uint8_t> record(kRecordBytes);
+  for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(i);
+  return record;
+}
+
+void BM_MsgQueueRoundTrip(benchmark::State& state) {
+  ShellQueue queue;
+  auto record = RequestRecord();
+  uint8_t buffer[kRecordBytes];
+  for (auto _ : state) benchmark::DoNotOptimize(queue.RoundTrip(record.data(), buffer));
+}
+BENCHMARK(BM_MsgQueueRoundTrip);
+
+void BM_FloorRoundTrip(benchmark::State& state) {
+  FloorQueue queue;
+  auto record = RequestRecord();
+  uint8_t buffer[kRecordBytes];
+  for (auto _ : state) benchmark::DoNotOptimize(queue.RoundTrip(record.data(), buffer));
+}
+BENCHMARK(BM_FloorRoundTrip);
+
+// Nanoseconds a round trip over a batch.
+template <class Queue>
+double BatchNanoseconds(Queue& queue, uint8_t* record, uint8_t* buffer, int batch) {
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(queue.RoundTrip(record, buffer));
+  std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+  return took.count() / batch;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Rounds that time a batch of each in turn, so that both see the same machine; the medians of
+// the rounds and their ratios.
+void BM_MsgQueueOverFloor(benchmark::State& state) {
+  constexpr int kRounds = 31;
+  constexpr int kBatch = 2000;
+  ShellQueue queue;
+  FloorQueue floor;
+  FloorQueue journaled_floor(&queue.handset.journal());
+  auto record = RequestRecord();
+  uint8_t buffer[kRecordBytes];
+  std::vector<double> queue_ns, floor_ns, journaled_ns;
+  for (auto _ : state) {
+    for (int round = 0; round < kRounds; ++round) {
+      queue_ns.push_back(BatchNanoseconds(queue, record.data(), buffer, kBatch));
+      floor_ns.push_back(BatchNanoseconds(floor, record.data(), buffer, kBatch));
+      journaled_ns.push_back(BatchNanoseconds(journaled_floor, record.data(), buffer, kBatch));
+    }
+  }
+  const double queue_median = Median(queue_ns);
+  state.counters["queue_ns"] = queue_median;
+  state.counters["floor_ns"] = Median(floor_ns);
+  state.counters["floor_journal_ns"] = Median(journaled_ns);
+  state.counters["x_floor"] = queue_median / Median(floor_ns);
+  state.counters["x_floor_journal"] = queue_median / Median(journaled_ns);
+}
+BENCHMARK(BM_MsgQueueOverFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
