@@ -12,6 +12,8 @@
 // handset.toml's [shell] table: present = false leaves the handset without a shell (no message
 // names registered, nobody reads the queues); running = false installs it without starting it
 // (nobody reads the queues, so a writer fills them and its 17th record is refused) until Start().
+// Once the shell has kept its state in state.json, whether it was running or stopped is taken
+// from there, until a reboot forgets it.
 #pragma once
 
 #include <array>
