@@ -53,6 +53,9 @@ void Handset::MakeCurrent() {
   mount.registry_in_memory = registry_in_memory_;
   cehost::MountHandset(mount);
   for (const auto& program : programs_) program->Install();
+  // What the programs did to start (the shell making its queues) is the handset's boot, not an
+  // effect of what runs on it: the journal starts after it.
+  cehost::CurrentJournal().Clear();
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

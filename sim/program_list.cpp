@@ -5,14 +5,16 @@
 #include "sim/network/network_links.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
 #include "sim/platform_record/platform_record.h"
+#include "sim/shell/shell.h"
 
 namespace sim {
 
 std::vector<std::shared_ptr<Program>> MakePrograms() {
+  // The shell comes first: it registers its message names before anything else can.
   return {
-      std::make_shared<PlatformRecord>(), std::make_shared<PhoneAdapter>(),
-      std::make_shared<Modem>(),          std::make_shared<Bluetooth>(),
-      std::make_shared<NetworkLinks>(),
+      std::make_shared<Shell>(),        std::make_shared<PlatformRecord>(),
+      std::make_shared<PhoneAdapter>(), std::make_shared<Modem>(),
+      std::make_shared<Bluetooth>(),    std::make_shared<NetworkLinks>(),
   };
 }
 

@@ -6,13 +6,24 @@
 
 #include "ce/kernel.h"
 #include "ce/msgqueue.h"
+#include "cehost/handset.h"
 #include "cehost/journal.h"
 #include "handset_fixture.h"
 #include "oem/shell.h"
 
 namespace {
 
-class MsgQueueTest : public HandsetTest {};
+// cehost's queues alone: a handset without sim's programs, whose shell would own and read the
+// shell's queues.
+class MsgQueueTest : public HandsetTest {
+ protected:
+  void SetUp() override {
+    HandsetTest::SetUp();
+    cehost::MountOptions bare;
+    bare.home = handset().home();
+    cehost::MountHandset(bare);
+  }
+};
 
 MSGQUEUEOPTIONS Options(BOOL read_access, DWORD max_bytes = 256) {
   MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 0, SHELL_QUEUE_MAX_MESSAGES, max_bytes,

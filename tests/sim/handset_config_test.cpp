@@ -95,6 +95,8 @@ TEST_F(HandsetConfigTest, BadFileNamesFileLineAndKey) {
       {"platform = 3\n", ":1: platform: expected a table"},
       {"[bluetooth]\napplet = \"maybe\"\n", ":2: bluetooth.applet: expected one of \"installed\""},
       {"[platform]\nwifi = 1\n", ":2: platform.wifi: expected true or false"},
+      {"[shell]\nrunning = \"no\"\n", ":2: shell.running: expected true or false"},
+      {"[shell]\nstarted = false\n", ":2: shell.started: unknown key"},
       {"[modem]\naddress = \"10.0.0\"\n", ":2: modem.address: expected a dotted IPv4 address"},
       {"[[network.interfaces]]\nindex = 4\n", ":1: network.interfaces[0].kind: missing"},
       {"[[network.interfaces]]\nkind = \"usb\"\nchip = \"SDIO86881\"\n",

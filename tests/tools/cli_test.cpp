@@ -78,7 +78,10 @@ TEST_F(CliTest, HelpOnEveryCommandExitsWithZero) {
                                         {"reg", "set", "--help"},
                                         {"ini", "--help"},
                                         {"fs", "cat", "--help"},
-                                        {"handset", "show", "--help"}}) {
+                                        {"handset", "show", "--help"},
+                                        {"handset", "reboot", "--help"},
+                                        {"shell", "--help"},
+                                        {"shell", "event", "--help"}}) {
     Result r = Run(args);
     EXPECT_EQ(r.code, 0) << args[0];
     EXPECT_NE(r.out.find("Usage:"), std::string::npos) << args[0];

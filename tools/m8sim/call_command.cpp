@@ -10,6 +10,7 @@
 #include "errors.h"
 #include "exports_lookup.h"
 #include "journal_view.h"
+#include "sim/shell/shell.h"
 
 namespace m8sim {
 
@@ -79,6 +80,8 @@ int RunCall(Context& ctx, const std::string& name, const std::vector<std::string
   // The worker threads the call started end before its effects are shown (a dial's callback
   // runs on one); a worker that runs on past the limit is shown as far as it got.
   cehost::WaitForThreads(10000);
+  // The shell handles the records the call wrote, so that what it made of them shows too.
+  if (auto shell = sim::CurrentShell()) shell->WaitIdle(10000);
   SetCallbackSink(nullptr);
 
   nlohmann::json outputs = args->Outputs();

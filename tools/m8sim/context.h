@@ -43,5 +43,6 @@ void AddRegCommands(CLI::App& app, Context& ctx);
 void AddIniCommands(CLI::App& app, Context& ctx);
 void AddFsCommands(CLI::App& app, Context& ctx);
 void AddHandsetCommands(CLI::App& app, Context& ctx);
+void AddShellCommands(CLI::App& app, Context& ctx);
 
 }  // namespace m8sim

@@ -1,4 +1,5 @@
-// m8sim handset: makes the default handset in the home, or shows its hardware and programs.
+// m8sim handset: makes the default handset in the home, shows its hardware and programs, or
+// reboots it.
 #include <toml++/toml.h>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,8 @@
 #include "context.h"
 #include "errors.h"
 #include "sim/default_handset.h"
+#include "sim/shell/shell.h"
+#include "sim/state_file.h"
 
 namespace m8sim {
 
@@ -19,7 +22,9 @@ constexpr const char* kHandsetHelp =
     R"(  init   makes the default handset in the home: a freshly flashed M8 with a SIM of
          operator 46000, its access point profiles and every device present; exit 1
          when the home holds a handset already
-  show   the home's handset.toml (hardware and programs) and what is installed)";
+  show   the home's handset.toml (hardware and programs) and what is installed
+  reboot forgets what the simulated hardware and programs held in memory (the home's
+         state.json): the shell starts again empty, with the phone unlocked)";
 
 int Init(Context& ctx) {
   std::filesystem::path home = ctx.Home();
@@ -68,10 +73,24 @@ int Show(Context& ctx) {
   return 0;
 }
 
+int Reboot(Context& ctx) {
+  std::filesystem::path home = ctx.Home();
+  sim::StateFile state(home);
+  if (!state.Clear()) throw Failure("cannot remove " + state.path().string());
+  // The handset starts again: its programs boot without what they held.
+  ctx.Handset();
+  auto shell = sim::CurrentShell();
+  std::string run = shell ? sim::ShellRunName(shell->Status().run) : "absent";
+  ctx.out.Emit({{"type", "handset"}, {"home", home.string()}, {"rebooted", true}, {"shell", run}},
+               "rebooted the handset in " + home.string() +
+                   ": what it held in memory is gone; shell " + run);
+  return 0;
+}
+
 }  // namespace
 
 void AddHandsetCommands(CLI::App& app, Context& ctx) {
-  auto* handset = app.add_subcommand("handset", "Make or show the handset in the home");
+  auto* handset = app.add_subcommand("handset", "Make, show or reboot the handset in the home");
   handset->footer(kHandsetHelp);
   handset->require_subcommand(1);
   handset->add_subcommand("init", "Make the default handset in the home")->callback([&ctx] {
@@ -80,6 +99,8 @@ void AddHandsetCommands(CLI::App& app, Context& ctx) {
   handset->add_subcommand("show", "Show the handset's hardware and programs")->callback([&ctx] {
     ctx.action = [&ctx] { return Show(ctx); };
   });
+  handset->add_subcommand("reboot", "Forget what the handset held in memory (state.json)")
+      ->callback([&ctx] { ctx.action = [&ctx] { return Reboot(ctx); }; });
 }
 
 }  // namespace m8sim

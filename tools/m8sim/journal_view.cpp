@@ -123,6 +123,21 @@ std::string Modem(const cehost::JournalEntry& e) {
   return Pad("modem") + Generic(e);
 }
 
+// A queue's record: the queue by name and the record by size; an alert record says so.
+std::string Queue(const cehost::JournalEntry& e) {
+  std::string queue = Quoted(e.Field("queue"));
+  if (e.kind == "queue.write") {
+    bool alert = e.HasField("flags") && e.Field("flags") != "0x0";
+    return Pad("queue") + "write " + queue + " " + e.Field("size") + " bytes" +
+           (alert ? " (alert)" : "");
+  }
+  if (e.kind == "queue.create") {
+    return Pad("queue") + "create " + queue + " for " + e.Field("access") + ", " +
+           e.Field("max_messages") + " records of " + e.Field("max_message_bytes") + " bytes";
+  }
+  return Pad("queue") + e.kind.substr(6) + Generic(e);
+}
+
 }  // namespace
 
 std::string DescribeEntry(const cehost::JournalEntry& e) {
@@ -132,6 +147,8 @@ std::string DescribeEntry(const cehost::JournalEntry& e) {
   if (k.rfind("ras.", 0) == 0) return Ras(e);
   if (k.rfind("window.", 0) == 0) return Window(e);
   if (k == "modem") return Modem(e);
+  if (k.rfind("queue.", 0) == 0) return Queue(e);
+  if (k == "shell") return Pad("shell") + e.Field("text");
   if (k == "phone")
     return Pad("phone") + e.Field("call") + "(" + e.Field("args") + ") -> " + e.Field("result");
   if (k == "trace" || k == "console") return Pad(k) + TrimLineEnd(e.Field("text"));

@@ -42,6 +42,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   AddIniCommands(app, ctx);
   AddFsCommands(app, ctx);
   AddHandsetCommands(app, ctx);
+  AddShellCommands(app, ctx);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

@@ -86,8 +86,11 @@ namespace {
 
 // Makes the state current (or none) and lets go of the one it replaces: its windows go with it.
 // Their threads are joined outside the lock, since a procedure that is finishing may be making a
-// platform call.
+// platform call. The outgoing handset's programs are told first, while it is still current, so
+// that the threads they run end before their platform calls could reach another handset.
 void Replace(std::unique_ptr<HandsetState> state) {
+  if (HandsetState* outgoing = g_current.load(std::memory_order_acquire))
+    outgoing->programs.UnmountAll();
   HandsetState* released = nullptr;
   {
     std::lock_guard lock(g_mount_mutex);

@@ -18,6 +18,16 @@ std::shared_ptr<ProgramState> ProgramTable::Find(std::string_view program) const
   return found == states_.end() ? nullptr : found->second;
 }
 
+void ProgramTable::UnmountAll() const {
+  // The hooks run without the lock: a program's Unmount may look its own state up.
+  std::vector<std::shared_ptr<ProgramState>> states;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [name, state] : states_) states.push_back(state);
+  }
+  for (const auto& state : states) state->Unmount();
+}
+
 void InstallProgramState(std::string_view program, std::shared_ptr<ProgramState> state) {
   Current().programs.Install(program, std::move(state));
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cehost/programs.h"
 
@@ -17,6 +18,8 @@ class ProgramTable {
   void Install(std::string_view program, std::shared_ptr<ProgramState> state);
   // The state under the name, or null.
   std::shared_ptr<ProgramState> Find(std::string_view program) const;
+  // Tells every state that its handset is being let go of, in the order of their names.
+  void UnmountAll() const;
 
  private:
   mutable std::mutex mutex_;

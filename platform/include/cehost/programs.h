@@ -11,6 +11,9 @@ namespace cehost {
 class ProgramState {
  public:
   virtual ~ProgramState() = default;
+  // Called when its handset is about to stop being current (another is mounted, or none), while
+  // it still is: a program that runs threads making platform calls ends them here.
+  virtual void Unmount() {}
 };
 
 // Puts the program's state on the current handset under the program's name, replacing the state

@@ -1,0 +1,74 @@
+// state.json: one section a program, each changed without losing the others, and always whole.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "sim/state_file.h"
+#include "temp_dir.h"
+
+namespace {
+
+using StateFileTest = TempDirTest;
+
+nlohmann::json FileJson(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  return nlohmann::json::parse(in);
+}
+
+TEST_F(StateFileTest, SectionsAreChangedOneAtATime) {
+  sim::StateFile state(dir());
+  EXPECT_TRUE(state.Read("shell").is_null()) << "no file yet";
+  ASSERT_TRUE(state.Update("shell", [](nlohmann::json& s) {
+    EXPECT_TRUE(s.is_null());
+    s = {{"locked", true}};
+  }));
+  ASSERT_TRUE(state.Update("backlight", [](nlohmann::json& s) { s = 5; }));
+  ASSERT_TRUE(state.Update("shell", [](nlohmann::json& s) { s["count"] = 2; }));
+  EXPECT_EQ(FileJson(state.path()),
+            (nlohmann::json{{"shell", {{"locked", true}, {"count", 2}}}, {"backlight", 5}}));
+  EXPECT_EQ(state.Read("backlight"), 5);
+
+  ASSERT_TRUE(state.Update("backlight", [](nlohmann::json& s) { s = nullptr; }));
+  EXPECT_FALSE(FileJson(state.path()).contains("backlight")) << "a null section goes";
+  EXPECT_TRUE(state.Clear());
+  EXPECT_FALSE(std::filesystem::exists(state.path()));
+  EXPECT_TRUE(state.Clear()) << "nothing left to forget";
+}
+
+TEST_F(StateFileTest, AFileThatIsNotAnObjectCountsAsEmptyAndIsReplacedWhole) {
+  sim::StateFile state(dir());
+  for (const char* text : {"{\"shell\": [1, 2", "[1, 2]", ""}) {
+    WriteText(state.path(), text);
+    EXPECT_TRUE(state.Read("shell").is_null()) << text;
+    ASSERT_TRUE(state.Update("shell", [](nlohmann::json& s) { s = 1; }));
+    EXPECT_EQ(FileJson(state.path()), (nlohmann::json{{"shell", 1}})) << text;
+  }
+  // Nothing is left beside it from the writes.
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir()))
+    files += entry.path().filename() != "state.lock";
+  EXPECT_EQ(files, 1u);
+}
+
+TEST_F(StateFileTest, TwoWritersKeepEachOthersSections) {
+  constexpr int kWrites = 200;
+  auto writer = [this](const char* section) {
+    sim::StateFile state(dir());
+    for (int i = 0; i < kWrites; ++i) {
+      ASSERT_TRUE(
+          state.Update(section, [](nlohmann::json& s) { s = s.is_null() ? 1 : s.get<int>() + 1; }));
+      // Every reader in between sees a whole file.
+      EXPECT_TRUE(FileJson(state.path()).is_object());
+    }
+  };
+  std::thread first(writer, "first");
+  std::thread second(writer, "second");
+  first.join();
+  second.join();
+  EXPECT_EQ(FileJson(sim::StateFile(dir()).path()),
+            (nlohmann::json{{"first", kWrites}, {"second", kWrites}}));
+}
+
+}  // namespace
