@@ -208,26 +208,6 @@ TEST_F(ShellProgramTest, WithoutAShellNobodyReadsTheQueuesAndNoNameIsRegistered)
   EXPECT_TRUE(handset->journal().Entries("shell").empty());
 }
 
-TEST_F(ShellProgramTest, AShellThatBootsLeavesThePhoneUnlocked) {
-  {
-    auto handset = Mount();
-    Writer writer;
-    writer.Ask(Request(8));
-    ASSERT_TRUE(ShellOf(*handset).WaitIdle(5000));
-  }
-  // Mounted again, the shell still holds the lock.
-  {
-    auto handset = Mount();
-    EXPECT_TRUE(sim::ReadLockState());
-    EXPECT_TRUE(ShellOf(*handset).Status().memory.locked);
-  }
-  // Without its state.json, the shell boots as after a reboot.
-  std::filesystem::remove(temp_.home() / "state.json");
-  auto handset = Mount();
-  EXPECT_FALSE(sim::ReadLockState());
-  EXPECT_FALSE(ShellOf(*handset).Status().memory.locked);
-}
-
 TEST_F(ShellProgramTest, EachHandsetMountedInTurnHasItsOwnShellReading) {
   auto first = Mount();
   TempDir other;
