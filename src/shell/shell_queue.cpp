@@ -29,5 +29,20 @@ HANDLE ShellQueue::Open() {
 BOOL ShellQueue::Write(const void* record, DWORD size) {
   HANDLE queue = Open();
   if (!queue) return FALSE;
-  return WriteMsgQueue(queue, const_cast<void*>(record), size, 0, 0);
+  BOOL written = WriteMsgQueue(queue, const_cast<void*>(record), size, 0, 0);
+  if (!written && GetLastError() == ERROR_INVALID_HANDLE) {
+    // The handle no longer names the queue (other code of the process closed it): the queue is
+    // opened again, once, rather than every later record failing.
+    Forget(queue);
+    queue = Open();
+    if (!queue) return FALSE;
+    written = WriteMsgQueue(queue, const_cast<void*>(record), size, 0, 0);
+  }
+  return written;
+}
+
+void ShellQueue::Forget(HANDLE stale) {
+  EnterCriticalSection(&open_lock_);
+  if (handle_ == stale) handle_ = nullptr;
+  LeaveCriticalSection(&open_lock_);
 }

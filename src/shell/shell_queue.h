@@ -23,6 +23,9 @@ class ShellQueue {
   BOOL Write(const void* record, DWORD size);
 
  private:
+  // Lets go of a handle that no longer names the queue, unless another thread replaced it.
+  void Forget(HANDLE stale);
+
   const LPCWSTR name_;
   const DWORD max_record_;
   const LPCWSTR open_failure_;

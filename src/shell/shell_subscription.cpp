@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "ce/kernel.h"
-#include "ce/msgqueue.h"
 #include "ce/windows.h"
 #include "shell/shell_queue.h"
 
@@ -44,7 +43,7 @@ BOOL WriteShellNotifyRecord(HWND window, DWORD value, bool register_window) {
   record.dwWindow = static_cast<DWORD>(reinterpret_cast<uintptr_t>(window));
   record.dwValue = value;
   lock.Enter();
-  BOOL written = WriteMsgQueue(queue, &record, sizeof record, 0, 0);
+  BOOL written = NotifyQueue().Write(&record, sizeof record);
   lock.Leave();
   return written;
 }

@@ -25,14 +25,22 @@ class ShellPeerTest : public HandsetTest {
 };
 
 TEST_F(ShellPeerTest, GettersAnswerTheIdentifiersTheShellSends) {
-  UINT (*getters[])() = {
-      ShellNotifyMsgGetShellNotifyMsg_ClickMKey,      ShellNotifyMsgGetShellNotifyMsg_ClickTaskbar,
-      ShellNotifyMsgGetShellNotifyMsg_EntryLockPhone, ShellNotifyMsgGetShellNotifyMsg_LeaveLockPhone,
-      ShellNotifyMsgGetShellNotifyMsg_EntryShutDown,  ShellNotifyMsgGetShellNotifyMsg_LeaveShutDown,
-      ShellNotifyMsgGetShellNotifyMsg_ReadyPowerOFF,  ShellNotifyMsgGetShellNotifyMsg_BatteryLow,
-      ShellNotifyMsgGetShellNotifyMsg_EntryMusic,     ShellNotifyGetShellNotifyMsg_AllKeyEvent,
-      ShellNotifyMsgGetShellNotifyMsg_SyncBeginEvent, ShellNotifyMsgGetMsg_SyncEndEvent,
-      ShellNotifyMsgGetShellNotifyMsg_NetConnect,     ShellNotifyMsgGetShellNotifyMsg_NetDisconnect,
+  UINT (*getters[])
+  () = {
+      ShellNotifyMsgGetShellNotifyMsg_ClickMKey,
+      ShellNotifyMsgGetShellNotifyMsg_ClickTaskbar,
+      ShellNotifyMsgGetShellNotifyMsg_EntryLockPhone,
+      ShellNotifyMsgGetShellNotifyMsg_LeaveLockPhone,
+      ShellNotifyMsgGetShellNotifyMsg_EntryShutDown,
+      ShellNotifyMsgGetShellNotifyMsg_LeaveShutDown,
+      ShellNotifyMsgGetShellNotifyMsg_ReadyPowerOFF,
+      ShellNotifyMsgGetShellNotifyMsg_BatteryLow,
+      ShellNotifyMsgGetShellNotifyMsg_EntryMusic,
+      ShellNotifyGetShellNotifyMsg_AllKeyEvent,
+      ShellNotifyMsgGetShellNotifyMsg_SyncBeginEvent,
+      ShellNotifyMsgGetMsg_SyncEndEvent,
+      ShellNotifyMsgGetShellNotifyMsg_NetConnect,
+      ShellNotifyMsgGetShellNotifyMsg_NetDisconnect,
       ShellNotifyMsgGetShellNotifyMsg_ShowNotifyWnd,
   };
   for (int event = 0; event < SHELL_EVENT_COUNT; ++event) {

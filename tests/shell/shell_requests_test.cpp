@@ -147,4 +147,24 @@ TEST_F(ShellRequestTest, AFullQueueRefusesTheNextRequest) {
   EXPECT_EQ(ShellNotifyMsgMzPowerOffSystem(), 1);
 }
 
+// A queue handle closed by other code of the process is replaced: the next request opens the
+// queue again instead of failing from then on.
+TEST_F(ShellRequestTest, AQueueHandleClosedUnderTheLibraryIsOpenedAgain) {
+  ASSERT_EQ(ShellNotifyMsgReloadDesktopIcons(), 1);
+  ASSERT_EQ(requests().Drain().size(), 1u);
+  // The library's handle is the newest queue handle: the one made just before this probe.
+  MSGQUEUEOPTIONS options = {sizeof options, MSGQUEUE_ALLOW_BROKEN, 16, 232, FALSE};
+  HANDLE probe = CreateMsgQueue(SHELL_REQUEST_QUEUE_NAME, &options);
+  ASSERT_NE(probe, nullptr);
+  bool closed = false;
+  for (uintptr_t value = reinterpret_cast<uintptr_t>(probe) - 4; value >= 4 && !closed; value -= 4)
+    closed = CloseMsgQueue(reinterpret_cast<HANDLE>(value)) != 0;
+  ASSERT_TRUE(closed);
+  CloseMsgQueue(probe);
+  EXPECT_EQ(ShellNotifyMsgMzResetSystem(), 1);
+  auto records = requests().Drain();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(WordAt(records[0], 0), 7u);
+}
+
 }  // namespace

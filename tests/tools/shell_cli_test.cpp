@@ -186,6 +186,28 @@ TEST_F(ShellCliTest, RebootForgetsWhatTheHandsetHeld) {
   OnHandset([](sim::Handset&) { EXPECT_FALSE(sim::ReadLockState()); });
 }
 
+// Through the library: a call's journal shows what the shell made of its record, and what the
+// shell then holds is there for the next command.
+TEST_F(ShellCliTest, CallsThroughTheLibraryReachTheShellBeforeTheCommandEnds) {
+  Result lock = Run({"--json", "call", "ShellNotifyMsgMzEntryLockPhone"});
+  ASSERT_EQ(lock.code, 0) << lock.err;
+  EXPECT_EQ(lock.Records().at(0)["result"], 1);
+  ASSERT_FALSE(lock.JournalTexts("shell").empty());
+  EXPECT_EQ(lock.JournalTexts("shell")[0], "shell request 8 enter phone lock");
+  EXPECT_TRUE(Status()["memory"]["locked"]);
+
+  Result icon = Run({"call", "ShellNotifyMsgSetAnimateDesktopIconTip", "Mail", "2 new", "1,2,3,4"});
+  ASSERT_EQ(icon.code, 0) << icon.err;
+  EXPECT_NE(icon.out.find("-> 1"), std::string::npos) << icon.out;
+  EXPECT_EQ(Status()["memory"]["icons"].size(), 1u);
+
+  Result set = Run({"--json", "call", "ShellNotifyMsgMzSetUserNotification", "null", "0102"});
+  ASSERT_EQ(set.code, 0) << set.err;
+  ASSERT_EQ(set.JournalTexts("shell").size(), 1u);
+  EXPECT_NE(set.JournalTexts("shell")[0].find("new, 5072 bytes"), std::string::npos);
+  EXPECT_EQ(Status()["memory"]["notifications"].size(), 1u);
+}
+
 TEST(ShellJournalViewTest, ShellEntriesShowTheirTextAndQueueRecordsTheirQueueAndSize) {
   cehost::JournalEntry shell;
   shell.kind = "shell";
