@@ -13,17 +13,9 @@
 
 namespace {
 
-// cehost's queues alone: a handset without sim's programs, whose shell would own and read the
-// shell's queues.
-class MsgQueueTest : public HandsetTest {
- protected:
-  void SetUp() override {
-    HandsetTest::SetUp();
-    cehost::MountOptions bare;
-    bare.home = handset().home();
-    cehost::MountHandset(bare);
-  }
-};
+// cehost's queues alone: without sim's programs, whose shell would own and read the shell's
+// queues.
+using MsgQueueTest = BareHandsetTest;
 
 MSGQUEUEOPTIONS Options(BOOL read_access, DWORD max_bytes = 256) {
   MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 0, SHELL_QUEUE_MAX_MESSAGES, max_bytes,

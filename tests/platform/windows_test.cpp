@@ -67,7 +67,9 @@ HWND Fake(uintptr_t value) {
 constexpr DWORD kWait = 10000;
 constexpr UINT kShort = 50;
 
-class WindowsTest : public HandsetTest {};
+// cehost's windows alone: without sim's programs, whose shell registers its message names first
+// and runs a thread of its own.
+using WindowsTest = BareHandsetTest;
 
 // --- Registered message names -------------------------------------------------------------
 
@@ -95,10 +97,6 @@ TEST_F(WindowsTest, RegisterRefusesEmptyAndOverlongNames) {
 }
 
 TEST_F(WindowsTest, RegisterFailsWhenEveryIdIsTaken) {
-  // A handset without sim's programs, whose shell registers its names before anyone else.
-  cehost::MountOptions bare;
-  bare.home = handset().home();
-  cehost::MountHandset(bare);
   UINT first = RegisterWindowMessageW(u"name0");
   UINT last = 0;
   for (int i = 1; i < 0x4000; ++i)

@@ -5,34 +5,16 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "m8sim.h"
+#include "cli_run.h"
 #include "temp_dir.h"
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-  // The JSON records of the output, one a line.
-  std::vector<nlohmann::json> Records() const {
-    std::vector<nlohmann::json> records;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-      records.push_back(nlohmann::json::parse(line));
-    return records;
-  }
-};
+using Result = CliResult;
 
 class CliTest : public ::testing::Test {
  protected:
-  Result Run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--handset", temp_.home().string()});
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = m8sim::Run(args, out, err);
-    return {code, out.str(), err.str()};
-  }
+  Result Run(std::vector<std::string> args) { return RunCli(temp_.home(), std::move(args)); }
   // An error: the exit code, and one line on standard error.
   void ExpectError(const std::vector<std::string>& args, int code) {
     Result r = Run(args);

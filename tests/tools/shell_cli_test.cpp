@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "cehost/journal.h"
+#include "cli_run.h"
 #include "journal_view.h"
-#include "m8sim.h"
 #include "shell_support.h"
 #include "sim/handset.h"
 #include "sim/shell/lock_state.h"
@@ -20,36 +20,11 @@ namespace {
 
 using namespace shell_test;
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-  std::vector<nlohmann::json> Records() const {
-    std::vector<nlohmann::json> records;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-      records.push_back(nlohmann::json::parse(line));
-    return records;
-  }
-  // The "text" fields of the journal records of one kind.
-  std::vector<std::string> JournalTexts(const std::string& kind) const {
-    std::vector<std::string> texts;
-    for (const auto& r : Records())
-      if (r["type"] == "journal" && r["kind"] == kind)
-        texts.push_back(r["fields"].value("text", ""));
-    return texts;
-  }
-};
+using Result = CliResult;
 
 class ShellCliTest : public ::testing::Test {
  protected:
-  Result Run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--handset", temp_.home().string()});
-    std::ostringstream out;
-    std::ostringstream err;
-    int code = m8sim::Run(args, out, err);
-    return {code, out.str(), err.str()};
-  }
+  Result Run(std::vector<std::string> args) { return RunCli(temp_.home(), std::move(args)); }
   // The shell's status as --json gives it.
   nlohmann::json Status() {
     Result r = Run({"--json", "shell", "status"});
