@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ce/msgqueue.h"
+#include "cehost/handset.h"
 #include "cehost/journal.h"
 #include "oem/shell.h"
 #include "sim/handset.h"
@@ -25,9 +26,13 @@ namespace {
 
 constexpr DWORD kRecordBytes = sizeof(ShellRequestRecord);
 
-// The shell's request queue, with a reader and a writer, on a fresh handset.
+// The shell's request queue, with a reader and a writer, on a fresh handset without sim's
+// programs (whose shell would read the queue too).
 struct ShellQueue {
   ShellQueue() {
+    cehost::MountOptions bare;
+    bare.home = handset.home();
+    cehost::MountHandset(bare);
     MSGQUEUEOPTIONS options{sizeof options, 0, SHELL_QUEUE_MAX_MESSAGES, kRecordBytes, TRUE};
     reader = CreateMsgQueue(SHELL_REQUEST_QUEUE_NAME, &options);
     options.bReadAccess = FALSE;
