@@ -56,6 +56,8 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 struct HWND__;
 typedef HWND__* HWND;
+struct HDC__;
+typedef HDC__* HDC;
 struct HINSTANCE__;
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;

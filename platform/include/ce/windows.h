@@ -39,6 +39,17 @@ LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, U
 // Shows or hides the window; returns nonzero when it was visible before the call.
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 
+// A device context for drawing on the window (NULL: the whole screen), released with ReleaseDC;
+// NULL on failure.
+HDC GetDC(HWND hWnd);
+
+// Releases a device context GetDC gave for the window: 1 when released, 0 when not.
+int ReleaseDC(HWND hWnd, HDC hDC);
+
+// Hands an escape to the display driver behind the device context, with its input and output
+// bytes: > 0 done, 0 the driver does not implement it, < 0 an error.
+int ExtEscape(HDC hdc, int nEscape, int cbInput, LPCSTR lpszInData, int cbOutput, LPSTR lpszOutData);
+
 }  // extern "C"
 
 #define SendMessageTimeout SendMessageTimeoutW

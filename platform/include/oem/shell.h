@@ -119,3 +119,34 @@ inline constexpr LPCWSTR kShellEventMessageNames[SHELL_EVENT_COUNT] = {
 // The shell's lock state: REG_DWORD "IsLockState" under HKEY_LOCAL_MACHINE, nonzero when locked.
 #define SHELL_LOCK_STATE_KEY u"System\\State\\DovuZivUvaro"
 #define SHELL_LOCK_STATE_VALUE u"IsLockState"
+
+// The shell's top-level windows, by class name.
+#define SHELL_DESKTOP_WINDOW_CLASS u"DesktopExplorerWindow"
+#define SHELL_LOCK_WINDOW_CLASS u"CLockPhoneWnd"
+#define SHELL_QUIT_ANIMATION_WINDOW_CLASS u"DesktopExploreWindows"
+#define SHELL_TASKBAR_WINDOW_CLASS u"CTaskBar"
+#define SHELL_MAIN_WINDOW_CLASS u"CShellMainWnd"
+#define SHELL_STARTUP_WINDOW_CLASS u"CStartupWnd"
+
+// Private messages the shell's windows recognise by value, above the 16-bit range.
+#define SHELL_MSG_APP_QUIT_ANIMATE 0xFFF00001u
+#define SHELL_MSG_REFRESH_WALLPAPER 0xFFF00002u
+#define SHELL_MSG_BEGIN_SCREEN_ROTATE 0xFFF0000Du
+#define SHELL_MSG_ENABLE_TASKBAR_LIST 0xFFF0000Fu
+#define SHELL_MSG_DISABLE_TASKBAR_LIST 0xFFF00010u
+#define SHELL_MSG_ENABLE_SLIDE_APP 0xFFF00011u
+#define SHELL_MSG_DISABLE_SLIDE_APP 0xFFF00012u
+#define SHELL_MSG_SHOW_VOLUME_WINDOW 0xFFF00019u
+#define SHELL_MSG_CHANGE_DISPLAY_SETTINGS 0xFFF0001Au
+#define SHELL_MSG_APP_INIT 0xFFF0001Bu
+
+// wParam of SHELL_MSG_APP_INIT.
+#define SHELL_APP_INIT_BEGIN 1
+#define SHELL_APP_INIT_FINISHED 2
+// lParam of SHELL_MSG_APP_QUIT_ANIMATE.
+#define SHELL_APP_QUIT_ANIMATE_LPARAM 2
+
+// Display driver escapes on the screen's device context: whether the driver accepts changes of
+// the display settings.
+#define DISPLAY_ESCAPE_ENABLE_SETTING_CHANGES 0x20113
+#define DISPLAY_ESCAPE_DISABLE_SETTING_CHANGES 0x20114
