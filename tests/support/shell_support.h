@@ -113,9 +113,10 @@ struct Posted {
 // A top-level window of the current handset that logs what it is sent or posted.
 class LoggingWindow {
  public:
-  LoggingWindow() : log_(std::make_shared<Log>()) {
+  explicit LoggingWindow(std::u16string class_name = u"ShellTestWindow")
+      : log_(std::make_shared<Log>()) {
     cehost::WindowSpec spec;
-    spec.class_name = u"ShellTestWindow";
+    spec.class_name = std::move(class_name);
     spec.proc = [log = log_](HWND, UINT msg, WPARAM wparam, LPARAM lparam) -> LRESULT {
       std::lock_guard lock(log->mutex);
       log->seen.push_back({msg, wparam, lparam});

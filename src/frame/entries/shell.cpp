@@ -1,9 +1,13 @@
-// The shell's channel exports: event subscriptions and their message identifiers, requests to
-// the shell and user notifications. Thin entries over the shell family's operations.
+// The shell's exports: event subscriptions and their message identifiers, requests to the shell,
+// user notifications, commands to the shell's windows, the display driver's acceptance of
+// display-setting changes and the lock state. Thin entries over the shell family's operations.
 #include "frame/entries/guard.h"
 #include "frame/exports.h"
+#include "shell/display_settings.h"
+#include "shell/lock_state.h"
 #include "shell/shell_request.h"
 #include "shell/shell_subscription.h"
+#include "shell/shell_windows.h"
 #include "shell/user_notification.h"
 
 namespace {
@@ -164,4 +168,81 @@ extern "C" HANDLE ShellNotifyMsgMzSetUserNotification(HANDLE hNotification, LPCV
 
 extern "C" BOOL ShellNotifyMsgMzClearUserNotification(HANDLE hNotification) {
   return RunGuarded(FALSE, [&] { return ClearUserNotification(hNotification); });
+}
+
+extern "C" BOOL ShellNotifyMsgRefreshWallpaper(DWORD dwFlags) {
+  return RunGuarded(FALSE, [&] { return RefreshShellWallpaper(dwFlags); });
+}
+
+extern "C" BOOL ShellNotifyMsgHideMzTopBar(void) {
+  return RunGuarded(FALSE, [] { return ShowShellTopBar(false); });
+}
+
+extern "C" BOOL ShellNotifyMsgShowMzTopBar(void) {
+  return RunGuarded(FALSE, [] { return ShowShellTopBar(true); });
+}
+
+extern "C" BOOL ShellNotifyMsgShowAppQuitAnimate(void) {
+  return RunGuarded(FALSE, [] { return ShowAppQuitAnimation(); });
+}
+
+extern "C" BOOL ShellNotifyMsgShowVolumeWnd(DWORD dwWParam, DWORD dwLParam) {
+  return RunGuarded(FALSE, [&] { return ShowVolumeWindow(dwWParam, dwLParam); });
+}
+
+extern "C" BOOL ShellNotifyMsgMzChangeDisplaySettingsEx(DWORD dwWParam, DWORD dwLParam) {
+  return RunGuarded(FALSE, [&] {
+    return SendToShellWindow(SHELL_MAIN_WINDOW_CLASS, SHELL_MSG_CHANGE_DISPLAY_SETTINGS, dwWParam,
+                             dwLParam, SHELL_DISPLAY_SETTINGS_TIMEOUT_MS);
+  });
+}
+
+namespace {
+
+// A command the task bar or the start-up window answers within 800 ms.
+BOOL SendShellCommand(LPCWSTR class_name, UINT msg, WPARAM wparam = 0) {
+  return RunGuarded(
+      FALSE, [&] { return SendToShellWindow(class_name, msg, wparam, 0, SHELL_SEND_TIMEOUT_MS); });
+}
+
+}  // namespace
+
+extern "C" BOOL ShellNotifyMsgMzBeginScreenRotate(void) {
+  return SendShellCommand(SHELL_TASKBAR_WINDOW_CLASS, SHELL_MSG_BEGIN_SCREEN_ROTATE);
+}
+
+extern "C" BOOL ShellNotifyMsgMzEnableTaskbarList(void) {
+  return SendShellCommand(SHELL_TASKBAR_WINDOW_CLASS, SHELL_MSG_ENABLE_TASKBAR_LIST);
+}
+
+extern "C" BOOL ShellNotifyMsgMzDisableTaskbarList(void) {
+  return SendShellCommand(SHELL_TASKBAR_WINDOW_CLASS, SHELL_MSG_DISABLE_TASKBAR_LIST);
+}
+
+extern "C" BOOL ShellNotifyMsgMzEnableSlideApp(void) {
+  return SendShellCommand(SHELL_TASKBAR_WINDOW_CLASS, SHELL_MSG_ENABLE_SLIDE_APP);
+}
+
+extern "C" BOOL ShellNotifyMsgMzDisableSlideApp(void) {
+  return SendShellCommand(SHELL_TASKBAR_WINDOW_CLASS, SHELL_MSG_DISABLE_SLIDE_APP);
+}
+
+extern "C" BOOL ShellNotifyMsgMzNotifyAppInitBegin(void) {
+  return SendShellCommand(SHELL_STARTUP_WINDOW_CLASS, SHELL_MSG_APP_INIT, SHELL_APP_INIT_BEGIN);
+}
+
+extern "C" BOOL ShellNotifyMsgMzNotifyAppInitFinished(void) {
+  return SendShellCommand(SHELL_STARTUP_WINDOW_CLASS, SHELL_MSG_APP_INIT, SHELL_APP_INIT_FINISHED);
+}
+
+extern "C" BOOL ShellNotifyMsgDisableChangeDisplaySetting(void) {
+  return RunGuarded(FALSE, [] { return AcceptDisplaySettingChanges(false); });
+}
+
+extern "C" BOOL ShellNotifyMsgEnableChangeDisplaySetting(void) {
+  return RunGuarded(FALSE, [] { return AcceptDisplaySettingChanges(true); });
+}
+
+extern "C" BOOL ShellNotifyMsgIsLockPhoneStatus(void) {
+  return RunGuarded(FALSE, [] { return IsPhoneLocked() ? TRUE : FALSE; });
 }
