@@ -1,6 +1,7 @@
 #include "sim/program_list.h"
 
 #include "sim/bluetooth_applet/bluetooth.h"
+#include "sim/display/display.h"
 #include "sim/modem/modem.h"
 #include "sim/network/network_links.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
@@ -15,6 +16,7 @@ std::vector<std::shared_ptr<Program>> MakePrograms() {
       std::make_shared<Shell>(),        std::make_shared<PlatformRecord>(),
       std::make_shared<PhoneAdapter>(), std::make_shared<Modem>(),
       std::make_shared<Bluetooth>(),    std::make_shared<NetworkLinks>(),
+      std::make_shared<Display>(),
   };
 }
 

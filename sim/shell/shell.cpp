@@ -6,6 +6,8 @@
 #include "ce/msgqueue.h"
 #include "ce/windows.h"
 #include "cehost/handset.h"
+#include "cehost/text.h"
+#include "cehost/windows.h"
 #include "sim/config_table.h"
 #include "sim/shell/lock_state.h"
 #include "sim/state_file.h"
@@ -74,9 +76,27 @@ Shell::~Shell() {
 }
 
 void Shell::Configure(const ConfigTable& t) {
-  t.OnlyKeys({"present", "running"});
+  t.OnlyKeys({"present", "running", "windows", "answer_delay_ms"});
   t.Read("present", &present_);
   t.Read("running", &running_);
+  std::vector<std::string> names;
+  for (int w = 0; w < kShellWindowCount; ++w)
+    names.push_back(cehost::ToUtf8(ShellWindowClass(static_cast<ShellWindow>(w))));
+  std::vector<std::string_view> known(names.begin(), names.end());
+  if (auto windows = t.Table("windows")) {
+    windows->OnlyKeys(known);
+    for (int w = 0; w < kShellWindowCount; ++w)
+      windows->ReadChoice(names[w],
+                          {{"present", WindowPresence::kPresent},
+                           {"absent", WindowPresence::kAbsent},
+                           {"hung", WindowPresence::kHung}},
+                          &window_setup_[w].presence);
+  }
+  if (auto delays = t.Table("answer_delay_ms")) {
+    delays->OnlyKeys(known);
+    for (int w = 0; w < kShellWindowCount; ++w)
+      delays->Read(names[w], &window_setup_[w].answer_delay_ms);
+  }
 }
 
 void Shell::Install() {
@@ -126,6 +146,7 @@ void Shell::Install() {
   }
   Restore(waiting);
   cehost::InstallProgramState(kShellProgram, std::static_pointer_cast<Shell>(shared_from_this()));
+  CreateWindows();
   if (run != ShellRun::kNotStarted) StartReader();
   if (run == ShellRun::kRunning) WaitIdle(kSettleMs);
   Save();
@@ -136,6 +157,7 @@ void Shell::Unmount() {
     std::lock_guard lock(mutex_);
     if (!installed_) return;
   }
+  DestroyWindows();
   if (Reading()) WaitIdle(kSettleMs);
   StopReader();
   Waiting waiting = TakeWaiting();
@@ -218,9 +240,22 @@ UINT Shell::MessageId(ShellEvent event) const {
 
 ShellStatus Shell::Status() const {
   ShellStatus status;
+  std::array<HWND, kShellWindowCount> hwnds;
+  {
+    std::lock_guard lock(mutex_);
+    hwnds = hwnds_;
+  }
+  for (int w = 0; w < kShellWindowCount; ++w)
+    status.windows[w].visible = hwnds[w] && cehost::IsHostWindowVisible(hwnds[w]);
   std::lock_guard lock(mutex_);
   status.run = run_;
   status.memory = memory_;
+  if (hwnds_[kTaskBarWindow])
+    status.memory.windows.top_bar_visible = status.windows[kTaskBarWindow].visible;
+  for (int w = 0; w < kShellWindowCount; ++w) {
+    status.windows[w].hwnd = hwnds_[w];
+    status.windows[w].setup = windows_now_[w];
+  }
   for (int q = 0; q < kShellQueueCount; ++q) {
     HANDLE handle = readers_[q] ? readers_[q] : keepers_[q];
     MSGQUEUEINFO info{};

@@ -12,6 +12,11 @@
 // handset.toml's [shell] table: present = false leaves the handset without a shell (no message
 // names registered, nobody reads the queues); running = false installs it without starting it
 // (nobody reads the queues, so a writer fills them and its 17th record is refused) until Start().
+// Its sub-tables [shell.windows] and [shell.answer_delay_ms] set up its six windows by class
+// name: CTaskBar = "absent" | "present" | "hung", and CTaskBar = 300 (milliseconds each message
+// takes before it is answered). Each window acts on the shell's private messages it knows,
+// keeps what it did in the shell's memory and records it in the journal (kind "shell").
+//
 // Once the shell has kept its state in state.json, whether it was running or stopped is taken
 // from there, until a reboot forgets it.
 #pragma once
@@ -32,6 +37,7 @@
 #include "sim/program.h"
 #include "sim/shell/shell_memory.h"
 #include "sim/shell/shell_records.h"
+#include "sim/shell/shell_windows.h"
 
 namespace sim {
 
@@ -50,10 +56,18 @@ enum class ShellRun {
 // "absent", "not started", "stopped" or "running".
 const char* ShellRunName(ShellRun run);
 
+// One of the shell's windows at one moment.
+struct ShellWindowStatus {
+  HWND hwnd = nullptr;
+  ShellWindowSetup setup;
+  bool visible = false;
+};
+
 // What the shell holds at one moment.
 struct ShellStatus {
   ShellRun run = ShellRun::kAbsent;
   ShellMemory memory;
+  std::array<ShellWindowStatus, kShellWindowCount> windows{};
   // Records waiting in each of its queues.
   std::array<DWORD, kShellQueueCount> waiting{};
 };
@@ -66,7 +80,7 @@ class Shell : public Program, public cehost::ProgramState {
   Shell& operator=(const Shell&) = delete;
 
   std::string_view name() const override { return kShellProgram; }
-  // Reads present and running.
+  // Reads present, running, windows and answer_delay_ms.
   void Configure(const ConfigTable& table) override;
   // Registers the event message names, takes the shell's memory from state.json (a handset
   // without one boots the shell empty, as handset.toml says, with the phone unlocked), puts back
@@ -94,6 +108,19 @@ class Shell : public Program, public cehost::ProgramState {
   // What the shell holds now.
   ShellStatus Status() const;
 
+  // Each of these sets up the window of the class (compared without case) on the shell's
+  // handset from now on, until the handset is mounted again; false when the shell is absent or
+  // the class is not one of its windows'.
+  // Makes the window exist (as it was, or answering when it was absent) or not.
+  bool SetWindowPresent(std::u16string_view class_name, bool present);
+  // Makes an existing window hang (it keeps what it is sent and answers nothing) or recover and
+  // handle what waited; false also when the window does not exist.
+  bool SetWindowHung(std::u16string_view class_name, bool hung);
+  // Has the window take delay_ms over each message before it acts on it and answers.
+  bool SetWindowAnswerDelay(std::u16string_view class_name, DWORD delay_ms);
+  // The window of the class, or null when it does not exist.
+  HWND Window(std::u16string_view class_name) const;
+
  private:
   void StartReader();
   void StopReader();
@@ -104,10 +131,17 @@ class Shell : public Program, public cehost::ProgramState {
   std::vector<std::pair<ShellQueue, std::vector<uint8_t>>> TakeWaiting();
   void Save(const std::vector<std::pair<ShellQueue, std::vector<uint8_t>>>* waiting = nullptr);
   bool Reading() const;
+  void CreateWindows();
+  void DestroyWindows();
+  void MakeWindow(ShellWindow window, bool visible);
+  LRESULT OnWindowMessage(ShellWindow window, UINT msg, WPARAM wparam, LPARAM lparam);
+  // The memory with the top bar's visibility as its window has it now.
+  void NoteTopBar();
 
   // As handset.toml sets it.
   bool present_ = true;
   bool running_ = true;
+  std::array<ShellWindowSetup, kShellWindowCount> window_setup_{};
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
@@ -116,6 +150,9 @@ class Shell : public Program, public cehost::ProgramState {
   bool installed_ = false;
   std::filesystem::path home_;
   std::array<UINT, SHELL_EVENT_COUNT> message_ids_{};
+  // Its windows as they are set up now, and their handles (null: absent).
+  std::array<ShellWindowSetup, kShellWindowCount> windows_now_{};
+  std::array<HWND, kShellWindowCount> hwnds_{};
   // The event that wakes the thread, the queues' read ends (the thread's), and write ends the
   // shell holds so that its queues live while nobody reads them.
   HANDLE wake_ = nullptr;

@@ -105,7 +105,8 @@ nlohmann::json MemoryJson(const ShellMemory& m) {
           {"icon_reloads", m.icon_reloads},
           {"power_offs", m.power_offs},
           {"resets", m.resets},
-          {"user_name_changes", m.user_name_changes}};
+          {"user_name_changes", m.user_name_changes},
+          {"windows", WindowMemoryJson(m.windows)}};
 }
 
 ShellMemory MemoryFromJson(const nlohmann::json& json) try {
@@ -134,6 +135,7 @@ ShellMemory MemoryFromJson(const nlohmann::json& json) try {
   m.power_offs = Dword(json.value("power_offs", 0u));
   m.resets = Dword(json.value("resets", 0u));
   m.user_name_changes = Dword(json.value("user_name_changes", 0u));
+  m.windows = WindowMemoryFromJson(json.value("windows", nlohmann::json()));
   return m;
 } catch (const nlohmann::json::exception&) {
   // A value of another type than the one MemoryJson writes.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ce/types.h"
+#include "sim/shell/shell_window_memory.h"
 
 namespace sim {
 
@@ -60,6 +61,8 @@ struct ShellMemory {
   uint32_t power_offs = 0;
   uint32_t resets = 0;
   uint32_t user_name_changes = 0;
+  // What its windows did with the messages sent to them.
+  ShellWindowMemory windows;
 
   bool operator==(const ShellMemory&) const = default;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -7,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ce/kernel.h"
@@ -310,21 +312,88 @@ TEST_F(WindowsTest, CallsOnWhatIsNotAWindowFailWithInvalidWindowHandle) {
   EXPECT_TRUE(PostMessageW(live, WM_USER, 0, 0));
 }
 
-TEST_F(WindowsTest, ReservedMessageNumbersAndFlagsAreRefused) {
+TEST_F(WindowsTest, PrivateMessageNumbersReachOneWindowWholeAndNoBroadcast) {
+  auto log = std::make_shared<Log>();
+  HWND hwnd = MakeWindow(u"W", u"", Logging(log));
+  const std::vector<UINT> numbers{0xFFFF, 0x10000, 0xFFF00001, 0xFFF0001B, 0xFFFFFFFF};
+  for (UINT msg : numbers) {
+    ASSERT_TRUE(PostMessageW(hwnd, msg, 1, 2)) << std::hex << msg;
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(hwnd, msg, 3, 4, SMTO_NORMAL, kWait, &answer), 0);
+    EXPECT_EQ(answer, 4u);
+  }
+  ASSERT_TRUE(cehost::WaitWindowIdle(hwnd, kWait));
+  std::vector<Seen> expected;
+  for (UINT msg : numbers) {
+    expected.push_back({msg, 1, 2});
+    expected.push_back({msg, 3, 4});
+  }
+  // Sends go ahead of waiting posts, so only what arrived is compared, not its order.
+  auto seen = log->Messages();
+  auto order = [](const Seen& a, const Seen& b) {
+    return std::tie(a.msg, a.wparam) < std::tie(b.msg, b.wparam);
+  };
+  std::sort(seen.begin(), seen.end(), order);
+  EXPECT_EQ(seen, expected);
+  SetLastError(0);
+  EXPECT_FALSE(PostMessageW(HWND_BROADCAST, 0x10000, 0, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  SetLastError(0);
+  EXPECT_EQ(SendMessageTimeoutW(HWND_BROADCAST, 0xFFF00001, 0, 0, SMTO_NORMAL, kShort, nullptr), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(WindowsTest, PrivateMessageSentToAHungWindowTimesOutWithinBounds) {
+  HWND hwnd = MakeWindow(u"CTaskBar", u"");
+  cehost::SetWindowHung(hwnd, true);
+  DWORD_PTR answer = 5;
+  SetLastError(0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SendMessageTimeoutW(hwnd, 0xFFF0000F, 0, 0, SMTO_NORMAL, kShort, &answer), 0);
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_EQ(answer, 5u);
+  EXPECT_GE(took, std::chrono::milliseconds(kShort));
+  // Generous for a loaded machine, far short of waiting for the window.
+  EXPECT_LT(took, std::chrono::seconds(5));
+}
+
+TEST_F(WindowsTest, OtherSendFlagsAreRefused) {
   HWND hwnd = MakeWindow(u"W", u"");
   for (HWND target : {hwnd, HWND_BROADCAST}) {
-    SetLastError(0);
-    EXPECT_FALSE(PostMessageW(target, 0x10000, 0, 0));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    SetLastError(0);
-    EXPECT_EQ(SendMessageTimeoutW(target, 0x10000, 0, 0, SMTO_NORMAL, kShort, nullptr), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     SetLastError(0);
     EXPECT_EQ(
         SendMessageTimeoutW(target, WM_USER, 0, 0, 0x2 /* SMTO_ABORTIFHUNG */, kShort, nullptr), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   }
-  EXPECT_TRUE(PostMessageW(hwnd, 0xFFFF, 0, 0));
+}
+
+TEST_F(WindowsTest, JournalNamesRegisteredAndGivenMessages) {
+  HWND hwnd = MakeWindow(u"W", u"");
+  UINT registered = RegisterWindowMessageW(u"Some/Event");
+  ASSERT_NE(registered, 0u);
+  // A second spelling shares the identifier; the first one names it.
+  EXPECT_EQ(RegisterWindowMessageW(u"SOME/EVENT"), registered);
+  cehost::NameMessage(0xFFF00002, "wallpaper refresh");
+  cehost::NameMessage(registered, "renamed");
+  struct Case {
+    UINT msg;
+    std::string name;
+  };
+  for (const Case& c : {Case{registered, "Some/Event"}, Case{0xFFF00002, "wallpaper refresh"},
+                        Case{0xFFF00003, ""}, Case{WM_USER, ""}}) {
+    handset().journal().Clear();
+    ASSERT_TRUE(PostMessageW(hwnd, c.msg, 0, 0));
+    ASSERT_NE(SendMessageTimeoutW(hwnd, c.msg, 0, 0, SMTO_NORMAL, kWait, nullptr), 0);
+    EXPECT_EQ(cehost::MessageName(c.msg), c.name);
+    for (const char* kind : {"window.post", "window.send"}) {
+      auto entries = handset().journal().Entries(kind);
+      ASSERT_EQ(entries.size(), 1u) << kind;
+      EXPECT_EQ(entries[0].Field("name"), c.name) << kind << " " << std::hex << c.msg;
+    }
+  }
+  cehost::NameMessage(0xFFF00002, "");
+  EXPECT_EQ(cehost::MessageName(0xFFF00002), "");
 }
 
 // --- Journal ------------------------------------------------------------------------------

@@ -7,9 +7,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "ce/windows.h"
 #include "cehost/journal.h"
+#include "cehost/windows.h"
 #include "cli_run.h"
 #include "journal_view.h"
+#include "oem/shell.h"
 #include "shell_support.h"
 #include "sim/handset.h"
 #include "sim/shell/lock_state.h"
@@ -65,6 +68,34 @@ TEST_F(ShellCliTest, StatusShowsWhatTheShellHolds) {
   EXPECT_EQ(status["memory"]["notifications"][0]["handle"], 0x1f4);
   EXPECT_EQ(status["waiting"],
             (nlohmann::json{{"notify", 0}, {"request", 0}, {"notification", 0}}));
+}
+
+TEST_F(ShellCliTest, StatusShowsTheShellsWindowsAndWhatTheyDid) {
+  ASSERT_EQ(Run({"shell", "status"}).code, 0);
+  std::string described;
+  OnHandset([&described](sim::Handset& handset) {
+    HWND desktop = FindWindowW(SHELL_DESKTOP_WINDOW_CLASS, nullptr);
+    ASSERT_TRUE(PostMessageW(desktop, SHELL_MSG_REFRESH_WALLPAPER, 0, 0));
+    ASSERT_TRUE(cehost::WaitWindowIdle(desktop, 5000));
+    ShowWindow(FindWindowW(SHELL_TASKBAR_WINDOW_CLASS, nullptr), SW_HIDE);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(FindWindowW(SHELL_MAIN_WINDOW_CLASS, nullptr),
+                                  SHELL_MSG_SHOW_VOLUME_WINDOW, 3, 9, SMTO_NORMAL, 5000, &answer),
+              0);
+    ASSERT_TRUE(handset.program<sim::Shell>().SetWindowPresent(SHELL_STARTUP_WINDOW_CLASS, false));
+    described = m8sim::DescribeEntry(handset.journal().Entries("window.post").at(0));
+  });
+  EXPECT_NE(described.find("msg 0xfff00002 \"wallpaper refresh\" wparam"), std::string::npos)
+      << described;
+  Result text = Run({"shell", "status"});
+  for (const char* line : {"  CTaskBar: present, hidden\n", "  CStartupWnd: present, shown\n",
+                           "wallpaper refreshed 1 times on the desktop, 0 on the lock screen",
+                           "top bar hidden", "volume window shown 1 times (last 3, 9)"})
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+  nlohmann::json status = Status();
+  EXPECT_EQ(status["windows"]["CTaskBar"]["visible"], false);
+  EXPECT_EQ(status["windows"]["DesktopExplorerWindow"]["presence"], "present");
+  EXPECT_EQ(status["memory"]["windows"]["desktop_wallpaper_refreshes"], 1);
 }
 
 TEST_F(ShellCliTest, AnEventIsPostedToTheSubscribedWindows) {

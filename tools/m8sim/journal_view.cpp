@@ -107,8 +107,10 @@ std::string Ras(const cehost::JournalEntry& e) {
 std::string Window(const cehost::JournalEntry& e) {
   std::string action = e.kind.substr(7);
   if (action == "post" || action == "send") {
-    return Pad("window") + action + " to " + e.Field("to") + " msg " + e.Field("msg") + " wparam " +
-           e.Field("wparam") + " lparam " + e.Field("lparam") + " -> " + e.Field("result");
+    std::string name = e.HasField("name") ? " \"" + e.Field("name") + "\"" : "";
+    return Pad("window") + action + " to " + e.Field("to") + " msg " + e.Field("msg") + name +
+           " wparam " + e.Field("wparam") + " lparam " + e.Field("lparam") + " -> " +
+           e.Field("result");
   }
   return Pad("window") + action + Generic(e);
 }

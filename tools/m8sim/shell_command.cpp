@@ -1,5 +1,6 @@
 // m8sim shell: what the handset's shell holds, the events it announces, and stopping and
 // starting it.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,40 @@ std::string IconText(const std::u16string& name, const sim::DesktopIcon& icon) {
   return text + "\n";
 }
 
+std::string Params(const std::optional<sim::MessageParams>& p) {
+  return p ? " (last " + std::to_string(p->wparam) + ", " + std::to_string(p->lparam) + ")" : "";
+}
+
+// The shell's windows: how each is set up, and what they did.
+std::string WindowsText(const sim::ShellStatus& s) {
+  const sim::ShellWindowMemory& w = s.memory.windows;
+  std::string text = "windows:\n";
+  for (int i = 0; i < sim::kShellWindowCount; ++i) {
+    const sim::ShellWindowStatus& window = s.windows[i];
+    text += "  " + cehost::ToUtf8(sim::ShellWindowClass(static_cast<sim::ShellWindow>(i))) + ": ";
+    text += window.hwnd ? sim::WindowPresenceName(window.setup.presence)
+                        : sim::WindowPresenceName(sim::WindowPresence::kAbsent);
+    if (window.hwnd) text += window.visible ? ", shown" : ", hidden";
+    if (window.setup.answer_delay_ms)
+      text += ", answers after " + std::to_string(window.setup.answer_delay_ms) + " ms";
+    text += "\n";
+  }
+  auto count = [](uint32_t n) { return std::to_string(n); };
+  text += "wallpaper refreshed " + count(w.desktop_wallpaper_refreshes) +
+          " times on the desktop, " + count(w.lock_wallpaper_refreshes) +
+          " on the lock screen; quit animation played " + count(w.quit_animations) + " times\n";
+  text += std::string("top bar ") + (w.top_bar_visible ? "shown" : "hidden") + ", task-bar list " +
+          (w.taskbar_list_enabled ? "enabled" : "disabled") + ", application sliding " +
+          (w.slide_app_enabled ? "enabled" : "disabled") + ", screen rotations " +
+          count(w.screen_rotations) + "\n";
+  text += "volume window shown " + count(w.volume_shows) + " times" + Params(w.volume) +
+          ", display settings changed " + count(w.display_setting_changes) + " times" +
+          Params(w.display_settings) + "\n";
+  text += "applications' initialisation begun " + count(w.app_init_begins) + ", finished " +
+          count(w.app_init_finishes) + " times\n";
+  return text;
+}
+
 std::string StatusText(const sim::ShellStatus& s) {
   const sim::ShellMemory& m = s.memory;
   std::string text = std::string("shell: ") + sim::ShellRunName(s.run);
@@ -104,6 +139,7 @@ std::string StatusText(const sim::ShellStatus& s) {
   text += "icons reloaded " + std::to_string(m.icon_reloads) + ", powered off " +
           std::to_string(m.power_offs) + ", reset " + std::to_string(m.resets) +
           ", user name changed " + std::to_string(m.user_name_changes) + " times\n";
+  text += WindowsText(s);
   text += "waiting in its queues:";
   for (int q = 0; q < sim::kShellQueueCount; ++q)
     text += std::string(q ? "," : "") + " " +
@@ -120,6 +156,16 @@ nlohmann::json StatusJson(const sim::ShellStatus& s) {
   for (int q = 0; q < sim::kShellQueueCount; ++q)
     waiting[sim::QueueSpec(static_cast<sim::ShellQueue>(q)).label] = s.waiting[q];
   record["waiting"] = waiting;
+  nlohmann::json windows = nlohmann::json::object();
+  for (int i = 0; i < sim::kShellWindowCount; ++i) {
+    const sim::ShellWindowStatus& window = s.windows[i];
+    windows[cehost::ToUtf8(sim::ShellWindowClass(static_cast<sim::ShellWindow>(i)))] = {
+        {"presence", sim::WindowPresenceName(window.hwnd ? window.setup.presence
+                                                         : sim::WindowPresence::kAbsent)},
+        {"visible", window.visible},
+        {"answer_delay_ms", window.setup.answer_delay_ms}};
+  }
+  record["windows"] = windows;
   return record;
 }
 

@@ -66,6 +66,8 @@ std::string_view KindName(EffectKind kind) {
       return "window.send";
     case EffectKind::kWindowShow:
       return "window.show";
+    case EffectKind::kDisplayEscape:
+      return "display.escape";
     case EffectKind::kTrace:
       return "trace";
     case EffectKind::kConsole:

@@ -1,6 +1,8 @@
-// The handset's registered window message names and the identifiers they were given.
+// The handset's registered window message names and the identifiers they were given, and the
+// names its programs give their own private messages, for the journal.
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -15,12 +17,20 @@ class MessageNames {
   // The identifier of the name, in 0xC000..0xFFFF, giving a new one to a name not seen before;
   // names that differ only in case share one. 0 with *error set when the table is full.
   UINT Register(std::u16string_view name, DWORD* error);
+  // Names a message that is not registered (a program's private one) for the journal; an empty
+  // name forgets it. Registered identifiers keep their registered name.
+  void NameMessage(UINT id, std::string name);
+  // The message's registered name as first spelled, else the name it was given, else empty.
+  std::string Name(UINT id) const;
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   // Keyed by the name with its case folded.
   std::unordered_map<std::u16string, UINT> ids_;
   UINT next_ = 0xC000;
+  // UTF-8 names by identifier: the registered ones, then those programs gave.
+  std::map<UINT, std::string> registered_;
+  std::map<UINT, std::string> given_;
 };
 
 }  // namespace cehost

@@ -21,19 +21,25 @@ std::string TargetName(HWND hwnd, const Window* window) {
   return HexNumber(reinterpret_cast<uintptr_t>(hwnd));
 }
 
-// The fields of a posted or sent message: its target, number and parameters.
-std::vector<std::pair<std::string, std::string>> MessageFields(std::string to, UINT msg,
-                                                               WPARAM wparam, LPARAM lparam) {
-  return {{"to", std::move(to)},
-          {"msg", HexNumber(msg, 4)},
-          {"wparam", HexNumber(wparam)},
-          {"lparam", HexNumber(static_cast<uintptr_t>(lparam))}};
+// The fields of a posted or sent message: its target, number, name when it has one (registered
+// or given by the program that owns it) and parameters.
+std::vector<std::pair<std::string, std::string>> MessageFields(HandsetState& state, std::string to,
+                                                               UINT msg, WPARAM wparam,
+                                                               LPARAM lparam) {
+  std::vector<std::pair<std::string, std::string>> fields{{"to", std::move(to)},
+                                                          {"msg", HexNumber(msg, 4)}};
+  if (std::string name = state.windows->names().Name(msg); !name.empty())
+    fields.emplace_back("name", std::move(name));
+  fields.emplace_back("wparam", HexNumber(wparam));
+  fields.emplace_back("lparam", HexNumber(static_cast<uintptr_t>(lparam)));
+  return fields;
 }
 
-void RecordPost(Journal& journal, std::string to, UINT msg, WPARAM wparam, LPARAM lparam, bool ok) {
-  auto fields = MessageFields(std::move(to), msg, wparam, lparam);
+void RecordPost(HandsetState& state, std::string to, UINT msg, WPARAM wparam, LPARAM lparam,
+                bool ok) {
+  auto fields = MessageFields(state, std::move(to), msg, wparam, lparam);
   fields.emplace_back("result", ok ? "1" : "0");
-  RecordEffect(journal, EffectKind::kWindowPost, std::move(fields));
+  RecordEffect(state.journal, EffectKind::kWindowPost, std::move(fields));
 }
 
 bool Matches(LPCWSTR wanted, const std::u16string& actual) {
@@ -76,14 +82,16 @@ extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
 
 // cehost has no thread message queues: a NULL hWnd fails like any other value that is not a
 // window (FALSE, ERROR_INVALID_WINDOW_HANDLE). Message numbers above 0xFFFF are reserved by the
-// platform; cehost refuses them with ERROR_INVALID_PARAMETER. A broadcast reaches the top-level
+// platform, and the handset's own programs use them between their windows: cehost delivers one
+// to a window with its full 32 bits, and refuses it in a broadcast (ERROR_INVALID_PARAMETER),
+// which would reach windows that do not know it. A broadcast reaches the top-level
 // windows that exist when it is made; one whose queue is full misses it, and the call succeeds.
 extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   cehost::HandsetState& state = Current();
   auto& windows = *state.windows;
   if (hWnd == HWND_BROADCAST) {
     bool ok = Msg <= cehost::kLastMessage;
-    cehost::RecordPost(state.journal, "HWND_BROADCAST", Msg, wParam, lParam, ok);
+    cehost::RecordPost(state, "HWND_BROADCAST", Msg, wParam, lParam, ok);
     if (!ok) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
@@ -94,14 +102,12 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
   }
   auto window = windows.Find(hWnd);
   std::string to = cehost::TargetName(hWnd, window.get());
-  DWORD error = !window                      ? ERROR_INVALID_WINDOW_HANDLE
-                : Msg > cehost::kLastMessage ? ERROR_INVALID_PARAMETER
-                                             : ERROR_SUCCESS;
+  DWORD error = window ? ERROR_SUCCESS : ERROR_INVALID_WINDOW_HANDLE;
   if (error == ERROR_SUCCESS) {
     window->Post(Msg, wParam, lParam, &error,
-                 [&](bool ok) { cehost::RecordPost(state.journal, to, Msg, wParam, lParam, ok); });
+                 [&](bool ok) { cehost::RecordPost(state, to, Msg, wParam, lParam, ok); });
   } else {
-    cehost::RecordPost(state.journal, to, Msg, wParam, lParam, false);
+    cehost::RecordPost(state, to, Msg, wParam, lParam, false);
   }
   if (error != ERROR_SUCCESS) {
     SetLastError(error);
@@ -111,7 +117,8 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
 }
 
 // CE knows only SMTO_NORMAL: cehost refuses any other flags with ERROR_INVALID_PARAMETER, and
-// message numbers above 0xFFFF likewise. A broadcast gives each top-level window the full
+// message numbers above 0xFFFF in a broadcast likewise (one window gets them whole, as posted
+// ones). A broadcast gives each top-level window the full
 // time-out in turn, returns nonzero whatever they did and sets *lpdwResult to 0. A send is
 // recorded when it returns, with its answer, so what the procedure caused comes before it.
 extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
@@ -124,7 +131,7 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
   bool answered = false;
   LRESULT answer = 0;
   DWORD error = ERROR_SUCCESS;
-  if (fuFlags != SMTO_NORMAL || Msg > cehost::kLastMessage) {
+  if (fuFlags != SMTO_NORMAL || (hWnd == HWND_BROADCAST && Msg > cehost::kLastMessage)) {
     error = ERROR_INVALID_PARAMETER;
   } else if (hWnd == HWND_BROADCAST) {
     answered = true;
@@ -147,7 +154,8 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
                                                              : ERROR_INVALID_WINDOW_HANDLE;
     }
   }
-  auto fields = cehost::MessageFields(cehost::TargetName(hWnd, window.get()), Msg, wParam, lParam);
+  auto fields =
+      cehost::MessageFields(state, cehost::TargetName(hWnd, window.get()), Msg, wParam, lParam);
   fields.emplace_back("timeout", std::to_string(uTimeout));
   fields.emplace_back("result", result ? "1" : "0");
   fields.emplace_back("answered", answered ? "1" : "0");

@@ -1,4 +1,4 @@
-// The windows of one handset and its registered message names.
+// The windows of one handset, its registered message names and its display driver.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "ce/types.h"
 #include "cehost/windows.h"
+#include "windows/display_driver.h"
 #include "windows/message_names.h"
 #include "windows/window.h"
 
@@ -34,6 +35,7 @@ class WindowTable {
   void DestroyAll();
 
   MessageNames& names() { return names_; }
+  DisplayDriver& display() { return display_; }
 
  private:
   mutable std::mutex mutex_;
@@ -41,6 +43,7 @@ class WindowTable {
   std::map<uint32_t, std::shared_ptr<Window>> windows_;
   uint32_t last_ = 0;
   MessageNames names_;
+  DisplayDriver display_;
 };
 
 }  // namespace cehost

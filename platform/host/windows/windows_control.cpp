@@ -1,5 +1,6 @@
 // The host-side window calls: the simulated handset's programs make and drive windows here.
 #include "ce/errors.h"
+#include "cehost/display.h"
 #include "cehost/windows.h"
 #include "handset/handset_state.h"
 #include "windows/window_table.h"
@@ -30,6 +31,22 @@ bool WaitWindowIdle(HWND hwnd, DWORD timeout_ms) {
 bool IsHostWindowVisible(HWND hwnd) {
   auto window = Current().windows->Find(hwnd);
   return window && window->visible();
+}
+
+void NameMessage(UINT msg, std::string_view name) {
+  Current().windows->names().NameMessage(msg, std::string(name));
+}
+
+std::string MessageName(UINT msg) {
+  return Current().windows->names().Name(msg);
+}
+
+void InstallDisplayDriver(DisplayEscapeHandler handler) {
+  Current().windows->display().Install(std::move(handler));
+}
+
+bool HasDisplayDriver() {
+  return Current().windows->display().present();
 }
 
 }  // namespace cehost

@@ -38,6 +38,7 @@ enum class EffectKind {
   kWindowPost,      // "window.post"
   kWindowSend,      // "window.send"
   kWindowShow,      // "window.show"
+  kDisplayEscape,   // "display.escape": an escape handed to the display driver, with its input
   kTrace,           // "trace": a kernel debug print
   kConsole,         // "console": the run-time library's console print
   kPhone,           // "phone": a phone adapter call

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "ce/types.h"
 
@@ -39,5 +40,13 @@ bool WaitWindowIdle(HWND hwnd, DWORD timeout_ms);
 
 // True when hwnd is a window that is shown (its own state; its parent's does not count).
 bool IsHostWindowVisible(HWND hwnd);
+
+// Gives a private message of the current handset a name that the journal shows with it; an
+// empty name forgets it. A registered message keeps its registered name.
+void NameMessage(UINT msg, std::string_view name);
+
+// The name the journal shows for the message: its registered name, else the name given with
+// NameMessage, else empty.
+std::string MessageName(UINT msg);
 
 }  // namespace cehost
