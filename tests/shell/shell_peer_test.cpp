@@ -9,6 +9,7 @@
 #include "handset_fixture.h"
 #include "registry_helpers.h"
 #include "shell_support.h"
+#include "sim/display/display.h"
 #include "sim/shell/shell.h"
 
 namespace {
@@ -25,7 +26,7 @@ class ShellPeerTest : public HandsetTest {
 };
 
 TEST_F(ShellPeerTest, GettersAnswerTheIdentifiersTheShellSends) {
-  UINT (*getters[])
+  UINT(*getters[])
   () = {
       ShellNotifyMsgGetShellNotifyMsg_ClickMKey,
       ShellNotifyMsgGetShellNotifyMsg_ClickTaskbar,
@@ -111,6 +112,40 @@ TEST_F(ShellPeerTest, AStoppedShellFillsUpAndCatchesUpWhenStarted) {
   EXPECT_EQ(Memory().icon_reloads, 16u);
   EXPECT_EQ(ShellNotifyMsgReloadDesktopIcons(), 1);
   EXPECT_EQ(Memory().icon_reloads, 17u);
+}
+
+// The switches answer 1 only when the driver's escape answers above 0, and the driver changes
+// its acceptance only then.
+TEST_F(ShellPeerTest, DisplaySettingSwitchesFollowTheEscapesResult) {
+  sim::Display& display = handset().program<sim::Display>();
+  struct Case {
+    int32_t result;
+    BOOL answer;
+  } cases[] = {{1, 1}, {7, 1}, {0, 0}, {-1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.result);
+    display.SetSwitchResult(false, c.result);
+    display.SetSwitchResult(true, c.result);
+    EXPECT_EQ(ShellNotifyMsgDisableChangeDisplaySetting(), c.answer);
+    EXPECT_EQ(display.ChangesAccepted(), c.answer == 0);
+    EXPECT_EQ(ShellNotifyMsgEnableChangeDisplaySetting(), c.answer);
+    EXPECT_TRUE(display.ChangesAccepted());
+  }
+  std::vector<std::string> escapes;
+  for (const auto& e : handset().journal().Entries("display.escape"))
+    escapes.push_back(e.Field("escape"));
+  EXPECT_EQ(escapes.size(), 8u);
+}
+
+// After the lock requests, the lock-state export reads what the shell wrote.
+TEST_F(ShellPeerTest, LockStatusReadsWhatTheShellDid) {
+  EXPECT_EQ(ShellNotifyMsgIsLockPhoneStatus(), 0);
+  ASSERT_EQ(ShellNotifyMsgMzEntryLockPhone(), 1);
+  ASSERT_TRUE(shell().WaitIdle(kIdle));
+  EXPECT_EQ(ShellNotifyMsgIsLockPhoneStatus(), 1);
+  ASSERT_EQ(ShellNotifyMsgMzLeaveLockPhone(), 1);
+  ASSERT_TRUE(shell().WaitIdle(kIdle));
+  EXPECT_EQ(ShellNotifyMsgIsLockPhoneStatus(), 0);
 }
 
 }  // namespace

@@ -84,9 +84,11 @@ TEST_F(ShellWindowsTest, ACommandToAHungWindowFailsAfterItsTimeOut) {
   auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GE(took, std::chrono::milliseconds(800));
   EXPECT_LT(took, std::chrono::milliseconds(5000));
-  // The message is handled once the window recovers, as a late shell would.
+  // The message is handled once the window recovers, as a late shell would: ahead of a post
+  // made afterwards.
   ASSERT_TRUE(cehost::SetWindowHung(taskbar.hwnd(), false));
-  EXPECT_EQ(taskbar.Seen(), (std::vector<Posted>{{0xFFF00011u, 0, 0}}));
+  ASSERT_TRUE(PostMessageW(taskbar.hwnd(), WM_USER, 0, 0));
+  EXPECT_EQ(taskbar.Seen(), (std::vector<Posted>{{0xFFF00011u, 0, 0}, {WM_USER, 0, 0}}));
 }
 
 TEST_F(ShellWindowsTest, WallpaperFlagsChooseTheWindowsAndTheLastPostAnswers) {
