@@ -1,0 +1,63 @@
+#include "inputpanel/ui_library_link.h"
+
+#include "ce/kernel.h"
+#include "oem/ui_library.h"
+
+namespace {
+
+struct Lookup {
+  LPCWSTR decorated;
+  LPCWSTR name;
+};
+
+constexpr Lookup kLookups[kUiFunctionCount] = {
+    {kMzGetWorkAreaEntry, u"MzGetWorkArea"},
+    {kMzGetParamEntry, u"MzGetParam"},
+    {kGetSipModeEntry, u"GetSipMode"},
+    {kMzCloseSipEntry, u"MzCloseSip"},
+    {kMzGetA4SipMessageEntry, u"MzGetA4SipMessage"},
+    {kMzGetVisibleDesktopRectEntry, u"MzGetVisibleDesktopRect"},
+    {kMzIsSipOpenEntry, u"MzIsSipOpen"},
+    {kMzOpenSipEntry, u"MzOpenSip"},
+    {kMzOpenSipExEntry, u"MzOpenSipEx"},
+    {kSendCopyInfoToA4SIPEntry, u"SendCopyInfoToA4SIP"},
+    {kSetSipWindowPosEntry, u"SetSipWindowPos"},
+};
+
+// The library's handle and the functions found so far, for the whole process: the lock is never
+// deleted and the library never freed, since calls may come until the process ends.
+class UiLibraryLink {
+ public:
+  UiLibraryLink() { InitializeCriticalSection(&lock_); }
+
+  FARPROC Find(UiFunction function) {
+    const Lookup& lookup = kLookups[static_cast<int>(function)];
+    EnterCriticalSection(&lock_);
+    FARPROC found = functions_[static_cast<int>(function)];
+    if (!found) {
+      if (!module_) module_ = LoadLibraryW(kUiLibraryPath);
+      if (!module_) {
+        NKDbgPrintfW(u"InputPanel: cannot load VERA0960.dll (error %d), %s not called\n",
+                     GetLastError(), lookup.name);
+      } else {
+        found = GetProcAddressW(module_, lookup.decorated);
+        if (!found) NKDbgPrintfW(u"InputPanel: VERA0960.dll has no %s\n", lookup.name);
+        functions_[static_cast<int>(function)] = found;
+      }
+    }
+    LeaveCriticalSection(&lock_);
+    return found;
+  }
+
+ private:
+  CRITICAL_SECTION lock_;
+  HMODULE module_ = nullptr;
+  FARPROC functions_[kUiFunctionCount] = {};
+};
+
+}  // namespace
+
+FARPROC FindUiFunction(UiFunction function) {
+  static UiLibraryLink* link = new UiLibraryLink;
+  return link->Find(function);
+}
