@@ -1,5 +1,6 @@
 #include "inputpanel/ui_library_link.h"
 
+#include "ce/errors.h"
 #include "ce/kernel.h"
 #include "oem/ui_library.h"
 
@@ -41,6 +42,12 @@ class UiLibraryLink {
                      GetLastError(), lookup.name);
       } else {
         found = GetProcAddressW(module_, lookup.decorated);
+        if (!found && GetLastError() == ERROR_INVALID_HANDLE) {
+          // The handle no longer names the library (other code of the process freed it): it is
+          // loaded again, once, rather than every later call failing.
+          module_ = LoadLibraryW(kUiLibraryPath);
+          if (module_) found = GetProcAddressW(module_, lookup.decorated);
+        }
         if (!found) NKDbgPrintfW(u"InputPanel: VERA0960.dll has no %s\n", lookup.name);
         functions_[static_cast<int>(function)] = found;
       }
