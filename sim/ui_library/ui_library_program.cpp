@@ -1,6 +1,8 @@
 #include "sim/ui_library/ui_library_program.h"
 
+#include <limits>
 #include <sstream>
+#include <type_traits>
 #include <utility>
 
 #include "cehost/handset.h"
@@ -42,6 +44,17 @@ template <class T>
 T ValueOr(const nlohmann::json& json, const char* key, T fallback) {
   auto found = json.find(key);
   if (found == json.end()) return fallback;
+  if constexpr (std::is_integral_v<T>) {
+    // A number out of the field's range (a negative count) is no value of it.
+    if (!found->is_number_integer()) return fallback;
+    if constexpr (std::is_unsigned_v<T>) {
+      if (!found->is_number_unsigned() || found->get<uint64_t>() > std::numeric_limits<T>::max())
+        return fallback;
+    } else {
+      int64_t n = found->get<int64_t>();
+      if (n < std::numeric_limits<T>::min() || n > std::numeric_limits<T>::max()) return fallback;
+    }
+  }
   try {
     return found->get<T>();
   } catch (const nlohmann::json::exception&) {
@@ -90,11 +103,12 @@ void UiLibrary::Configure(const ConfigTable& t) {
     missing_entries_.insert(name);
   }
   Screen screen = panel_->screen();
-  t.Read("screen_width", &screen.width);
-  t.Read("screen_height", &screen.height);
-  t.Read("taskbar_height", &screen.taskbar_height);
-  if (screen.width < 0 || screen.height < 0 || screen.taskbar_height < 0)
-    t.Fail("screen_width", "the screen's sizes are at least 0");
+  for (auto [key, size] :
+       {std::pair{"screen_width", &screen.width}, std::pair{"screen_height", &screen.height},
+        std::pair{"taskbar_height", &screen.taskbar_height}}) {
+    t.Read(key, size);
+    if (*size < 0) t.Fail(key, "a size is at least 0");
+  }
   panel_->SetScreen(screen);
 }
 
