@@ -17,13 +17,13 @@ namespace sim {
 namespace {
 
 // The module's entries: undecorated name, decorated name, function.
-struct EntrySpec {
+struct ModuleEntry {
   const char* name;
   const char16_t* decorated;
   FARPROC function;
 };
 
-std::vector<EntrySpec> Entries() {
+std::vector<ModuleEntry> Entries() {
   using cehost::Entry;
   return {
       {"MzGetWorkArea", kMzGetWorkAreaEntry, Entry(&MzGetWorkArea)},
@@ -92,7 +92,7 @@ void UiLibrary::Configure(const ConfigTable& t) {
   std::string missing;
   t.Read("missing_entries", &missing);
   std::set<std::string> known;
-  for (const EntrySpec& e : Entries()) known.insert(e.name);
+  for (const ModuleEntry& e : Entries()) known.insert(e.name);
   missing_entries_.clear();
   std::istringstream names(missing);
   for (std::string name; std::getline(names, name, ',');) {
@@ -135,7 +135,7 @@ void UiLibrary::InstallModule() {
     return;
   }
   cehost::ModuleEntries entries;
-  for (const EntrySpec& e : Entries())
+  for (const ModuleEntry& e : Entries())
     if (!missing_entries_.count(e.name)) entries[cehost::ToUtf8(e.decorated)] = e.function;
   cehost::InstallModule(kUiLibraryPath, std::move(entries));
 }

@@ -32,31 +32,34 @@ class UiLibraryLink {
   UiLibraryLink() { InitializeCriticalSection(&lock_); }
 
   FARPROC Find(UiFunction function) {
-    const Lookup& lookup = kLookups[static_cast<int>(function)];
+    int index = static_cast<int>(function);
     EnterCriticalSection(&lock_);
-    FARPROC found = functions_[static_cast<int>(function)];
-    if (!found) {
-      if (!module_) module_ = LoadLibraryW(kUiLibraryPath);
-      if (!module_) {
-        NKDbgPrintfW(u"InputPanel: cannot load VERA0960.dll (error %d), %s not called\n",
-                     GetLastError(), lookup.name);
-      } else {
-        found = GetProcAddressW(module_, lookup.decorated);
-        if (!found && GetLastError() == ERROR_INVALID_HANDLE) {
-          // The handle no longer names the library (other code of the process freed it): it is
-          // loaded again, once, rather than every later call failing.
-          module_ = LoadLibraryW(kUiLibraryPath);
-          if (module_) found = GetProcAddressW(module_, lookup.decorated);
-        }
-        if (!found) NKDbgPrintfW(u"InputPanel: VERA0960.dll has no %s\n", lookup.name);
-        functions_[static_cast<int>(function)] = found;
-      }
-    }
+    FARPROC found = functions_[index];
+    if (!found) found = functions_[index] = Look(kLookups[index]);
     LeaveCriticalSection(&lock_);
     return found;
   }
 
  private:
+  // Looks the function up, loading the library when it is not loaded; traces what is missing.
+  FARPROC Look(const Lookup& lookup) {
+    if (!module_) module_ = LoadLibraryW(kUiLibraryPath);
+    FARPROC found = module_ ? GetProcAddressW(module_, lookup.decorated) : nullptr;
+    if (module_ && !found && GetLastError() == ERROR_INVALID_HANDLE) {
+      // The handle no longer names the library (other code of the process freed it): it is
+      // loaded again, once, rather than every later call failing.
+      module_ = LoadLibraryW(kUiLibraryPath);
+      if (module_) found = GetProcAddressW(module_, lookup.decorated);
+    }
+    if (!module_) {
+      NKDbgPrintfW(u"InputPanel: cannot load VERA0960.dll (error %d), %s not called\n",
+                   GetLastError(), lookup.name);
+    } else if (!found) {
+      NKDbgPrintfW(u"InputPanel: VERA0960.dll has no %s\n", lookup.name);
+    }
+    return found;
+  }
+
   CRITICAL_SECTION lock_;
   HMODULE module_ = nullptr;
   FARPROC functions_[kUiFunctionCount] = {};
