@@ -37,6 +37,8 @@ PanelState InputPanel::State() {
 void InputPanel::Restore(const PanelState& state) {
   std::lock_guard lock(mutex_);
   state_ = state;
+  // A place kept for another screen that this one cannot hold docks the panel again.
+  if (state_.top < 0 || state_.top + PanelHeight(state_.mode) > screen_.height) state_.top = 0;
 }
 
 void InputPanel::SetSaver(std::function<void(const PanelState&)> saver) {

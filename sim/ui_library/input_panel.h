@@ -52,7 +52,8 @@ class InputPanel : public cehost::ProgramState {
   Screen screen();
   // What the panel holds now.
   PanelState State();
-  // Puts the panel in a state, without telling the saver.
+  // Puts the panel in a state, without telling the saver; a moved panel that would leave the
+  // screen is docked.
   void Restore(const PanelState& state);
   // Called with the new state, under the panel's lock, after every change.
   void SetSaver(std::function<void(const PanelState&)> saver);

@@ -73,6 +73,17 @@ TEST(UiLibraryConfigTest, AMissingModuleCannotBeLoaded) {
   EXPECT_EQ(LoadLibraryW(kUiLibraryPath), nullptr);
 }
 
+TEST(UiLibraryConfigTest, APlaceKeptForALargerScreenIsDocked) {
+  TempDir dir;
+  WriteText(dir.path() / "handset.toml", "[sip]\nscreen_height = 480\n");
+  sim::StateFile(dir.path()).Update("sip", [](nlohmann::json& section) {
+    section = sim::PanelStateJson({SIP_MODE_LETTERS, 0, 300, u"", 0});
+  });
+  sim::Handset handset(sim::Handset::Options{dir.path(), false});
+  RECT r = MzGetVisibleDesktopRect();
+  EXPECT_EQ(r.bottom, 180) << "docked at the bottom of the 480-pixel screen";
+}
+
 TEST_F(UiLibraryTest, StateFileKeepsThePanelAndARebootClosesIt) {
   MzOpenSipEx(SIP_MODE_HANDWRITING, 0, u"memo");
   SetSipWindowPos(100);
