@@ -9,10 +9,10 @@ set(M8_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/m8api/default-handset)
 
 # Installed libraries find each other in their own folder; m8sim finds them from bin/.
 file(RELATIVE_PATH m8_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-set_target_properties(m8api cehost phoneadapter PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(m8api cehost phoneadapter uilibrary PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(m8sim PROPERTIES INSTALL_RPATH "$ORIGIN/${m8_bin_to_lib}")
 
-install(TARGETS m8api cehost phoneadapter LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS m8api cehost phoneadapter uilibrary LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS m8sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/src/frame/exports.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/m8api)

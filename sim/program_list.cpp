@@ -7,6 +7,7 @@
 #include "sim/phone_adapter/phone_adapter_program.h"
 #include "sim/platform_record/platform_record.h"
 #include "sim/shell/shell.h"
+#include "sim/ui_library/ui_library_program.h"
 
 namespace sim {
 
@@ -16,7 +17,7 @@ std::vector<std::shared_ptr<Program>> MakePrograms() {
       std::make_shared<Shell>(),        std::make_shared<PlatformRecord>(),
       std::make_shared<PhoneAdapter>(), std::make_shared<Modem>(),
       std::make_shared<Bluetooth>(),    std::make_shared<NetworkLinks>(),
-      std::make_shared<Display>(),
+      std::make_shared<Display>(),      std::make_shared<UiLibrary>(),
   };
 }
 

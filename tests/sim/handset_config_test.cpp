@@ -104,6 +104,10 @@ TEST_F(HandsetConfigTest, BadFileNamesFileLineAndKey) {
       {"[[network.interfaces]]\nkind = \"loopback\"\n[[network.interfaces]]\nkind = \"other\"\n"
        "index = 1\n",
        ":3: network.interfaces[1].index: index 1 is taken"},
+      {"[sip]\nmissing_entries = \"MzIsSipOpen, MzOpen\"\n",
+       ":2: sip.missing_entries: no UI library entry MzOpen"},
+      {"[sip]\nmodule = \"absent\"\n", ":2: sip.module: expected one of"},
+      {"[sip]\nscreen_height = -720\n", ":2: sip.screen_height: a size is at least 0"},
   };
   for (const Case& c : cases) {
     std::filesystem::path file = dir() / "handset.toml";

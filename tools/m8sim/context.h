@@ -44,5 +44,6 @@ void AddIniCommands(CLI::App& app, Context& ctx);
 void AddFsCommands(CLI::App& app, Context& ctx);
 void AddHandsetCommands(CLI::App& app, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
+void AddSipCommands(CLI::App& app, Context& ctx);
 
 }  // namespace m8sim

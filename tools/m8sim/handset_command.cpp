@@ -10,6 +10,7 @@
 #include "cehost/text.h"
 #include "context.h"
 #include "errors.h"
+#include "oem/ui_library.h"
 #include "sim/default_handset.h"
 #include "sim/shell/shell.h"
 #include "sim/state_file.h"
@@ -38,7 +39,8 @@ int Init(Context& ctx) {
 // The program modules the handset offers to LoadLibraryW, of the ones the library loads.
 nlohmann::json InstalledModules(std::string* text) {
   nlohmann::json modules = nlohmann::json::array();
-  for (const char16_t* path : {u"\\Windows\\PhoneAdapter.dll", u"\\Windows\\BluetoothCPL.dll"}) {
+  for (const char16_t* path :
+       {u"\\Windows\\PhoneAdapter.dll", u"\\Windows\\BluetoothCPL.dll", kUiLibraryPath}) {
     HMODULE module = LoadLibraryW(path);
     if (module) FreeLibrary(module);
     std::string name = cehost::ToUtf8(path);

@@ -43,6 +43,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   AddFsCommands(app, ctx);
   AddHandsetCommands(app, ctx);
   AddShellCommands(app, ctx);
+  AddSipCommands(app, ctx);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

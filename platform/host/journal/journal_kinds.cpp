@@ -84,6 +84,8 @@ std::string_view KindName(EffectKind kind) {
       return "queue.write";
     case EffectKind::kShell:
       return "shell";
+    case EffectKind::kUiLibrary:
+      return "ui";
   }
   return "unknown";
 }

@@ -47,6 +47,7 @@ enum class EffectKind {
   kQueueCreate,     // "queue.create": a message queue made
   kQueueWrite,      // "queue.write": one message written into a queue, with its bytes
   kShell,           // "shell": what the shell made of a record it read, or an event it sent
+  kUiLibrary,       // "ui": a call of the UI library (input panel and screen areas)
 };
 
 // The name entries of the kind carry ("reg.set_value").
