@@ -488,7 +488,10 @@ TEST_F(WindowsTest, UnmountingStopsTheHandsetsWindows) {
   cehost::UnmountHandset();
   // The window's thread has ended and the window, with its procedure, is gone.
   EXPECT_EQ(log.use_count(), 1);
-  handset().MakeCurrent();
+  // Mounted again without sim's programs, whose windows could take the freed handle values.
+  cehost::MountOptions bare;
+  bare.home = handset().home();
+  cehost::MountHandset(bare);
   EXPECT_FALSE(PostMessageW(busy, WM_USER, 0, 0));
   EXPECT_EQ(FindWindowW(u"Busy", nullptr), nullptr);
 }

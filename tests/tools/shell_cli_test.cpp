@@ -98,6 +98,21 @@ TEST_F(ShellCliTest, StatusShowsTheShellsWindowsAndWhatTheyDid) {
   EXPECT_EQ(status["memory"]["windows"]["desktop_wallpaper_refreshes"], 1);
 }
 
+TEST_F(ShellCliTest, TheJournalNamesTheDisplayDriversEscapes) {
+  ASSERT_EQ(Run({"shell", "status"}).code, 0);
+  OnHandset([](sim::Handset& handset) {
+    HDC dc = GetDC(nullptr);
+    ExtEscape(dc, DISPLAY_ESCAPE_DISABLE_SETTING_CHANGES, 0, nullptr, 0, nullptr);
+    ExtEscape(dc, 0x77, 2, "ab", 0, nullptr);
+    ReleaseDC(nullptr, dc);
+    auto escapes = handset.journal().Entries("display.escape");
+    ASSERT_EQ(escapes.size(), 2u);
+    EXPECT_EQ(m8sim::DescribeEntry(escapes[0]),
+              "display   escape 0x20114 (refuse display-setting changes) -> 1");
+    EXPECT_EQ(m8sim::DescribeEntry(escapes[1]), "display   escape 0x77, input 2 bytes -> 0");
+  });
+}
+
 TEST_F(ShellCliTest, AnEventIsPostedToTheSubscribedWindows) {
   OnHandset([](sim::Handset& handset) {
     Writer writer;

@@ -1,5 +1,6 @@
 #include "journal_view.h"
 
+#include "oem/shell.h"
 #include "reg_value.h"
 
 namespace m8sim {
@@ -140,6 +141,18 @@ std::string Queue(const cehost::JournalEntry& e) {
   return Pad("queue") + e.kind.substr(6) + Generic(e);
 }
 
+// An escape handed to the display driver, named when it is one the handset's driver knows.
+std::string DisplayEscape(const cehost::JournalEntry& e) {
+  std::string escape = e.Field("escape");
+  std::string name;
+  if (escape == cehost::HexNumber(DISPLAY_ESCAPE_ENABLE_SETTING_CHANGES))
+    name = " (accept display-setting changes)";
+  else if (escape == cehost::HexNumber(DISPLAY_ESCAPE_DISABLE_SETTING_CHANGES))
+    name = " (refuse display-setting changes)";
+  std::string input = e.bytes.empty() ? "" : ", input " + ByteCount(e);
+  return Pad("display") + "escape " + escape + name + input + " -> " + e.Field("result");
+}
+
 }  // namespace
 
 std::string DescribeEntry(const cehost::JournalEntry& e) {
@@ -149,6 +162,7 @@ std::string DescribeEntry(const cehost::JournalEntry& e) {
   if (k.rfind("ras.", 0) == 0) return Ras(e);
   if (k.rfind("window.", 0) == 0) return Window(e);
   if (k == "modem") return Modem(e);
+  if (k == "display.escape") return DisplayEscape(e);
   if (k.rfind("queue.", 0) == 0) return Queue(e);
   if (k == "shell") return Pad("shell") + e.Field("text");
   if (k == "phone")

@@ -21,7 +21,8 @@ constexpr DWORD kIdleWaitMs = 10000;
 
 constexpr const char* kShellHelp =
     R"(  status       what the shell holds: subscribed windows, held items, screen, lock,
-               desktop icons, notifications, and whether it runs
+               desktop icons, notifications, whether it runs, and its six windows
+               (present, absent or hung; shown or hidden) with what they did
   event NAME   the shell announces an event: its message is posted to every subscribed
                window (wParam 0, lParam 0)
   stop         the shell stops reading its queues; they keep what is written (16 records
