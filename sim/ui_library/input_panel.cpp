@@ -134,4 +134,19 @@ std::shared_ptr<InputPanel> CurrentInputPanel() {
   return cehost::CurrentProgramState<InputPanel>(kInputPanelProgram);
 }
 
+std::string PanelModeName(DWORD mode) {
+  switch (mode) {
+    case SIP_MODE_CLOSED:
+      return "closed";
+    case SIP_MODE_LETTERS:
+      return "letters";
+    case SIP_MODE_DIGITS:
+      return "digits";
+    case SIP_MODE_HANDWRITING:
+      return "handwriting";
+    default:
+      return "mode " + std::to_string(mode);
+  }
+}
+
 }  // namespace sim

@@ -45,6 +45,9 @@ struct PanelState {
 // The height of the panel in a layout; 0 for a mode that is no layout.
 LONG PanelHeight(DWORD mode);
 
+// The mode as people read it: "closed", "letters", "digits", "handwriting", else "mode N".
+std::string PanelModeName(DWORD mode);
+
 class InputPanel : public cehost::ProgramState {
  public:
   // The screen; set before the panel is used.

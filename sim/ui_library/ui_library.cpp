@@ -27,23 +27,8 @@ RECT RecordRect(const char* call, std::string args, const RECT& rect) {
   return rect;
 }
 
-std::string ModeName(DWORD mode) {
-  switch (mode) {
-    case SIP_MODE_CLOSED:
-      return "closed";
-    case SIP_MODE_LETTERS:
-      return "letters";
-    case SIP_MODE_DIGITS:
-      return "digits";
-    case SIP_MODE_HANDWRITING:
-      return "handwriting";
-    default:
-      return "mode " + std::to_string(mode);
-  }
-}
-
 std::string OpenArgs(DWORD mode, DWORD flags) {
-  return ModeName(mode) + "," + cehost::HexNumber(flags) +
+  return sim::PanelModeName(mode) + "," + cehost::HexNumber(flags) +
          (flags & SIP_FLAG_FLOAT ? " (floating)" : "");
 }
 
@@ -68,7 +53,7 @@ int GetSipMode(DWORD& mode) {
     return 0;
   }
   mode = panel->State().mode;
-  Record("GetSipMode", "&mode -> " + ModeName(mode), "1");
+  Record("GetSipMode", "&mode -> " + sim::PanelModeName(mode), "1");
   return 1;
 }
 

@@ -21,18 +21,9 @@ namespace {
 using namespace shell_test;
 
 // A handset in a home of the test's own, which later handsets of the test mount again.
-class ShellProgramTest : public ::testing::Test {
+class ShellProgramTest : public ShellHomeTest {
  protected:
-  // A handset on the test's home; handset.toml's [shell] table as given, when one is.
-  std::unique_ptr<sim::Handset> Mount(const std::string& shell_table = "") {
-    if (!shell_table.empty()) WriteText(temp_.home() / "handset.toml", "[shell]\n" + shell_table);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
-  }
   static sim::Shell& ShellOf(sim::Handset& handset) { return handset.program<sim::Shell>(); }
-
-  TempDir temp_;
 };
 
 TEST_F(ShellProgramTest, TheLockIsWrittenAndAnnouncedToSubscribersOnly) {

@@ -12,29 +12,20 @@
 #include "ce/windows.h"
 #include "cehost/windows.h"
 #include "oem/shell.h"
+#include "shell_support.h"
 #include "sim/handset.h"
 #include "sim/shell/shell.h"
-#include "temp_dir.h"
 
 namespace {
 
 constexpr DWORD kWait = 10000;
 constexpr UINT kShort = 50;
 
-class ShellWindowsTest : public ::testing::Test {
+class ShellWindowsTest : public shell_test::ShellHomeTest {
  protected:
-  // A handset on the test's home; handset.toml's [shell] table as given, when one is.
-  std::unique_ptr<sim::Handset> Mount(const std::string& shell_table = "") {
-    if (!shell_table.empty()) WriteText(temp_.home() / "handset.toml", "[shell]\n" + shell_table);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
-  }
   static sim::ShellWindowMemory Windows(sim::Handset& handset) {
     return handset.program<sim::Shell>().Status().memory.windows;
   }
-
-  TempDir temp_;
 };
 
 // Sends as the library does, with no wait for a reply beyond the time-out.

@@ -16,6 +16,8 @@
 #include "ce/windows.h"
 #include "cehost/windows.h"
 #include "oem/shell.h"
+#include "sim/handset.h"
+#include "temp_dir.h"
 
 namespace shell_test {
 
@@ -143,6 +145,20 @@ class LoggingWindow {
   };
   std::shared_ptr<Log> log_;
   HWND hwnd_ = nullptr;
+};
+
+// A handset home of the test's own, which the test's handsets mount in turn.
+class ShellHomeTest : public ::testing::Test {
+ protected:
+  // A handset on the test's home; handset.toml's [shell] table as given, when one is.
+  std::unique_ptr<sim::Handset> Mount(const std::string& shell_table = "") {
+    if (!shell_table.empty()) WriteText(temp_.home() / "handset.toml", "[shell]\n" + shell_table);
+    sim::Handset::Options options;
+    options.home = temp_.home();
+    return std::make_unique<sim::Handset>(options);
+  }
+
+  TempDir temp_;
 };
 
 }  // namespace shell_test

@@ -24,19 +24,6 @@ Examples:
   m8sim call SetSipWindowPosEx 100
   m8sim sip status --json)";
 
-const char* ModeName(DWORD mode) {
-  switch (mode) {
-    case SIP_MODE_LETTERS:
-      return "letters";
-    case SIP_MODE_DIGITS:
-      return "digits";
-    case SIP_MODE_HANDWRITING:
-      return "handwriting";
-    default:
-      return "closed";
-  }
-}
-
 nlohmann::json RectJson(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
@@ -59,7 +46,7 @@ int Status(Context& ctx) {
       {"module", library.module_present() ? "installed" : "missing"},
       {"open", s.open()},
       {"mode", s.mode},
-      {"layout", ModeName(s.mode)},
+      {"layout", sim::PanelModeName(s.mode)},
       {"flags", s.flags},
       {"rect", RectJson(rect)},
       {"window_top", s.top},
@@ -71,7 +58,7 @@ int Status(Context& ctx) {
       {"taskbar_height", screen.taskbar_height},
   };
   std::string text = std::string("input panel: ") +
-                     (s.open() ? std::string("open, ") + ModeName(s.mode) : "closed") + "\n";
+                     (s.open() ? "open, " + sim::PanelModeName(s.mode) : "closed") + "\n";
   if (s.open()) {
     text += "  flags " + std::to_string(s.flags) +
             (s.flags & SIP_FLAG_FLOAT ? " (floating)" : " (docked)") + "\n";
