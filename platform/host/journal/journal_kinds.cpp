@@ -86,6 +86,24 @@ std::string_view KindName(EffectKind kind) {
       return "shell";
     case EffectKind::kUiLibrary:
       return "ui";
+    case EffectKind::kDeviceOpen:
+      return "device.open";
+    case EffectKind::kDeviceControl:
+      return "device.control";
+    case EffectKind::kDeviceRead:
+      return "device.read";
+    case EffectKind::kDeviceWrite:
+      return "device.write";
+    case EffectKind::kDeviceClose:
+      return "device.close";
+    case EffectKind::kDeviceActivate:
+      return "device.activate";
+    case EffectKind::kDeviceDeactivate:
+      return "device.deactivate";
+    case EffectKind::kLedSet:
+      return "led.set";
+    case EffectKind::kDevice:
+      return "device";
   }
   return "unknown";
 }

@@ -93,3 +93,13 @@ typedef struct _SECURITY_ATTRIBUTES {
   LPVOID lpSecurityDescriptor;
   BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+// A globally unique identifier, as device classes and interfaces are named.
+typedef struct _GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+} GUID, *LPGUID;
+typedef const GUID* LPCGUID;
+static_assert(sizeof(GUID) == 16);

@@ -7,47 +7,56 @@
 namespace cehost {
 
 enum class EffectKind {
-  kRegCreateKey,    // "reg.create_key": a key made, each parent on its own
-  kRegSetValue,     // "reg.set_value"
-  kRegDeleteValue,  // "reg.delete_value"
-  kRegDeleteKey,    // "reg.delete_key"
-  kRegBegin,        // "reg.begin": a registry transaction opened
-  kRegCommit,       // "reg.commit"
-  kRegRollback,     // "reg.rollback"
-  kFileCreate,      // "file.create"
-  kFileWrite,       // "file.write": the bytes written, at an offset
-  kFileTruncate,    // "file.truncate"
-  kFileDelete,      // "file.delete"
-  kFileMove,        // "file.move"
-  kFileCopy,        // "file.copy"
-  kFileReplace,     // "file.replace"
-  kFileAttributes,  // "file.attributes": attribute bits changed
-  kDirCreate,       // "dir.create"
-  kDirRemove,       // "dir.remove"
-  kEventSet,        // "event.set"
-  kEventReset,      // "event.reset"
-  kEventPulse,      // "event.pulse"
-  kThreadStart,     // "thread.start"
-  kThreadEnd,       // "thread.end"
-  kModuleLoad,      // "module.load"
-  kModuleFree,      // "module.free"
-  kRasSetEntry,     // "ras.set_entry"
-  kRasDial,         // "ras.dial"
-  kRasHangUp,       // "ras.hangup"
-  kRasDeleteEntry,  // "ras.delete_entry"
-  kWindowPost,      // "window.post"
-  kWindowSend,      // "window.send"
-  kWindowShow,      // "window.show"
-  kDisplayEscape,   // "display.escape": an escape handed to the display driver, with its input
-  kTrace,           // "trace": a kernel debug print
-  kConsole,         // "console": the run-time library's console print
-  kPhone,           // "phone": a phone adapter call
-  kModem,           // "modem": the modem's dial and hang-up
-  kApplet,          // "applet": a control-panel applet's message
-  kQueueCreate,     // "queue.create": a message queue made
-  kQueueWrite,      // "queue.write": one message written into a queue, with its bytes
-  kShell,           // "shell": what the shell made of a record it read, or an event it sent
-  kUiLibrary,       // "ui": a call of the UI library (input panel and screen areas)
+  kRegCreateKey,      // "reg.create_key": a key made, each parent on its own
+  kRegSetValue,       // "reg.set_value"
+  kRegDeleteValue,    // "reg.delete_value"
+  kRegDeleteKey,      // "reg.delete_key"
+  kRegBegin,          // "reg.begin": a registry transaction opened
+  kRegCommit,         // "reg.commit"
+  kRegRollback,       // "reg.rollback"
+  kFileCreate,        // "file.create"
+  kFileWrite,         // "file.write": the bytes written, at an offset
+  kFileTruncate,      // "file.truncate"
+  kFileDelete,        // "file.delete"
+  kFileMove,          // "file.move"
+  kFileCopy,          // "file.copy"
+  kFileReplace,       // "file.replace"
+  kFileAttributes,    // "file.attributes": attribute bits changed
+  kDirCreate,         // "dir.create"
+  kDirRemove,         // "dir.remove"
+  kEventSet,          // "event.set"
+  kEventReset,        // "event.reset"
+  kEventPulse,        // "event.pulse"
+  kThreadStart,       // "thread.start"
+  kThreadEnd,         // "thread.end"
+  kModuleLoad,        // "module.load"
+  kModuleFree,        // "module.free"
+  kRasSetEntry,       // "ras.set_entry"
+  kRasDial,           // "ras.dial"
+  kRasHangUp,         // "ras.hangup"
+  kRasDeleteEntry,    // "ras.delete_entry"
+  kWindowPost,        // "window.post"
+  kWindowSend,        // "window.send"
+  kWindowShow,        // "window.show"
+  kDisplayEscape,     // "display.escape": an escape handed to the display driver, with its input
+  kTrace,             // "trace": a kernel debug print
+  kConsole,           // "console": the run-time library's console print
+  kPhone,             // "phone": a phone adapter call
+  kModem,             // "modem": the modem's dial and hang-up
+  kApplet,            // "applet": a control-panel applet's message
+  kQueueCreate,       // "queue.create": a message queue made
+  kQueueWrite,        // "queue.write": one message written into a queue, with its bytes
+  kShell,             // "shell": what the shell made of a record it read, or an event it sent
+  kUiLibrary,         // "ui": a call of the UI library (input panel and screen areas)
+  kDeviceOpen,        // "device.open": a stream driver opened by name, with access and share mode
+  kDeviceControl,     // "device.control": a control code with its input bytes, output and result
+  kDeviceRead,        // "device.read": a read of a device, with the bytes it gave
+  kDeviceWrite,       // "device.write": a write to a device, with its bytes
+  kDeviceClose,       // "device.close"
+  kDeviceActivate,    // "device.activate": a driver loaded from its key and listed as active
+  kDeviceDeactivate,  // "device.deactivate"
+  kLedSet,            // "led.set": a notification LED (or the vibrator) set on, off or blinking
+  kDevice,            // "device": what a simulated device did of itself (a tilt, a plug, a post)
 };
 
 // The name entries of the kind carry ("reg.set_value").
