@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ce/devices.h"
@@ -462,6 +464,47 @@ TEST_F(DevicesTest, ActivateFailsOnKeysItCannotLoad) {
     EXPECT_EQ(GetLastError(), c.error);
   }
   EXPECT_EQ(ActiveKeys(), "01=ACC0:/Drivers\\BuiltIn\\Test");
+}
+
+// Threads opening, controlling and closing a device while its driver is replaced: each control
+// either reaches a driver and is journaled, or fails with ERROR_INVALID_HANDLE.
+TEST_F(DevicesTest, ControlsRaceWithReplacedDrivers) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 50;
+  std::atomic<int> succeeded{0};
+  std::atomic<int> unexpected{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < kRounds; ++round) {
+        HANDLE device = Open(u"ACC0:");
+        if (device == INVALID_HANDLE_VALUE) {
+          ++unexpected;
+          continue;
+        }
+        for (int i = 0; i < 4; ++i) {
+          std::string echoed = Echo(device, "xyz");
+          if (echoed == "xyz") {
+            ++succeeded;
+          } else if (echoed != "failed 6 returned 0") {
+            ++unexpected;
+          }
+        }
+        if (!CloseHandle(device)) ++unexpected;
+      }
+    });
+  }
+  std::vector<std::shared_ptr<TestStreamDriver>> drivers = {driver_};
+  for (int i = 0; i < 20; ++i) {
+    drivers.push_back(std::make_shared<TestStreamDriver>());
+    cehost::InstallStreamDriver(Listing(u"ACC0:", u"UFN1"), drivers.back());
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(unexpected, 0);
+  EXPECT_EQ(handset().journal().Entries("device.control").size(),
+            static_cast<size_t>(succeeded.load()));
+  EXPECT_EQ(handset().journal().Entries("device.open").size(),
+            static_cast<size_t>(kThreads * kRounds));
 }
 
 }  // namespace
