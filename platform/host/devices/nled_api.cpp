@@ -45,17 +45,20 @@ extern "C" BOOL NLedGetDeviceInfo(UINT nInfoId, void* pOutput) {
   }
 }
 
-// Checked as NLedGetDeviceInfo is; a setting that reaches the service is journaled, whether the
-// service takes it or refuses it.
+// Checked as NLedGetDeviceInfo is. Every setting of an LED is journaled with its result: one the
+// service takes, one it refuses and one for an LED the handset does not have.
 extern "C" BOOL NLedSetDevice(UINT nDeviceId, void* pInput) {
   HandsetState& state = Current();
   auto leds = state.devices.LedServiceOf();
   if (!leds) return Refuse(ERROR_NOT_SUPPORTED);
   if (nDeviceId != NLED_SETTINGS_INFO_ID || !pInput) return Refuse(ERROR_INVALID_PARAMETER);
   const auto& settings = *static_cast<const NLED_SETTINGS_INFO*>(pInput);
-  if (settings.LedNum >= leds->Count()) return Refuse(ERROR_INVALID_PARAMETER);
-  BOOL result = leds->Apply(settings);
-  DWORD error = result ? 0 : GetLastError();
+  BOOL result = FALSE;
+  DWORD error = ERROR_INVALID_PARAMETER;
+  if (settings.LedNum < leds->Count()) {
+    result = leds->Apply(settings);
+    error = result ? 0 : GetLastError();
+  }
   std::vector<std::pair<std::string, std::string>> fields = {
       {"led", std::to_string(settings.LedNum)},
       {"state", std::to_string(settings.OffOnBlink)},
