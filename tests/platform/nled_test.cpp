@@ -63,7 +63,7 @@ TEST_F(NledTest, InfoAndSettingsAreCheckedAndJournaled) {
   ASSERT_TRUE(NLedGetDeviceInfo(NLED_SETTINGS_INFO_ID, &read));
   EXPECT_EQ(read.OffOnBlink, NLED_ON);
 
-  // What the checks refuse never reaches the service; what the service refuses is journaled.
+  // Only settings of an LED the handset has reach the service; every setting is journaled.
   NLED_SETTINGS_INFO beyond{2, NLED_ON, 0, 0, 0, 0, 0};
   NLED_SETTINGS_INFO blink{1, NLED_BLINK, 500000, 250000, 250000, 0, 0};
   std::function<BOOL()> refused[] = {
@@ -84,15 +84,18 @@ TEST_F(NledTest, InfoAndSettingsAreCheckedAndJournaled) {
   EXPECT_EQ(leds->applied[1].OffOnBlink, NLED_ON);
 
   auto set = handset().journal().Entries("led.set");
-  ASSERT_EQ(set.size(), 2u);
+  ASSERT_EQ(set.size(), 3u);
   EXPECT_EQ(set[0].Field("led"), "1");
   EXPECT_EQ(set[0].Field("state"), "1");
   EXPECT_EQ(set[0].Field("result"), "1");
-  EXPECT_EQ(set[1].Field("state"), "2");
-  EXPECT_EQ(set[1].Field("on"), "250000");
-  EXPECT_EQ(set[1].Field("total"), "500000");
+  EXPECT_EQ(set[1].Field("led"), "2");
   EXPECT_EQ(set[1].Field("result"), "0");
   EXPECT_EQ(set[1].Field("error"), "87");
+  EXPECT_EQ(set[2].Field("state"), "2");
+  EXPECT_EQ(set[2].Field("on"), "250000");
+  EXPECT_EQ(set[2].Field("total"), "500000");
+  EXPECT_EQ(set[2].Field("result"), "0");
+  EXPECT_EQ(set[2].Field("error"), "87");
 }
 
 }  // namespace
