@@ -84,12 +84,39 @@ TEST_F(DeviceTest, LedSettingsOutliveTheMountAndFaultsRefuseChanges) {
   EXPECT_EQ(leds.AllSettings().back().OffOnBlink, NLED_BLINK);
 }
 
+TEST_F(DeviceTest, TheVibratorSetThroughTheLedCalls) {
+  auto handset = Mount();
+  NLED_COUNT_INFO count{};
+  ASSERT_TRUE(NLedGetDeviceInfo(NLED_COUNT_INFO_ID, &count));
+  ASSERT_EQ(count.cLeds, 2u);
+  NLED_SETTINGS_INFO on = Blink(count.cLeds - 1, 1000000, 500000, 500000);
+  ASSERT_TRUE(NLedSetDevice(NLED_SETTINGS_INFO_ID, &on));
+  NLED_SETTINGS_INFO read{};
+  read.LedNum = 1;
+  ASSERT_TRUE(NLedGetDeviceInfo(NLED_SETTINGS_INFO_ID, &read));
+  EXPECT_EQ(read.OffOnBlink, NLED_BLINK);
+  EXPECT_EQ(read.TotalCycleTime, 1000000);
+  NLED_SETTINGS_INFO wrapped = Blink(1, -1294967296, 2000000000, 2000000000);  // sum wrapped
+  EXPECT_FALSE(NLedSetDevice(NLED_SETTINGS_INFO_ID, &wrapped));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(handset->program<sim::Leds>().AllSettings()[1].TotalCycleTime, 1000000);
+}
+
 TEST_F(DeviceTest, AHandsetWithoutLeds) {
   auto handset = Mount("[leds]\ncount = 0\n");
   auto& leds = handset->program<sim::Leds>();
   EXPECT_EQ(leds.Count(), 0u);
   EXPECT_FALSE(leds.Apply({0xFFFFFFFF, NLED_BLINK, 0, 0, 0, 0, 0}));
   EXPECT_EQ(leds.Summary(), "no LEDs, no vibrator");
+  NLED_SETTINGS_INFO vibrator{0xFFFFFFFF, NLED_OFF, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(NLedSetDevice(NLED_SETTINGS_INFO_ID, &vibrator));
+}
+
+TEST_F(DeviceTest, AHandsetWithoutTheLedService) {
+  auto handset = Mount("[leds]\npresent = false\n");
+  NLED_COUNT_INFO count{};
+  EXPECT_FALSE(NLedGetDeviceInfo(NLED_COUNT_INFO_ID, &count));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }
 
 }  // namespace

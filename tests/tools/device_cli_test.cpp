@@ -8,6 +8,7 @@
 #include "ce/devices.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "ce/nled.h"
 #include "cli_run.h"
 #include "journal_view.h"
 #include "oem/drivers.h"
@@ -134,6 +135,23 @@ TEST_F(DeviceCliTest, TheJournalShowsDeviceCallsByControlName) {
       << lines[1];
   EXPECT_NE(lines[2].find(" 0x00012345 -> 0, error 87"), std::string::npos) << lines[2];
   EXPECT_EQ(lines[3].rfind("device    close ACC0: (", 0), 0u) << lines[3];
+}
+
+TEST_F(DeviceCliTest, TheJournalShowsTheVibratorSet) {
+  sim::Handset handset;
+  NLED_SETTINGS_INFO vibrate = {1, NLED_BLINK, 1000000, 500000, 500000, 0, 0};
+  ASSERT_TRUE(NLedSetDevice(NLED_SETTINGS_INFO_ID, &vibrate));
+  NLED_SETTINGS_INFO refused = {1, NLED_BLINK, 10, 500000, 500000, 0, 0};
+  EXPECT_FALSE(NLedSetDevice(NLED_SETTINGS_INFO_ID, &refused));
+  std::vector<std::string> lines;
+  for (const auto& entry : handset.journal().Entries())
+    lines.push_back(m8sim::DescribeEntry(entry));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                "device    LED led 1 (vibrator) blinks 500 ms on, 500 ms off, every 1000 ms",
+                "led       set LED 1 blink, cycle 1000000 us, on 500000 us, off 500000 us -> 1",
+                "led       set LED 1 blink, cycle 10 us, on 500000 us, off 500000 us -> 0, "
+                "error 87"}));
 }
 
 }  // namespace

@@ -205,11 +205,23 @@ std::string DeviceEvent(const cehost::JournalEntry& e) {
   return text;
 }
 
-// A notification LED (or the vibrator) set, field by field.
+// A notification LED (or the vibrator) set off, on or blinking, with its times in microseconds.
 std::string LedSet(const cehost::JournalEntry& e) {
-  std::string text = Pad("led") + "set";
-  for (const auto& [name, value] : e.fields) text += " " + name + "=" + value;
-  return text;
+  std::string state = e.Field("state");
+  std::string text = Pad("led") + "set LED " + e.Field("led") + " ";
+  if (state == "0") {
+    text += "off";
+  } else if (state == "1") {
+    text += "on";
+  } else if (state == "2") {
+    text += "blink, cycle " + e.Field("total") + " us, on " + e.Field("on") + " us, off " +
+            e.Field("off") + " us";
+    if (e.Field("meta_on") != "0" || e.Field("meta_off") != "0")
+      text += ", meta cycles " + e.Field("meta_on") + " on, " + e.Field("meta_off") + " off";
+  } else {
+    text += "state " + state;
+  }
+  return text + DeviceResult(e);
 }
 
 }  // namespace
