@@ -267,6 +267,16 @@ std::string ActiveKeys() {
   return listed;
 }
 
+// A REG_SZ value of the text, with its terminator.
+StoredValue Text(std::u16string_view text) {
+  StoredValue value{REG_SZ, {}};
+  for (char16_t c : std::u16string(text) + u'\0') {
+    value.bytes.push_back(static_cast<BYTE>(c));
+    value.bytes.push_back(static_cast<BYTE>(c >> 8));
+  }
+  return value;
+}
+
 constexpr GUID kClassA = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr GUID kClassB = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 9}};
 
@@ -382,8 +392,8 @@ TEST_F(DevicesTest, ActivateLoadsALibraryFromItsKey) {
                                  listing->bus_name = u"SDIO1";
                                  return std::make_shared<TestStreamDriver>();
                                });
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Dll",
-        {REG_SZ, {'W', 0, 'L', 0, 'A', 0, 'N', 0, '.', 0, 'D', 0, 'L', 0, 'L', 0, 0, 0}});
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Dll", Text(u"WLAN.DLL"));
+  // A string stored without its terminator is read all the same.
   Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Prefix", {REG_SZ, {'N', 0, 'D', 0, 'L', 0}});
   HANDLE loaded = ActivateDeviceEx(u"\\Drivers\\SSP\\WLAN", nullptr, 0, nullptr);
   ASSERT_NE(loaded, INVALID_HANDLE_VALUE);
@@ -427,23 +437,15 @@ TEST_F(DevicesTest, ActivateFailsOnKeysItCannotLoad) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return std::shared_ptr<cehost::StreamDriver>();
   });
-  auto text = [](std::u16string_view s) {
-    StoredValue v{REG_SZ, {}};
-    for (char16_t c : std::u16string(s) + u'\0') {
-      v.bytes.push_back(static_cast<BYTE>(c));
-      v.bytes.push_back(static_cast<BYTE>(c >> 8));
-    }
-    return v;
-  };
   MakeKey(HKEY_LOCAL_MACHINE, u"Drivers\\Empty");
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Dll", text(u"nowhere.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Prefix", text(u"UNK"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Dll", text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Prefix", text(u"REF"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Dll", text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Prefix", text(u"R1"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Dll", text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Prefix", text(u"REF"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Dll", Text(u"nowhere.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Prefix", Text(u"UNK"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Dll", Text(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Prefix", Text(u"REF"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Dll", Text(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Prefix", Text(u"R1"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Dll", Text(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Prefix", Text(u"REF"));
   Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Index", Dword(10));
   struct Case {
     const char16_t* key;
