@@ -1,5 +1,6 @@
 // CreateFileW: the platform call that opens and creates files.
 #include "ce/files.h"
+#include "devices/device_open.h"
 #include "files/file_objects.h"
 #include "files/file_system.h"
 #include "handset/handset_state.h"
@@ -8,6 +9,9 @@ extern "C" HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
                               LPSECURITY_ATTRIBUTES /*lpSecurityAttributes: CE ignores them*/,
                               DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
                               HANDLE /*hTemplateFile: CE ignores it*/) {
+  // Device names ("ACC0:", a driver's bus name) reach the device manager, never a file.
+  HANDLE device = INVALID_HANDLE_VALUE;
+  if (cehost::OpenDevice(lpFileName, dwDesiredAccess, dwShareMode, &device)) return device;
   auto& state = cehost::Current();
   cehost::CePath path;
   if (DWORD error = cehost::ParseCePath(lpFileName, false, &path)) {

@@ -21,8 +21,9 @@ extern "C" HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFi
 }
 
 extern "C" BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
-  auto search =
-      cehost::Current().handles.Get<cehost::FindObject>(hFindFile, cehost::HandleKind::kFind);
+  // A device search is of the same kind: only a file search answers here.
+  auto search = std::dynamic_pointer_cast<cehost::FindObject>(cehost::Current().handles.Find(
+      cehost::HandleTable::ValueOf(hFindFile), cehost::HandleKind::kFind));
   if (!search) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -38,6 +39,7 @@ extern "C" BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileDat
   return TRUE;
 }
 
+// Closes a search of any kind: of files or of devices.
 extern "C" BOOL FindClose(HANDLE hFindFile) {
   if (!cehost::Current().handles.Remove(cehost::HandleTable::ValueOf(hFindFile),
                                         cehost::HandleKind::kFind)) {

@@ -9,6 +9,7 @@
 
 #include "ce/errors.h"
 #include "cehost/handset.h"
+#include "devices/active_keys.h"
 #include "files/file_system.h"
 #include "registry/registry_store.h"
 #include "windows/window_table.h"
@@ -51,6 +52,9 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   reg.path = options.home / "registry.db";
   reg.busy_timeout_ms = options.registry_busy_timeout_ms;
   state->registry = std::make_unique<RegistryStore>(reg);
+  // The device manager's list of loaded devices is volatile: a handset starts with none loaded,
+  // whatever an earlier run left in its registry.
+  ClearActiveKeys(*state->registry);
   return state;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cehost/journal.h"
+#include "devices/device_table.h"
 #include "handset/program_table.h"
 #include "iphlpapi/network_table.h"
 #include "kernel/event_table.h"
@@ -34,6 +35,8 @@ struct HandsetState {
   HandleTable handles;
   ModuleTable modules;
   EventTable events;
+  // Its stream drivers, driver libraries and LED service.
+  DeviceTable devices;
   // Its named message queues.
   QueueTable queues;
   // The threads CreateThread started on it that are still running.

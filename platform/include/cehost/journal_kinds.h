@@ -6,6 +6,12 @@
 
 namespace cehost {
 
+// The device entries' fields: "device" (the legacy name), "handle", "result" (1 or 0) and
+// "error" (only on failure). An open has "access", "share" and "handle" (or "error"); a control
+// has "code", "code_name" (when the driver names it), its input as bytes, "out" (the bytes
+// returned, in hex) and "returned"; a read or write has "size" (the bytes done) and the bytes; an
+// activation has "key", "dll" and "active" (its Drivers\Active subkey); "led.set" has "led",
+// "state", "total", "on", "off", "meta_on" and "meta_off".
 enum class EffectKind {
   kRegCreateKey,      // "reg.create_key": a key made, each parent on its own
   kRegSetValue,       // "reg.set_value"

@@ -1,0 +1,41 @@
+#include "sim/drivers/device_list.h"
+
+#include <cctype>
+#include <string>
+
+#include "sim/drivers/accelerometer/accelerometer.h"
+#include "sim/drivers/backlight/backlight.h"
+#include "sim/drivers/infrared/infrared.h"
+#include "sim/drivers/leds/leds.h"
+#include "sim/drivers/touch/touch.h"
+#include "sim/drivers/usb_function/usb_function.h"
+
+namespace sim {
+
+namespace {
+
+// The name without its colon, in upper case.
+std::string Key(std::string_view name) {
+  std::string key;
+  for (char c : name) key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (!key.empty() && key.back() == ':') key.pop_back();
+  return key;
+}
+
+}  // namespace
+
+std::vector<Device*> HandsetDevices(Handset& handset) {
+  return {&handset.program<Accelerometer>(), &handset.program<Infrared>(),
+          &handset.program<Backlight>(),     &handset.program<Touch>(),
+          &handset.program<UsbFunction>(),   &handset.program<Leds>()};
+}
+
+Device* FindDevice(Handset& handset, std::string_view name) {
+  std::string key = Key(name);
+  if (key.empty()) return nullptr;
+  for (Device* device : HandsetDevices(handset))
+    if (Key(device->device_name()) == key) return device;
+  return nullptr;
+}
+
+}  // namespace sim
