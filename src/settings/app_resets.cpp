@@ -3,15 +3,15 @@
 #include "ce/files.h"
 #include "ce/registry.h"
 #include "frame/path_probe.h"
-#include "frame/registry_value.h"
+#include "frame/stored_path.h"
 #include "settings/handset_paths.h"
 #include "settings/registry_settings.h"
 
 int ResetPhotoViewerSettings() {
-  WriteSettingsToExistingKey(HKEY_LOCAL_MACHINE, u"Software\\Razud\\PhotoViewer",
-                             {Number(u"PhotoStayTime", 1), Number(u"BlackLightTime", 40),
-                              Number(u"SlideEffect", 2), Number(u"DisplayRandom", 0),
-                              Number(u"PlayRepeat", 0), Number(u"BlackLightRate", 50)});
+  WriteSettingsToExistingKey(
+      HKEY_LOCAL_MACHINE, u"Software\\Razud\\PhotoViewer",
+      {Number(u"PhotoStayTime", 1), Number(u"BlackLightTime", 40), Number(u"SlideEffect", 2),
+       Number(u"DisplayRandom", 0), Number(u"PlayRepeat", 0), Number(u"BlackLightRate", 50)});
   return 1;
 }
 
@@ -24,12 +24,12 @@ int ResetFileBrowserSettings() {
 }
 
 int ResetEbookSettings() {
-  PathBuffer folder;
-  ReadStoredPath(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"EbookPath", &folder);
-  if (!PathExists(folder.text)) return 1;
+  WCHAR folder[MAX_PATH];
+  ReadStoredPath(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"EbookPath", folder);
+  if (!PathExists(folder)) return 1;
   for (LPCWSTR name : {u"Ebook.ini", u"Ebook.dat"}) {
-    PathBuffer file;
-    if (JoinPath(&file, folder.text, name)) DeleteFileIfFound(file.text);
+    WCHAR file[MAX_PATH];
+    if (JoinPath(file, folder, name)) DeleteFileIfFound(file);
   }
   return 1;
 }

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsPlainFolder(DWORD attributes) { return attributes == FILE_ATTRIBUTE_DIRECTORY; }
+bool IsPlainFolder(DWORD attributes) {
+  return attributes == FILE_ATTRIBUTE_DIRECTORY;
+}
 
 bool IsDotEntry(LPCWSTR name) {
   return wcscmp(name, u".") == 0 || wcscmp(name, u"..") == 0;
@@ -16,25 +18,25 @@ bool IsDotEntry(LPCWSTR name) {
 
 int DeleteDirectoryTree(LPCWSTR path) {
   if (!IsPlainFolder(GetFileAttributesW(path))) return 1;
-  PathBuffer pattern;
+  WCHAR pattern[MAX_PATH];
   // A folder whose search pattern does not fit is not searched: its entries, and so the folder,
   // stay.
-  if (!JoinPath(&pattern, path, u"*.*")) return 0;
+  if (!JoinPath(pattern, path, u"*.*")) return 0;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(pattern.text, &found);
+  HANDLE search = FindFirstFileW(pattern, &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       if (IsDotEntry(found.cFileName)) continue;
-      PathBuffer entry;
+      WCHAR entry[MAX_PATH];
       // An entry whose path does not fit is left alone rather than reached by a cut path, which
       // could name another file.
-      if (!JoinPath(&entry, path, found.cFileName)) continue;
-      DWORD attributes = GetFileAttributesW(entry.text);
+      if (!JoinPath(entry, path, found.cFileName)) continue;
+      DWORD attributes = GetFileAttributesW(entry);
       if (attributes == INVALID_FILE_ATTRIBUTES) continue;
       if (IsPlainFolder(attributes)) {
-        DeleteDirectoryTree(entry.text);
+        DeleteDirectoryTree(entry);
       } else {
-        DeleteFileW(entry.text);
+        DeleteFileW(entry);
       }
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -59,8 +59,8 @@ void ResetRingTones() {
 
 void ResetLanguage() {
   DWORD version = 0;
-  HKEY key = CreateRegistryKey(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\Language",
-                               KEY_ALL_ACCESS);
+  HKEY key =
+      CreateRegistryKey(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\Language", KEY_ALL_ACCESS);
   bool read = false;
   if (key) {
     read = QueryDwordOrZero(key, u"LanguageVer", &version);
@@ -88,20 +88,20 @@ int ResetFactorySettings() {
   const HKEY machine = HKEY_LOCAL_MACHINE;
   ResetThemeSetting();
   ResetKeyBoard();
-  WriteSettingsToKey(user, u"ControlPanel\\Volume",
-                     {Number(u"UsrVolume", 50), Number(u"SilenceVibrant", 1),
-                      Number(u"RingVibrant", 1), Number(u"FadeIn", 1), Number(u"Silence", 0),
-                      Number(u"RcvEmailTone", 1), Number(u"SndEmailTone", 1),
-                      Number(u"EventTone", 1), Number(u"Key", 1)});
+  WriteSettingsToKey(
+      user, u"ControlPanel\\Volume",
+      {Number(u"UsrVolume", 50), Number(u"SilenceVibrant", 1), Number(u"RingVibrant", 1),
+       Number(u"FadeIn", 1), Number(u"Silence", 0), Number(u"RcvEmailTone", 1),
+       Number(u"SndEmailTone", 1), Number(u"EventTone", 1), Number(u"Key", 1)});
   WriteSettingsToKey(machine, u"Software\\Razud\\CameraSetup", {Number(u"IsPlaySound", 1)});
   ResetRingTones();
   WriteSettingsToKey(user, u"ControlPanel\\BackLight",
                      {Number(u"AdjustBrightness", 1), Number(u"BacklightLevel", 128)});
   ResetLanguage();
-  WriteSettingsToKey(machine, u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                     {Number(u"BattUserIdle", 30), Number(u"ACUserIdle", 30),
-                      Number(u"BattSystemIdle", 10), Number(u"ACSystemIdle", 10),
-                      Number(u"BattSuspend", 10), Number(u"ACSuspend", 0)});
+  WriteSettingsToKey(
+      machine, u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
+      {Number(u"BattUserIdle", 30), Number(u"ACUserIdle", 30), Number(u"BattSystemIdle", 10),
+       Number(u"ACSystemIdle", 10), Number(u"BattSuspend", 10), Number(u"ACSuspend", 0)});
   WriteSettingsToKey(user, u"ControlPanel\\Desktop", {Number(u"PhoneLock", 0)});
   DeleteValues(u"Drivers\\BuiltIn\\Battery", {u"ChargeWithUSBDevice"});
   SetInfraredLevel(2);

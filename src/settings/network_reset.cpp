@@ -2,6 +2,7 @@
 
 #include "ce/registry.h"
 #include "frame/flight_mode.h"
+#include "frame/stored_path.h"
 #include "settings/app_resets.h"
 #include "settings/bluetooth_reset.h"
 #include "settings/handset_paths.h"
@@ -14,12 +15,12 @@ int ResetNetSettings() {
                      {Number(u"Switch", 1), Number(u"CallFirst", 0), Number(u"RoamSwitch", 1)});
   // The user's own access point profile file goes, then the working copy of the operator's,
   // which the telephony family makes again from the operator's file when it is next needed.
-  PathBuffer profile;
-  ReadStoredPath(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"UsrConnectNodePath", &profile);
-  if (profile.text[0]) DeleteFileIfFound(profile.text);
-  PathBuffer working_copy = {};
-  GetDefConIniPath(working_copy.text);
-  if (working_copy.text[0]) DeleteFileIfFound(working_copy.text);
+  WCHAR path[MAX_PATH];
+  ReadStoredPath(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"UsrConnectNodePath", path);
+  if (path[0]) DeleteFileIfFound(path);
+  path[0] = 0;
+  GetDefConIniPath(path);
+  if (path[0]) DeleteFileIfFound(path);
   ResetBluetoothSettings();
   ResetWifiSettings();
   return 1;

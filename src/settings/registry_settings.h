@@ -14,9 +14,13 @@ struct RegistrySetting {
 };
 
 // A REG_DWORD setting.
-constexpr RegistrySetting Number(LPCWSTR name, DWORD number) { return {name, number, nullptr}; }
+constexpr RegistrySetting Number(LPCWSTR name, DWORD number) {
+  return {name, number, nullptr};
+}
 // A REG_SZ setting.
-constexpr RegistrySetting Text(LPCWSTR name, LPCWSTR text) { return {name, 0, text}; }
+constexpr RegistrySetting Text(LPCWSTR name, LPCWSTR text) {
+  return {name, 0, text};
+}
 
 // Writes each setting into the open key, in order; a write that fails does not stop the others.
 void WriteSettings(HKEY key, std::initializer_list<RegistrySetting> settings);

@@ -17,8 +17,7 @@ constexpr DWORD kStreamDriverHardware = 1;
 constexpr char16_t kWlanDriverKey[] = u"Drivers\\SSP\\SWLD24SP";
 constexpr char16_t kWlanDriverName[] = u"NDL1:";
 // The adapter as the power manager names it: the NDIS miniport power class, then its name.
-constexpr char16_t kAdapterPowerName[] =
-    u"{98C5250D-C29A-4985-AE5F-AFE5367E5006}\\SDIO86881";
+constexpr char16_t kAdapterPowerName[] = u"{98C5250D-C29A-4985-AE5F-AFE5367E5006}\\SDIO86881";
 constexpr char16_t kAdapterName[] = u"SDIO86881";
 
 // The adapter's name as the network stack's controls take it: the name, its terminator and one
@@ -109,8 +108,8 @@ DWORD FindActiveDriverHandle() {
     // 16 characters are read; the 17th place keeps a name that fills them terminated.
     WCHAR name[17] = {};
     DWORD size = 16 * sizeof(WCHAR);
-    LONG read = RegQueryValueExW(entry, u"Name", nullptr, nullptr, reinterpret_cast<BYTE*>(name),
-                                 &size);
+    LONG read =
+        RegQueryValueExW(entry, u"Name", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
     if (read != ERROR_SUCCESS || wcscmp(name, kWlanDriverName) != 0) {
       RegCloseKey(entry);
       continue;

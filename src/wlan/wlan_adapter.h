@@ -18,5 +18,4 @@ DWORD FindActiveDriverHandle();
 
 // Opens "NDS0:", sends the control with the input and room for *output_size output bytes (none
 // when output_size is null), closes it: the control's result, 0 when "NDS0:" cannot be opened.
-BOOL CallNdisDevice(DWORD code, LPVOID input, DWORD input_size, LPVOID output,
-                    LPDWORD output_size);
+BOOL CallNdisDevice(DWORD code, LPVOID input, DWORD input_size, LPVOID output, LPDWORD output_size);
