@@ -51,7 +51,8 @@ TEST_F(AppResetsTest, ResetsWriteOnlyIntoKeysThatExist) {
        ResetFileBrowserSettings,
        Under(std::string(kMachine) + "Software\\Razud\\FileBrowser", {"Path", "Position"})},
       {"e-mail options", HKEY_LOCAL_MACHINE, u"SOFTWARE\\Razud\\Email", ResetEmailSettings,
-       Under(std::string(kMachine) + "SOFTWARE\\Razud\\Email",
+       // The key keeps the case it was made with first ("Software").
+       Under(std::string(kMachine) + "Software\\Razud\\Email",
              {"mail", "autoupdat", "showmail", "mailfont"})},
       {"Wi-Fi", HKEY_CURRENT_USER, u"Software\\VIROVU", ResetWifiSettings,
        Under(std::string(kUser) + "Software\\VIROVU", {"wifisetting"})},
@@ -158,7 +159,7 @@ TEST_F(AppResetsTest, BluetoothTableIsWrittenWholeInOrder) {
               {"Authenticate", "TransportAuthenticate"}),
         Under(bt + "sys", {"COD"}), Under(bt + "HandsfreeProfileOn", {"dummy"}),
         Under(bt + "l2cap", {"IdlePhys"}),
-        Under(std::string(kMachine) + "SOFTWARE\\Microsoft\\Bluetooth\\AudioGateway",
+        Under(bt + "AudioGateway",
               {"Encrypt", "MapAudioToPcmMode", "NoHandsFree", "Authenticate", "PowerSave",
                "OutgoingCallOption"}),
         Under(bt + "Razud", {"PowerOn", "Visible"}), Under(bt + "Razud\\PairedDevice", {"dummy"})})

@@ -64,7 +64,8 @@ TEST_F(ThemeResetTest, TemplatesAreCopiedOnlyIntoLiveKeysThatMayBeThere) {
 
 TEST_F(ThemeResetTest, LongTemplateValuesAreCopiedWhole) {
   const HKEY m = HKEY_LOCAL_MACHINE;
-  std::u16string long_name(300, u'n');
+  // The longest name the registry holds, one more than the copy's first name buffer takes.
+  std::u16string long_name(255, u'n');
   std::u16string long_text(400, u't');
   Store(m, kAppTemplate, long_name.c_str(), Dword(5));
   Store(m, kAppTemplate, u"Picture", Sz(long_text));
@@ -110,8 +111,8 @@ TEST_F(ThemeResetTest, WallpapersFoldersAndTheShellsWindows) {
   EXPECT_FALSE(Exists(u"\\Windows\\Themes\\Default1"));
   EXPECT_FALSE(Exists(u"\\Windows\\Themes\\Default2"));
   EXPECT_TRUE(Exists(u"\\Windows\\Themes\\Other\\keep.png"));
-  EXPECT_EQ(desktop.Seen(), std::vector<Posted>{{0xFFF00002u, 0, 0}});
-  EXPECT_EQ(lock.Seen(), std::vector<Posted>{{0xFFF00002u, 0, 0}});
+  EXPECT_EQ(desktop.Seen(), (std::vector<Posted>{{0xFFF00002u, 0, 0}}));
+  EXPECT_EQ(lock.Seen(), (std::vector<Posted>{{0xFFF00002u, 0, 0}}));
   const auto posts = handset().journal().Entries("window.post");
   ASSERT_EQ(posts.size(), 2u);
 }

@@ -16,7 +16,8 @@ cehost::DeviceListing Listing() {
   return {kUsbFunctionLegacyName,
           u"Drivers\\BuiltIn\\UsbFn",
           kUsbFunctionBusName,
-          {kUsbFnControllerClass}};
+          {kUsbFnControllerClass},
+          std::nullopt};
 }
 
 // The connection types by name; "usb" is a cable to a computer too.
