@@ -63,6 +63,9 @@ enum class EffectKind {
   kDeviceDeactivate,  // "device.deactivate"
   kLedSet,            // "led.set": a notification LED (or the vibrator) set on, off or blinking
   kDevice,            // "device": what a simulated device did of itself (a tilt, a plug, a post)
+  kDevicePower,       // "device.power": SetDevicePower's name, class, state, state taken, result
+  kProgramLaunch,     // "program.launch": ShellExecuteEx's file, parameters, verb and result
+  kProgramExit,       // "program.exit": a launched program ended, with its exit code
 };
 
 // The name entries of the kind carry ("reg.set_value").
