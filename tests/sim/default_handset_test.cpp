@@ -34,6 +34,7 @@ TEST_F(DefaultHandsetTest, FreshHomeGetsTheFilesWithoutKeepMarkers) {
 TEST_F(DefaultHandsetTest, RegistryIsTheFactoryFileExactly) {
   sim::InitHandset(dir());
   sim::Handset handset(sim::Handset::Options{dir(), false});
+  ForgetLoadedDevices();
   EXPECT_EQ(sim::ExportRegistry({}), FileBytes(sim::DefaultHandsetData() / "registry.reg"));
   EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"UsrConnectNodePath"),
             (RegValue{REG_SZ, SzBytes(u"\\Disk\\Application Data\\Connect\\UsrConnectNode.ini")}));

@@ -45,5 +45,6 @@ void AddFsCommands(CLI::App& app, Context& ctx);
 void AddHandsetCommands(CLI::App& app, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
+void AddDeviceCommands(CLI::App& app, Context& ctx);
 
 }  // namespace m8sim
