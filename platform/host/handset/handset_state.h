@@ -9,6 +9,7 @@
 
 #include "cehost/journal.h"
 #include "devices/device_table.h"
+#include "devices/power_devices.h"
 #include "handset/program_table.h"
 #include "iphlpapi/network_table.h"
 #include "kernel/event_table.h"
@@ -37,6 +38,8 @@ struct HandsetState {
   EventTable events;
   // Its stream drivers, driver libraries and LED service.
   DeviceTable devices;
+  // Its power-managed devices that are not stream drivers (network adapters).
+  PowerDeviceTable power_devices;
   // Its named message queues.
   QueueTable queues;
   // The threads CreateThread started on it that are still running.
