@@ -66,6 +66,8 @@ enum class EffectKind {
   kDevicePower,       // "device.power": SetDevicePower's name, class, state, state taken, result
   kProgramLaunch,     // "program.launch": ShellExecuteEx's file, parameters, verb and result
   kProgramExit,       // "program.exit": a launched program ended, with its exit code
+  kProgram,           // "program": what a simulated program did of itself, with its "program"
+                      // and a "text" a person reads
 };
 
 // The name entries of the kind carry ("reg.set_value").
