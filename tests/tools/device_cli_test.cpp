@@ -46,6 +46,10 @@ TEST_F(DeviceCliTest, ListsEveryDeviceWithItsPresence) {
       << text.out;
   EXPECT_NE(text.out.find("BKL1:  backlight and light sensor, present: level 160"),
             std::string::npos);
+  auto shown = Run({"--json", "handset", "show"}).Records();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]["devices"].size(), 6u);
+  EXPECT_EQ(shown[0]["devices"][1], (nlohmann::json{{"device", "IRD1:"}, {"present", false}}));
 }
 
 TEST_F(DeviceCliTest, ASettingIsWhatTheNextRunSees) {
@@ -111,6 +115,11 @@ TEST_F(DeviceCliTest, BadNamesFieldsAndValues) {
     EXPECT_EQ(result.code, c.code) << c.args.back() << ": " << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
   }
+  WriteText(home() / "handset.toml", "[leds]\nfail_controls = \"NLedSetDevice\"\n");
+  auto failing = Run({"device", "set", "LED", "mode=on"});
+  EXPECT_EQ(failing.code, 1);
+  EXPECT_NE(failing.err.find("the LED service fails every change (error 31)"), std::string::npos)
+      << failing.err;
   // Nothing that was refused changed anything.
   auto acc = Run({"--json", "device", "show", "acc0"}).Records();
   EXPECT_EQ(acc[0]["state"]["x"], 0);
