@@ -21,7 +21,8 @@ struct PowerAnswer {
 // drivers, then among the stream drivers by legacy name, and gives it the state.
 PowerAnswer Apply(HandsetState& state, const PowerName& name, int power_state) {
   PowerAnswer answer;
-  std::shared_ptr<PowerManagedDevice> device = state.power_devices.Find(name.power_class, name.name);
+  std::shared_ptr<PowerManagedDevice> device =
+      state.power_devices.Find(name.power_class, name.name);
   std::shared_ptr<InstalledDriver> driver;
   if (!device) {
     driver = state.devices.ByLegacyName(name.name);
@@ -35,8 +36,8 @@ PowerAnswer Apply(HandsetState& state, const PowerName& name, int power_state) {
   SetLastError(ERROR_SUCCESS);
   answer.taken = device ? device->SetPower(power_state) : driver->driver->SetPower(power_state);
   // A device that refuses without saying why failed to take the state.
-  answer.error = answer.taken < 0 ? (GetLastError() ? GetLastError() : ERROR_WRITE_FAULT)
-                                  : ERROR_SUCCESS;
+  answer.error =
+      answer.taken < 0 ? (GetLastError() ? GetLastError() : ERROR_WRITE_FAULT) : ERROR_SUCCESS;
   SetLastError(callers_error);
   return answer;
 }
@@ -53,8 +54,7 @@ void Record(Journal& journal, const PowerName& name, int power_state, const Powe
 
 }  // namespace
 
-extern "C" DWORD SetDevicePower(PVOID pvDevice, DWORD dwDeviceFlags,
-                                CEDEVICE_POWER_STATE dwState) {
+extern "C" DWORD SetDevicePower(PVOID pvDevice, DWORD dwDeviceFlags, CEDEVICE_POWER_STATE dwState) {
   // Only devices named by text are known here; POWER_FORCE changes nothing for a forced state.
   if (!pvDevice || !(dwDeviceFlags & POWER_NAME) ||
       (dwDeviceFlags & ~(POWER_NAME | POWER_FORCE)) != 0) {

@@ -63,7 +63,8 @@ bool SplitPowerName(std::u16string_view text, PowerName* out) {
   PowerName name;
   if (!text.empty() && text.front() == u'{') {
     size_t slash = text.find(u'\\');
-    if (slash == std::u16string_view::npos || !ParseGuid(text.substr(0, slash), &name.power_class)) {
+    if (slash == std::u16string_view::npos ||
+        !ParseGuid(text.substr(0, slash), &name.power_class)) {
       return false;
     }
     text.remove_prefix(slash + 1);

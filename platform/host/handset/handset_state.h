@@ -19,6 +19,7 @@
 #include "modules/module_table.h"
 #include "msgqueue/queue_table.h"
 #include "ras/ras_service.h"
+#include "shell/launch_table.h"
 #include "windows/platform_info_record.h"
 
 namespace cehost {
@@ -54,6 +55,8 @@ struct HandsetState {
   NetworkTable network;
   // The record SystemParametersInfoW answers with.
   PlatformInfoRecord platform_info;
+  // The programs ShellExecuteEx runs, by the path of their files.
+  LaunchTable launches;
   // The states of the handset's own programs (phone adapter, applets, modem).
   ProgramTable programs;
 

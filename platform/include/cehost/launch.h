@@ -20,7 +20,7 @@ struct LaunchRequest {
 };
 
 // A program: runs on a thread of its own, with the current handset still the one it was launched
-// on, and returns the process's exit code.
+// on, and returns the process's exit code. WaitForThreads waits for running programs too.
 using Launchable = std::function<DWORD(const LaunchRequest& request)>;
 
 // Makes ShellExecuteEx of that CE path (compared without case) run the program on the current
