@@ -65,6 +65,8 @@ class StreamDevice : public Program,
 
   // The faults it plays; a change takes effect at the next call.
   DriverFaults& faults() { return faults_; }
+  // Whether the hardware of the handset it was last installed on has it.
+  bool fitted() const { return fitted_; }
   // How many handles are open on it.
   size_t OpenHandles() const;
 

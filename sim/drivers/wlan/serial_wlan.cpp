@@ -1,5 +1,7 @@
 #include "sim/drivers/wlan/serial_wlan.h"
 
+#include <optional>
+
 #include "ce/devices.h"
 #include "ce/errors.h"
 #include "ce/registry.h"
@@ -98,8 +100,10 @@ void SerialWlan::Install() {
   }
   auto self = std::static_pointer_cast<SerialWlan>(shared_from_this());
   cehost::InstallProgramState(kSerialWlanProgram, self);
-  if (!fitted || !faults_.present()) return;
+  if (!fitted) return;
+  // The key belongs to the handset's registry, whether or not the library is there to load.
   WriteDriverKeyIfMissing();
+  if (!faults_.present()) return;
   std::weak_ptr<SerialWlan> weak = self;
   cehost::InstallDriverLibrary(
       kSerialWlanDll,
@@ -151,6 +155,11 @@ void SerialWlan::SaveLocked() const {
 bool SerialWlan::loaded() const {
   std::lock_guard lock(mutex_);
   return loaded_;
+}
+
+bool SerialWlan::fitted() const {
+  std::lock_guard lock(mutex_);
+  return fitted_;
 }
 
 bool SerialWlan::present() const {

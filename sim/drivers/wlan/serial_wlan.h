@@ -50,6 +50,8 @@ class SerialWlan : public Program, public cehost::ProgramState, public Device {
 
   // Whether the driver is loaded now.
   bool loaded() const;
+  // Whether the hardware of the handset it was last installed on has the chip.
+  bool fitted() const;
   // The faults it plays; a change takes effect at the next call.
   DriverFaults& faults() { return faults_; }
 
