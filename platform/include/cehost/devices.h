@@ -57,7 +57,7 @@ struct DeviceListing {
   // The interface classes it advertises, which FindFirstDevice by GUID matches.
   std::vector<GUID> interface_classes;
   // The power class SetDevicePower finds it in, by its legacy name; none: the generic class.
-  std::optional<GUID> power_class;
+  std::optional<GUID> power_class = std::nullopt;
 };
 
 // Puts a stream driver on the current handset under its listing's names and lists it under

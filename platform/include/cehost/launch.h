@@ -19,8 +19,9 @@ struct LaunchRequest {
   int show = 0;
 };
 
-// A program: runs on a thread of its own, with the current handset still the one it was launched
-// on, and returns the process's exit code. WaitForThreads waits for running programs too.
+// A program: runs on a thread of its own and returns the process's exit code. Its platform calls
+// reach the current handset, so a handset should stay mounted until its programs have ended:
+// WaitForThreads waits for running programs too.
 using Launchable = std::function<DWORD(const LaunchRequest& request)>;
 
 // Makes ShellExecuteEx of that CE path (compared without case) run the program on the current
