@@ -160,7 +160,8 @@ std::string DeviceResult(const cehost::JournalEntry& e) {
   return text;
 }
 
-// A stream driver's open, control, read, write or close, with its control code by name.
+// A stream driver's open, control, read, write or close, with its control code by name; a
+// driver loaded or unloaded by the device manager.
 std::string DeviceCall(const cehost::JournalEntry& e) {
   std::string action = e.kind.substr(7);
   std::string device = e.Field("device");
@@ -188,6 +189,15 @@ std::string DeviceCall(const cehost::JournalEntry& e) {
            (e.bytes.empty() ? "" : " " + cehost::HexBytes(e.bytes.data(), e.bytes.size())) +
            DeviceResult(e);
   if (action == "close") return Pad("device") + "close " + on;
+  if (action == "activate" || action == "deactivate") {
+    std::string text = Pad("device") + action;
+    if (e.HasField("key")) text += " " + e.Field("key");
+    if (e.HasField("dll")) text += " (" + e.Field("dll") + ")";
+    if (e.HasField("device")) text += (action == "activate" ? " as " : " ") + device;
+    text += " handle " + e.Field("handle");
+    if (e.HasField("active")) text += ", Drivers\\Active\\" + e.Field("active");
+    return text + DeviceResult(e);
+  }
   return Pad("device") + action + Generic(e);
 }
 
