@@ -110,6 +110,8 @@ std::string_view KindName(EffectKind kind) {
       return "program.launch";
     case EffectKind::kProgramExit:
       return "program.exit";
+    case EffectKind::kProgram:
+      return "program";
   }
   return "unknown";
 }

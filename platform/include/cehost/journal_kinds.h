@@ -70,6 +70,8 @@ enum class EffectKind {
   kDevicePower,       // "device.power": a device's power state set or released
   kProgramLaunch,     // "program.launch": a file launched by ShellExecuteEx, or refused
   kProgramExit,       // "program.exit": a launched program ended
+  kProgram,           // "program": what a simulated program did of itself, with its "program"
+                      // and a "text" a person reads
 };
 
 // The name entries of the kind carry ("reg.set_value").
