@@ -20,9 +20,10 @@ namespace m8sim {
 namespace {
 
 constexpr const char* kHandsetHelp =
-    R"(  init   makes the default handset in the home: a freshly flashed M8 with a SIM of
-         operator 46000, its access point profiles and every device present; exit 1
-         when the home holds a handset already
+    R"(  init   makes the default handset in the home: an M8 with a SIM of operator 46000,
+         its access point profiles, every device present, and the settings and files
+         of a handset in use (each reset visibly changes them); exit 1 when the home
+         holds a handset already
   show   the home's handset.toml (hardware and programs) and what is installed
   reboot forgets what the simulated hardware and programs held in memory (the home's
          state.json): the shell starts again empty, with the phone unlocked
