@@ -42,7 +42,8 @@ int RunReset(Context& ctx, bool show_journal) {
                 {"result", called.value},
                 {"effects", entries.size()}},
                "SettingApiResetFactorySettings() -> " + result + " (" +
-                   std::to_string(entries.size()) + " effects in the journal)");
+                   std::to_string(entries.size()) + (entries.size() == 1 ? " effect" : " effects") +
+                   " in the journal)");
   if (show_journal) EmitJournal(ctx.out, entries, {{"step", "reset"}});
 
   HandsetDiff diff = DiffSnapshots(before, TakeSnapshot());

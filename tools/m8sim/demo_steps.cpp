@@ -22,6 +22,11 @@ void DemoSteps::Step(const std::string& step, const std::string& call, const nlo
   handset_.journal().Clear();
 }
 
+nlohmann::json ResultJson(const ExportInfo& info, int64_t value) {
+  if (std::string_view(info.result) == "bool") return value != 0;
+  return value;
+}
+
 const char* NetworkStatusMeaning(DWORD status) {
   switch (status) {
     case 2:

@@ -27,6 +27,9 @@ class DemoSteps {
   int number_ = 0;
 };
 
+// A call's result as JSON: true or false for a bool export, else the number.
+nlohmann::json ResultJson(const ExportInfo& info, int64_t value);
+
 // What a result of QueryNetWorkStatus means: "Wi-Fi", "USB", "GPRS with proxy"...
 const char* NetworkStatusMeaning(DWORD status);
 

@@ -3,7 +3,6 @@
 
 #include "context.h"
 #include "demo_steps.h"
-#include "exports_lookup.h"
 #include "sim/platform_record/platform_record.h"
 
 namespace m8sim {
@@ -42,7 +41,7 @@ int RunWlan(Context& ctx, std::optional<int> hardware) {
     CallReturn enabled = enable.call({CallArg{on ? 1u : 0u}});
     steps.Step(on ? "Wi-Fi on" : "Wi-Fi off",
                std::string("EnableViROVUEx(") + (on ? "true" : "false") + ")",
-               ResultText(enable, enabled.value),
+               ResultJson(enable, enabled.value),
                on ? "asked to load the WLAN adapter" : "asked to unload the WLAN adapter", {});
     CallReturn queried = status.call({});
     statuses.push_back(queried.value);

@@ -128,9 +128,12 @@ std::string DiffCountsText(const HandsetDiff& diff) {
     size_t n = counts[field].get<size_t>();
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
-  return count("values", "value", "values") + " in " + count("keys", "key", "keys") + ", " +
-         count("entries", "file or subfolder", "files or subfolders") + " in " +
-         count("folders", "folder", "folders");
+  std::string registry = count("values", "value", "values") + " in " + count("keys", "key", "keys");
+  std::string files = count("entries", "file or subfolder", "files or subfolders") + " in " +
+                      count("folders", "folder", "folders");
+  if (diff.folders.empty()) return registry;
+  if (diff.keys.empty()) return files;
+  return registry + ", " + files;
 }
 
 }  // namespace m8sim

@@ -19,7 +19,8 @@ void EmitDiff(Output& out, const HandsetDiff& diff, const nlohmann::json& contex
 // How much changed: "keys", "values", "folders" and "entries" counts, and "differences".
 nlohmann::json DiffCounts(const HandsetDiff& diff);
 
-// DiffCounts in words: "3 values in 2 keys, 4 files or folders in 2 folders".
+// DiffCounts in words: "3 values in 2 keys, 4 files or subfolders in 2 folders" (a part with
+// nothing in it left out), or "no differences".
 std::string DiffCountsText(const HandsetDiff& diff);
 
 }  // namespace m8sim
