@@ -39,7 +39,8 @@ class Device {
   virtual std::vector<std::pair<std::string, std::string>> FieldHelp() const = 0;
   // Sets the fields as the hardware would change them, doing what the hardware then does (a
   // notification posted); all or none: throws DeviceFieldError for an unknown field or a value
-  // it does not take, before anything changes.
+  // it does not take, before anything changes, and std::runtime_error when a scripted fault
+  // refuses the change.
   virtual void Set(const std::vector<DeviceField>& fields) = 0;
 };
 

@@ -186,4 +186,26 @@ TEST_F(DeviceTest, UsbStateOutlivesTheMount) {
   EXPECT_EQ(state.default_client, u"Mass_Storage_Class");
 }
 
+TEST_F(DeviceTest, UsbControllerIsFoundByItsClassAndOpenedByItsBusName) {
+  auto handset = Mount();
+  DEVMGR_DEVICE_INFORMATION info{};
+  info.dwSize = sizeof info;
+  HANDLE search = FindFirstDevice(DeviceSearchByGuid, &kUsbFnControllerClass, &info);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  FindClose(search);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(info.szLegacyName)), u"UFN1:");
+  std::u16string bus = reinterpret_cast<const char16_t*>(info.szBusName);
+  EXPECT_EQ(bus, sim::kUsbFunctionBusName);
+  Opened controller(bus.c_str(), GENERIC_READ);
+  EXPECT_EQ(AsDword(controller.Control(IOCTL_UFN_GET_CONNECT_TYPE, {}, 4).out), USB_CONNECT_NONE);
+}
+
+TEST_F(DeviceTest, AnAbsentUsbControllerIsNotFound) {
+  auto handset = Mount("[usb]\npresent = false\n");
+  DEVMGR_DEVICE_INFORMATION info{};
+  info.dwSize = sizeof info;
+  EXPECT_EQ(FindFirstDevice(DeviceSearchByGuid, &kUsbFnControllerClass, &info),
+            INVALID_HANDLE_VALUE);
+}
+
 }  // namespace

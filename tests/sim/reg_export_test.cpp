@@ -42,6 +42,7 @@ const std::vector<std::u16string> kCanonical = {
 
 TEST_F(RegExportTest, ImportedFileExportsByteForByte) {
   std::vector<uint8_t> file = Reg5(kCanonical);
+  ForgetLoadedDevices();
   EXPECT_EQ(sim::ImportRegistry(file), 13u);
   EXPECT_EQ(sim::ExportRegistry({}), file);
 }

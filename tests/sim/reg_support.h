@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ce/registry.h"
+#include "sim/regfile/reg_file.h"
 
 // A Version 5.00 file: the mark, the header, a blank line and the given lines, each ended by
 // CR LF, as UTF-16LE.
@@ -26,6 +27,13 @@ inline std::vector<uint8_t> Reg4(const std::vector<std::string>& lines) {
   std::string text = "REGEDIT4\r\n\r\n";
   for (const auto& line : lines) text += line + "\r\n";
   return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Takes the device manager's list of the loaded drivers (HKEY_LOCAL_MACHINE\Drivers\Active,
+// which every mount fills with the handset's devices) out of the registry, for a test that
+// compares the whole registry with a file.
+inline void ForgetLoadedDevices() {
+  sim::ImportRegistry(Reg5({u"[-HKEY_LOCAL_MACHINE\\Drivers]"}));
 }
 
 struct RegValue {

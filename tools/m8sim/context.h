@@ -50,5 +50,6 @@ void AddHandsetCommands(CLI::App& app, Context& ctx);
 void AddSnapshotCommands(CLI::App& handset, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
+void AddDeviceCommands(CLI::App& app, Context& ctx);
 
 }  // namespace m8sim

@@ -12,6 +12,7 @@
 #include "errors.h"
 #include "oem/ui_library.h"
 #include "sim/default_handset.h"
+#include "sim/drivers/device_list.h"
 #include "sim/shell/shell.h"
 #include "sim/state_file.h"
 
@@ -66,6 +67,18 @@ nlohmann::json InstalledModules(std::string* text) {
   return modules;
 }
 
+// The handset's simulated devices, present or absent.
+nlohmann::json Devices(sim::Handset& handset, std::string* text) {
+  nlohmann::json devices = nlohmann::json::array();
+  for (sim::Device* device : sim::HandsetDevices(handset)) {
+    std::string name(device->device_name());
+    devices.push_back({{"device", name}, {"present", device->present()}});
+    *text += "  " + name + std::string(name.size() < 6 ? 6 - name.size() : 1, ' ') + " " +
+             std::string(device->description()) + (device->present() ? "" : "  absent") + "\n";
+  }
+  return devices;
+}
+
 int Show(Context& ctx) {
   sim::Handset& handset = ctx.Handset();
   std::filesystem::path file = handset.home() / "handset.toml";
@@ -81,13 +94,17 @@ int Show(Context& ctx) {
   std::string toml_text((std::istreambuf_iterator<char>(in)), {});
   std::string modules_text;
   nlohmann::json modules = InstalledModules(&modules_text);
+  std::string devices_text;
+  nlohmann::json devices = Devices(handset, &devices_text);
   handset.journal().Clear();
   ctx.out.Emit({{"type", "handset"},
                 {"home", handset.home().string()},
                 {"config", nlohmann::json::parse(json_text.str())},
-                {"modules", modules}},
+                {"modules", modules},
+                {"devices", devices}},
                "The handset at " + handset.home().string() + "\n\nPrograms:\n" + modules_text +
-                   "\nhandset.toml:\n" + toml_text);
+                   "\nDevices (m8sim device list):\n" + devices_text + "\nhandset.toml:\n" +
+                   toml_text);
   return 0;
 }
 

@@ -153,6 +153,87 @@ std::string DisplayEscape(const cehost::JournalEntry& e) {
   return Pad("display") + "escape " + escape + name + input + " -> " + e.Field("result");
 }
 
+// The result of a device call: "-> 1", or "-> 0, error N".
+std::string DeviceResult(const cehost::JournalEntry& e) {
+  std::string text = " -> " + e.Field("result");
+  if (e.HasField("error")) text += ", error " + e.Field("error");
+  return text;
+}
+
+// A stream driver's open, control, read, write or close, with its control code by name; a
+// driver loaded or unloaded by the device manager.
+std::string DeviceCall(const cehost::JournalEntry& e) {
+  std::string action = e.kind.substr(7);
+  std::string device = e.Field("device");
+  if (action == "open") {
+    std::string text = Pad("device") + "open " + device + " access " + e.Field("access") +
+                       " share " + e.Field("share");
+    return text + (e.HasField("handle") ? " -> handle " + e.Field("handle")
+                                        : " -> error " + e.Field("error"));
+  }
+  std::string on = device + " (" + e.Field("handle") + ")";
+  if (action == "control") {
+    std::string code = e.HasField("code_name") ? e.Field("code_name") + " (" + e.Field("code") + ")"
+                                               : e.Field("code");
+    std::string text = Pad("device") + "control " + on + " " + code;
+    if (!e.bytes.empty()) text += ", input " + cehost::HexBytes(e.bytes.data(), e.bytes.size());
+    if (e.HasField("out")) text += ", output " + e.Field("out");
+    return text + DeviceResult(e);
+  }
+  if (action == "read")
+    return Pad("device") + "read " + on + " " + e.Field("size") + " bytes" +
+           (e.bytes.empty() ? "" : " " + cehost::HexBytes(e.bytes.data(), e.bytes.size())) +
+           DeviceResult(e);
+  if (action == "write")
+    return Pad("device") + "write " + on + " " + ByteCount(e) +
+           (e.bytes.empty() ? "" : " " + cehost::HexBytes(e.bytes.data(), e.bytes.size())) +
+           DeviceResult(e);
+  if (action == "close") return Pad("device") + "close " + on;
+  if (action == "activate" || action == "deactivate") {
+    std::string text = Pad("device") + action;
+    if (e.HasField("key")) text += " " + e.Field("key");
+    if (e.HasField("dll")) text += " (" + e.Field("dll") + ")";
+    if (e.HasField("device")) text += (action == "activate" ? " as " : " ") + device;
+    text += " handle " + e.Field("handle");
+    if (e.HasField("active")) text += ", Drivers\\Active\\" + e.Field("active");
+    return text + DeviceResult(e);
+  }
+  return Pad("device") + action + Generic(e);
+}
+
+// What a simulated device did of itself: a tilt, a plug, a detection, a notification posted.
+std::string DeviceEvent(const cehost::JournalEntry& e) {
+  std::string event = e.Field("event");
+  std::string text = Pad("device") + e.Field("device") + " " + event;
+  if (event == "post")
+    return text + " to " + e.Field("to") + " msg " + e.Field("msg") + " wparam " +
+           e.Field("wparam") + " lparam " + e.Field("lparam");
+  if (event == "led")
+    return text + " " + e.Field("led") + " (" + e.Field("role") + ") " + e.Field("does");
+  for (const auto& [name, value] : e.fields)
+    if (name != "device" && name != "event") text += " " + name + "=" + value;
+  return text;
+}
+
+// A notification LED (or the vibrator) set off, on or blinking, with its times in microseconds.
+std::string LedSet(const cehost::JournalEntry& e) {
+  std::string state = e.Field("state");
+  std::string text = Pad("led") + "set LED " + e.Field("led") + " ";
+  if (state == "0") {
+    text += "off";
+  } else if (state == "1") {
+    text += "on";
+  } else if (state == "2") {
+    text += "blink, cycle " + e.Field("total") + " us, on " + e.Field("on") + " us, off " +
+            e.Field("off") + " us";
+    if (e.Field("meta_on") != "0" || e.Field("meta_off") != "0")
+      text += ", meta cycles " + e.Field("meta_on") + " on, " + e.Field("meta_off") + " off";
+  } else {
+    text += "state " + state;
+  }
+  return text + DeviceResult(e);
+}
+
 }  // namespace
 
 std::string DescribeEntry(const cehost::JournalEntry& e) {
@@ -164,6 +245,9 @@ std::string DescribeEntry(const cehost::JournalEntry& e) {
   if (k == "modem") return Modem(e);
   if (k == "display.escape") return DisplayEscape(e);
   if (k.rfind("queue.", 0) == 0) return Queue(e);
+  if (k.rfind("device.", 0) == 0) return DeviceCall(e);
+  if (k == "device") return DeviceEvent(e);
+  if (k == "led.set") return LedSet(e);
   if (k == "shell") return Pad("shell") + e.Field("text");
   if (k == "phone")
     return Pad("phone") + e.Field("call") + "(" + e.Field("args") + ") -> " + e.Field("result");

@@ -44,6 +44,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   AddHandsetCommands(app, ctx);
   AddShellCommands(app, ctx);
   AddSipCommands(app, ctx);
+  AddDeviceCommands(app, ctx);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

@@ -3,8 +3,9 @@
 // of the axes posts that message to every top-level window (HWND_BROADCAST) with
 //   wParam = X | Y << 8 | Z << 16 (each axis as its unsigned byte), lParam = 0,
 // noted in the journal ("device", event "post"). Until a message is given, a change only moves
-// the axes. The axes are kept in state.json; the message is not, since the library gives it
-// again on its first open in each program.
+// the axes. The axes are taken back from state.json at each mount; the message is written there
+// to be seen but not taken back, since the library gives it again on its first open in each
+// program and a message identifier belongs to one run.
 //
 // handset.toml's [accelerometer] table: x, y and z, from -128 to 127 (the handset lying flat:
 // 0, 0, -64 by default), and the fault keys of driver_faults.h.

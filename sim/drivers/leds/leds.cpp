@@ -1,5 +1,8 @@
 #include "sim/drivers/leds/leds.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "ce/errors.h"
 #include "cehost/handset.h"
 #include "cehost/journal.h"
@@ -201,6 +204,9 @@ void Leds::Set(const std::vector<DeviceField>& fields) {
   if (!cycle_given)
     s.TotalCycleTime =
         static_cast<LONG>(std::min<int64_t>(INT32_MAX, static_cast<int64_t>(s.OnTime) + s.OffTime));
+  if (DWORD error = faults_.ControlError(kLedApplyName))
+    throw std::runtime_error("the LED service fails every change (error " + std::to_string(error) +
+                             ")");
   if (!Apply(s))
     throw DeviceFieldError("the LED service refuses " + Describe(s) + " (error " +
                            std::to_string(GetLastError()) + ")");

@@ -19,8 +19,11 @@ cehost::DeviceListing Listing() {
           {kUsbFnControllerClass}};
 }
 
-constexpr std::pair<std::string_view, DWORD> kConnections[] = {
-    {"none", USB_CONNECT_NONE}, {"pc", USB_CONNECT_PC}, {"charger", USB_CONNECT_CHARGER}};
+// The connection types by name; "usb" is a cable to a computer too.
+constexpr std::pair<std::string_view, DWORD> kConnections[] = {{"none", USB_CONNECT_NONE},
+                                                               {"pc", USB_CONNECT_PC},
+                                                               {"charger", USB_CONNECT_CHARGER},
+                                                               {"usb", USB_CONNECT_PC}};
 
 std::vector<std::u16string> ClientList(const std::string& text) {
   std::vector<std::u16string> names;
@@ -106,7 +109,7 @@ std::string UsbFunction::Summary() const {
 }
 
 std::vector<std::pair<std::string, std::string>> UsbFunction::FieldHelp() const {
-  return {{"connect", "the cable: none (0), pc (1), charger (2); a change posts the message"},
+  return {{"connect", "the cable: none (0), pc or usb (1), charger (2); a change posts the message"},
           {"current_client", "the client presented now (a known one, or empty for none)"},
           {"default_client", "the client loaded by default"}};
 }
@@ -179,6 +182,7 @@ void UsbFunction::LoadState(const nlohmann::json& saved) {
 
 nlohmann::json UsbFunction::SavedState() const {
   return {{"connection", state_.connection},
+          {"connection_name", ConnectionName(state_.connection)},
           {"message", state_.message},
           {"current_client", cehost::ToUtf8(state_.current_client)},
           {"default_client", cehost::ToUtf8(state_.default_client)}};

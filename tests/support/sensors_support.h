@@ -27,7 +27,10 @@ inline void PrintTo(const Sent& s, std::ostream* os) {
 class SensorsTest : public device_test::DeviceTest {
  protected:
   // Mounts the test's handset, with handset.toml tables when given.
-  void Start(const std::string& toml = "") { handset_ = Mount(toml); }
+  void Start(const std::string& toml = "") {
+    handset_.reset();
+    handset_ = Mount(toml);
+  }
   sim::Handset& handset() { return *handset_; }
 
   std::vector<cehost::JournalEntry> Entries(const std::string& kind) const {
