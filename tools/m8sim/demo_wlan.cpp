@@ -29,7 +29,11 @@ int RunWlan(Context& ctx, std::optional<int> hardware) {
   const ExportInfo& status = DemoExport("wlan", "QueryNetWorkStatus", 0);
   sim::Handset& handset = ctx.Handset();
   auto& record = handset.program<sim::PlatformRecord>();
-  if (hardware) record.SetHardwareVersion(static_cast<uint32_t>(*hardware));
+  if (hardware) {
+    record.SetHardwareVersion(static_cast<uint32_t>(*hardware));
+    // The handset starts again with that hardware: its WLAN devices are the variant's.
+    handset.MakeCurrent();
+  }
   uint32_t version = record.hardware_version();
   ctx.out.Text("m8sim demo wlan on the handset at " + handset.home().string() +
                ", hardware version " + std::to_string(version) + " (" + ChipOf(version) + ")");
