@@ -10,6 +10,8 @@
 #include "ce/registry.h"
 #include "cehost/text.h"
 #include "errors.h"
+#include "sim/regfile/reg_file.h"
+#include "sim/regfile/reg_walk.h"
 
 namespace m8sim {
 
@@ -19,38 +21,10 @@ namespace fs = std::filesystem;
 
 constexpr size_t kMaxNameLength = 64;
 
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY get() const { return key_; }
-  HKEY* out() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 std::vector<SnapshotValue> KeyValues(HKEY key, const std::u16string& path) {
   std::vector<SnapshotValue> values;
-  for (DWORD index = 0;; ++index) {
-    char16_t name[REG_MAX_NAME + 1];
-    DWORD name_chars = REG_MAX_NAME + 1;
-    DWORD type = 0;
-    DWORD size = 0;
-    LONG listed = RegEnumValueW(key, index, name, &name_chars, nullptr, &type, nullptr, &size);
-    if (listed == ERROR_NO_MORE_ITEMS) break;
-    std::vector<uint8_t> data(size);
-    name_chars = REG_MAX_NAME + 1;
-    if (listed != ERROR_SUCCESS || RegEnumValueW(key, index, name, &name_chars, nullptr, &type,
-                                                 data.data(), &size) != ERROR_SUCCESS)
-      throw Failure("cannot read the values of " + cehost::ToUtf8(path));
-    data.resize(size);
-    values.push_back({cehost::ToUtf8(std::u16string_view(name, name_chars)), type, data});
-  }
+  for (sim::KeyValue& value : sim::ReadKeyValues(key, path))
+    values.push_back({cehost::ToUtf8(value.name), value.type, std::move(value.data)});
   return values;
 }
 
@@ -61,20 +35,9 @@ constexpr char16_t kActiveDrivers[] = u"HKEY_LOCAL_MACHINE\\Drivers\\Active";
 void AddKeyTree(HKEY key, const std::u16string& path, std::vector<SnapshotKey>* keys) {
   if (cehost::EqualsIgnoreCase(path, kActiveDrivers)) return;
   keys->push_back({cehost::ToUtf8(path), KeyValues(key, path)});
-  std::vector<std::u16string> subkeys;
-  for (DWORD index = 0;; ++index) {
-    char16_t name[REG_MAX_NAME + 1];
-    DWORD name_chars = REG_MAX_NAME + 1;
-    LONG listed = RegEnumKeyExW(key, index, name, &name_chars, nullptr, nullptr, nullptr, nullptr);
-    if (listed == ERROR_NO_MORE_ITEMS) break;
-    if (listed != ERROR_SUCCESS)
-      throw Failure("cannot list the subkeys of " + cehost::ToUtf8(path));
-    subkeys.emplace_back(name, name_chars);
-  }
-  for (const std::u16string& subkey : subkeys) {
-    Key child;
-    if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ, child.out()) != ERROR_SUCCESS)
-      throw Failure("cannot open " + cehost::ToUtf8(path + u"\\" + subkey));
+  for (const std::u16string& subkey : sim::ReadSubkeyNames(key, path)) {
+    sim::OpenedKey child;
+    sim::OpenSubkey(key, path, subkey, &child);
     AddKeyTree(child.get(), path + u"\\" + subkey, keys);
   }
 }
@@ -153,8 +116,12 @@ std::vector<uint8_t> Bytes(const std::string& hex) {
 
 HandsetSnapshot TakeSnapshot() {
   HandsetSnapshot snapshot;
-  AddKeyTree(HKEY_LOCAL_MACHINE, u"HKEY_LOCAL_MACHINE", &snapshot.keys);
-  AddKeyTree(HKEY_CURRENT_USER, u"HKEY_CURRENT_USER", &snapshot.keys);
+  try {
+    AddKeyTree(HKEY_LOCAL_MACHINE, u"HKEY_LOCAL_MACHINE", &snapshot.keys);
+    AddKeyTree(HKEY_CURRENT_USER, u"HKEY_CURRENT_USER", &snapshot.keys);
+  } catch (const sim::RegFileError& e) {
+    throw Failure(e.what());
+  }
   AddFolder(u"", &snapshot.entries);
   return snapshot;
 }
