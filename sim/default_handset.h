@@ -1,5 +1,6 @@
-// The default handset: a freshly flashed Razud M8 with a SIM of operator 46000, made from the
-// data files of sim/default-handset (registry.reg, fs/, handset.toml).
+// The default handset: a Razud M8 with a SIM of operator 46000 and the settings and files of a
+// handset in use (each different from what the settings resets restore), made from the data
+// files of sim/default-handset (registry.reg, fs/, handset.toml).
 #pragma once
 
 #include <filesystem>
@@ -23,7 +24,7 @@ std::filesystem::path DefaultHandsetData();
 // registry.db, fs/, handset.toml or journal.jsonl.
 bool HoldsHandset(const std::filesystem::path& home);
 
-// Makes home (created when missing) a freshly flashed default handset: fs/ (without the ".keep"
+// Makes home (created when missing) the default handset: fs/ (without the ".keep"
 // files that hold empty folders in the repository), handset.toml, and a registry.db with
 // registry.reg imported. Refuses, with HandsetInitError, a home that already holds a handset or
 // is not a folder. The handset is made in a folder beside the home and put in place whole, under

@@ -8,12 +8,17 @@
 #include "sim/drivers/leds/leds.h"
 #include "sim/drivers/touch/touch.h"
 #include "sim/drivers/usb_function/usb_function.h"
+#include "sim/drivers/wlan/ndis_control.h"
+#include "sim/drivers/wlan/ndis_power.h"
+#include "sim/drivers/wlan/serial_wlan.h"
+#include "sim/input_method/input_method.h"
 #include "sim/modem/modem.h"
 #include "sim/network/network_links.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
 #include "sim/platform_record/platform_record.h"
 #include "sim/shell/shell.h"
 #include "sim/ui_library/ui_library_program.h"
+#include "sim/wifi_test/wifi_test_program.h"
 
 namespace sim {
 
@@ -27,6 +32,9 @@ std::vector<std::shared_ptr<Program>> MakePrograms() {
       std::make_shared<Accelerometer>(), std::make_shared<Infrared>(),
       std::make_shared<Backlight>(),     std::make_shared<Touch>(),
       std::make_shared<UsbFunction>(),   std::make_shared<Leds>(),
+      std::make_shared<SerialWlan>(),    std::make_shared<NdisPower>(),
+      std::make_shared<NdisControl>(),   std::make_shared<WifiTestProgram>(),
+      std::make_shared<InputMethod>(),
   };
 }
 

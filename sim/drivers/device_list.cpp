@@ -9,6 +9,9 @@
 #include "sim/drivers/leds/leds.h"
 #include "sim/drivers/touch/touch.h"
 #include "sim/drivers/usb_function/usb_function.h"
+#include "sim/drivers/wlan/ndis_control.h"
+#include "sim/drivers/wlan/ndis_power.h"
+#include "sim/drivers/wlan/serial_wlan.h"
 
 namespace sim {
 
@@ -25,9 +28,19 @@ std::string Key(std::string_view name) {
 }  // namespace
 
 std::vector<Device*> HandsetDevices(Handset& handset) {
-  return {&handset.program<Accelerometer>(), &handset.program<Infrared>(),
-          &handset.program<Backlight>(),     &handset.program<Touch>(),
-          &handset.program<UsbFunction>(),   &handset.program<Leds>()};
+  std::vector<Device*> devices = {&handset.program<Accelerometer>(), &handset.program<Infrared>(),
+                                  &handset.program<Backlight>(), &handset.program<Touch>(),
+                                  &handset.program<UsbFunction>()};
+  // The WLAN hardware of the handset's variant: the serial-bus chip, or the network stack's
+  // devices with the SDIO adapter.
+  if (handset.program<SerialWlan>().fitted()) {
+    devices.push_back(&handset.program<SerialWlan>());
+  } else {
+    devices.push_back(&handset.program<NdisPower>());
+    devices.push_back(&handset.program<NdisControl>());
+  }
+  devices.push_back(&handset.program<Leds>());
+  return devices;
 }
 
 Device* FindDevice(Handset& handset, std::string_view name) {

@@ -9,7 +9,8 @@
 
 namespace sim {
 
-// The handset's devices, in the order the device manager lists them, the LED service last.
+// The handset's devices, in the order the device manager lists them, the LED service last; of
+// the WLAN devices, those of the handset's hardware variant.
 std::vector<Device*> HandsetDevices(Handset& handset);
 
 // The device of that name, compared without case and with or without its colon ("acc0",

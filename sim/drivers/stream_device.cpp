@@ -31,6 +31,7 @@ void StreamDevice::Configure(const ConfigTable& table) {
 
 void StreamDevice::Install() {
   home_ = cehost::CurrentHome();
+  fitted_ = Fitted();
   nlohmann::json saved = StateFile(home_).Read(program_);
   {
     std::lock_guard lock(mutex_);
@@ -42,7 +43,9 @@ void StreamDevice::Install() {
   }
   auto self = std::static_pointer_cast<StreamDevice>(shared_from_this());
   cehost::InstallProgramState(program_, self);
-  if (faults_.present()) cehost::InstallStreamDriver(listing_, self);
+  if (!present()) return;
+  cehost::InstallStreamDriver(listing_, self);
+  Installed();
 }
 
 nlohmann::json StreamDevice::StateJson() const {

@@ -51,18 +51,22 @@ class StreamDevice : public Program,
   // Reads the fault keys and the driver's own.
   void Configure(const ConfigTable& table) final;
   // Installs the driver under its names, with its state as state.json holds it (as handset.toml
-  // sets it when state.json has none); an absent device is not installed.
+  // sets it when state.json has none); an absent device, or one the hardware lacks, is not
+  // installed.
   void Install() final;
 
   // Device.
   std::string_view device_name() const override { return device_name_; }
   std::string_view description() const override { return description_; }
-  bool present() const override { return faults_.present(); }
+  // Whether the handset has it: its hardware has it fitted and handset.toml leaves it present.
+  bool present() const override { return fitted_ && faults_.present(); }
   // {"device", "description", "present", "open_handles", "state": {...}, "faults": {...}}.
   nlohmann::json StateJson() const override;
 
   // The faults it plays; a change takes effect at the next call.
   DriverFaults& faults() { return faults_; }
+  // Whether the hardware of the handset it was last installed on has it.
+  bool fitted() const { return fitted_; }
   // How many handles are open on it.
   size_t OpenHandles() const;
 
@@ -89,6 +93,12 @@ class StreamDevice : public Program,
   // out has room for its output size.
   virtual BOOL Control(DWORD code, const uint8_t* in, DWORD in_size, uint8_t* out, DWORD out_size,
                        DWORD* returned) = 0;
+  // Whether the current handset's hardware has the device; asked at each Install before the
+  // state is loaded. By default every handset has it.
+  virtual bool Fitted() const { return true; }
+  // Called at the end of Install once the driver is on the handset, without mutex_ held: a
+  // device puts here what else it brings onto the handset.
+  virtual void Installed() {}
   // Reads from the device; by default a device cannot be read (ERROR_INVALID_FUNCTION).
   virtual BOOL ReadData(uint8_t* buffer, DWORD size, DWORD* done);
   // Writes to the device; by default a device cannot be written (ERROR_INVALID_FUNCTION).
@@ -114,6 +124,7 @@ class StreamDevice : public Program,
   cehost::DeviceListing listing_;
   std::vector<ControlSpec> controls_;
   DriverFaults faults_;
+  bool fitted_ = true;
   std::filesystem::path home_;
   mutable std::mutex opens_mutex_;
   std::map<uint32_t, DWORD> opens_;

@@ -19,6 +19,11 @@ void PlatformRecord::Install() {
     cehost::ClearPlatformInfo();
 }
 
+void PlatformRecord::SetHardwareVersion(uint32_t version) {
+  hardware_version_ = version;
+  Install();
+}
+
 std::vector<uint32_t> PlatformRecord::Words() const {
   std::vector<uint32_t> words = cehost::DefaultPlatformInfo();
   words[6] = hardware_version_;

@@ -21,6 +21,11 @@ class PlatformRecord : public Program {
   // The words of the record: the platform's own, with word 6 the hardware version and word 8 0
   // when the handset has Wi-Fi.
   std::vector<uint32_t> Words() const;
+  // The hardware version (word 6) the handset has.
+  uint32_t hardware_version() const { return hardware_version_; }
+  // Makes the hardware version another for as long as the program runs, giving the current
+  // handset the record again; handset.toml keeps its own.
+  void SetHardwareVersion(uint32_t version);
 
  private:
   bool record_ = true;

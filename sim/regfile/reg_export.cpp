@@ -4,6 +4,7 @@
 #include "cehost/text.h"
 #include "sim/regfile/reg_file.h"
 #include "sim/regfile/reg_keys.h"
+#include "sim/regfile/reg_walk.h"
 
 namespace sim {
 
@@ -11,22 +12,6 @@ namespace {
 
 // A hex line is broken once it holds this many characters, before the "\" that continues it.
 constexpr size_t kHexLineBreak = 77;
-
-class Key {
- public:
-  Key() = default;
-  explicit Key(HKEY key) : key_(key) {}
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY get() const { return key_; }
-  HKEY* out() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::u16string Escaped(std::u16string_view text) {
   std::u16string out;
@@ -84,38 +69,12 @@ std::u16string ValueText(const std::u16string& name, DWORD type, const std::vect
 
 void ExportKey(HKEY key, const std::u16string& full_name, std::u16string* out) {
   *out += u"[" + full_name + u"]\r\n";
-  for (DWORD index = 0;; ++index) {
-    char16_t name[REG_MAX_NAME + 1];
-    DWORD name_chars = REG_MAX_NAME + 1;
-    DWORD type = 0;
-    DWORD size = 0;
-    LONG listed = RegEnumValueW(key, index, name, &name_chars, nullptr, &type, nullptr, &size);
-    if (listed == ERROR_NO_MORE_ITEMS) break;
-    if (listed != ERROR_SUCCESS)
-      throw RegFileError("cannot list the values of " + cehost::ToUtf8(full_name));
-    std::vector<uint8_t> data(size);
-    name_chars = REG_MAX_NAME + 1;
-    if (RegEnumValueW(key, index, name, &name_chars, nullptr, &type, data.data(), &size) !=
-        ERROR_SUCCESS)
-      throw RegFileError("cannot read a value of " + cehost::ToUtf8(full_name));
-    data.resize(size);
-    *out += ValueText(std::u16string(name, name_chars), type, data) + u"\r\n";
-  }
+  for (const KeyValue& value : ReadKeyValues(key, full_name))
+    *out += ValueText(value.name, value.type, value.data) + u"\r\n";
   *out += u"\r\n";
-  std::vector<std::u16string> subkeys;
-  for (DWORD index = 0;; ++index) {
-    char16_t name[REG_MAX_NAME + 1];
-    DWORD name_chars = REG_MAX_NAME + 1;
-    LONG listed = RegEnumKeyExW(key, index, name, &name_chars, nullptr, nullptr, nullptr, nullptr);
-    if (listed == ERROR_NO_MORE_ITEMS) break;
-    if (listed != ERROR_SUCCESS)
-      throw RegFileError("cannot list the subkeys of " + cehost::ToUtf8(full_name));
-    subkeys.emplace_back(name, name_chars);
-  }
-  for (const std::u16string& subkey : subkeys) {
-    Key child;
-    if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ, child.out()) != ERROR_SUCCESS)
-      throw RegFileError("cannot open " + cehost::ToUtf8(full_name + u"\\" + subkey));
+  for (const std::u16string& subkey : ReadSubkeyNames(key, full_name)) {
+    OpenedKey child;
+    OpenSubkey(key, full_name, subkey, &child);
     ExportKey(child.get(), full_name + u"\\" + subkey, out);
   }
 }
@@ -138,13 +97,13 @@ void ExportTree(std::u16string_view full_name, std::u16string* out) {
   if (!split) throw RegFileError("not a registry key: " + cehost::ToUtf8(full_name));
   // Walk down from the root so that the header shows each name as stored.
   std::u16string stored = split->root_name;
-  Key key(split->root);
+  OpenedKey key(split->root);
   std::u16string_view path = split->path;
   while (!path.empty()) {
     size_t slash = path.find(u'\\');
     std::u16string name(path.substr(0, slash));
     path = slash == path.npos ? std::u16string_view() : path.substr(slash + 1);
-    Key child;
+    OpenedKey child;
     if (RegOpenKeyExW(key.get(), name.c_str(), 0, KEY_READ, child.out()) != ERROR_SUCCESS)
       throw RegFileError("no such key: " + cehost::ToUtf8(full_name));
     stored += u"\\" + StoredName(key.get(), name);

@@ -18,6 +18,16 @@ void SetFlyModeFlag(BYTE mode) {
   PostFlyModeBroadcast(mode);
 }
 
+bool IsFlyModeOn() {
+  DWORD flag = 0;
+  if (ReadRegistryDword(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\FlyMode", u"FlyModeFlag",
+                        &flag)) {
+    return flag != 0;
+  }
+  SetFlyModeFlag(0);
+  return false;
+}
+
 void PostFlyModeBroadcast(BYTE mode) {
   PostMessageW(HWND_BROADCAST, GetPalBroadcastMessage(), PAL_BROADCAST_FLIGHT_MODE,
                mode == 1 ? kFlightModeOn : 0);

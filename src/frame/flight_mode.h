@@ -11,3 +11,7 @@ void SetFlyModeFlag(BYTE mode);
 // Posts the flight-mode broadcast to every top-level window without waiting: lParam 3 for mode 1,
 // 0 for any other mode, whether or not the post worked.
 void PostFlyModeBroadcast(BYTE mode);
+
+// True when "FlyModeFlag" reads nonzero. A flag that cannot be read (its key is made when
+// missing) is stored as off, with its broadcast, and reads as off.
+bool IsFlyModeOn();

@@ -1,5 +1,7 @@
 #include "frame/registry_value.h"
 
+#include "ce/text.h"
+
 HKEY CreateRegistryKey(HKEY root, LPCWSTR key_path, REGSAM access) {
   // Keys are made without a class.
   static WCHAR no_class[] = u"";
@@ -54,6 +56,12 @@ bool QueryDwordOrZero(HKEY key, LPCWSTR value_name, DWORD* value) {
 bool SetDwordValue(HKEY key, LPCWSTR value_name, DWORD value) {
   return RegSetValueExW(key, value_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                         sizeof value) == ERROR_SUCCESS;
+}
+
+bool SetStringValue(HKEY key, LPCWSTR value_name, LPCWSTR text) {
+  const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(WCHAR));
+  return RegSetValueExW(key, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
+         ERROR_SUCCESS;
 }
 
 DWORD ReadDwordOfExistingKey(HKEY root, LPCWSTR key_path, LPCWSTR value_name) {

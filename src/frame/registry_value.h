@@ -33,6 +33,9 @@ bool QueryDwordOrZero(HKEY key, LPCWSTR value_name, DWORD* value);
 // Writes the value of an open key as REG_DWORD; true when it was written.
 bool SetDwordValue(HKEY key, LPCWSTR value_name, DWORD value);
 
+// Writes the value of an open key as REG_SZ, the text with its terminator; true when written.
+bool SetStringValue(HKEY key, LPCWSTR value_name, LPCWSTR text);
+
 // The value of an existing key read as QueryDwordOrZero reads it; 0 when the key or the value
 // cannot be read. The key is never created.
 DWORD ReadDwordOfExistingKey(HKEY root, LPCWSTR key_path, LPCWSTR value_name);

@@ -9,6 +9,7 @@
 #include "ce/text.h"
 #include "frame/format.h"
 #include "frame/path_probe.h"
+#include "frame/stored_path.h"
 #include "frame/wide_copy.h"
 #include "ini/ini_file.h"
 #include "ini/ini_ops.h"
@@ -40,18 +41,7 @@ void RefreshWorkingCopy(LPCWSTR profile, LPCWSTR copy, int pass) {
 
 // The user profile file's path from the registry; empty when it cannot be read.
 void ReadUserProfilePath(WCHAR* path) {
-  path[0] = 0;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", 0, 0, &key) != ERROR_SUCCESS)
-    return;
-  WCHAR value[kPathChars + 1] = {};
-  DWORD size = kPathChars * sizeof(WCHAR);
-  LONG result = RegQueryValueExW(key, u"UsrConnectNodePath", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
-  // A value that does not fit, or fills the buffer without its terminator, is refused.
-  if (result != ERROR_SUCCESS || wcslen(value) >= kPathChars) return;
-  wcscpy(path, value);
+  ReadStoredPath(HKEY_LOCAL_MACHINE, u"Software\\Razud\\Path", u"UsrConnectNodePath", path);
 }
 
 // One value of a section, or nothing when the key is missing; false when it is too long for

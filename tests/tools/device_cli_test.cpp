@@ -38,7 +38,8 @@ TEST_F(DeviceCliTest, ListsEveryDeviceWithItsPresence) {
     names.push_back(r["device"]);
     EXPECT_TRUE(r["present"].get<bool>());
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"ACC0:", "IRD1:", "BKL1:", "TCH0:", "UFN1:", "LED"}));
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "ACC0:", "IRD1:", "BKL1:", "TCH0:", "UFN1:", "NDL1:", "LED"}));
 
   WriteText(home() / "handset.toml", "[infrared]\npresent = false\n");
   auto text = Run({"device", "list"});
@@ -48,7 +49,7 @@ TEST_F(DeviceCliTest, ListsEveryDeviceWithItsPresence) {
             std::string::npos);
   auto shown = Run({"--json", "handset", "show"}).Records();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0]["devices"].size(), 6u);
+  EXPECT_EQ(shown[0]["devices"].size(), 7u);
   EXPECT_EQ(shown[0]["devices"][1], (nlohmann::json{{"device", "IRD1:"}, {"present", false}}));
 }
 

@@ -39,10 +39,15 @@ struct Context {
 // The commands, each adding itself (and its subcommands) to the application.
 void AddCallCommands(CLI::App& app, Context& ctx);
 void AddDemoCommand(CLI::App& app, Context& ctx);
+// Add reset and wlan to the demo command.
+void AddResetDemo(CLI::App& demo, Context& ctx);
+void AddWlanDemo(CLI::App& demo, Context& ctx);
 void AddRegCommands(CLI::App& app, Context& ctx);
 void AddIniCommands(CLI::App& app, Context& ctx);
 void AddFsCommands(CLI::App& app, Context& ctx);
 void AddHandsetCommands(CLI::App& app, Context& ctx);
+// Adds snapshot and diff to the handset command.
+void AddSnapshotCommands(CLI::App& handset, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
 void AddDeviceCommands(CLI::App& app, Context& ctx);

@@ -3,8 +3,8 @@
 #include "ce/registry.h"
 #include "cehost/text.h"
 #include "context.h"
+#include "demo_steps.h"
 #include "frame/exports.h"
-#include "journal_view.h"
 #include "sim/modem/modem.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
 
@@ -25,22 +25,12 @@ CalllNotifyApiStopGprsConnect2(null), and the traffic totals in the registry
 (HKLM\DialParameter gprsReceiveDataCount and gprsSendDataCount). The modem is scripted
 to carry 1200 bytes out and 34000 in, so the totals grow by that much each run.
 Each step shows the call, its result and the journal of what it did.
-Exits 0 when the dial succeeded and the status was 5 (GPRS without proxy), else 1.)";
+Exits 0 when the dial succeeded and the status was 5 (GPRS without proxy), else 1.
 
-const char* StatusMeaning(DWORD status) {
-  switch (status) {
-    case 2:
-      return "Wi-Fi";
-    case 3:
-      return "USB";
-    case 4:
-      return "GPRS with proxy";
-    case 5:
-      return "GPRS without proxy";
-    default:
-      return "no network";
-  }
-}
+  reset                the factory reset, SettingApiResetFactorySettings, and what it
+                       changed on the handset (see m8sim demo reset --help)
+  wlan [--hardware N]  Wi-Fi on and off with EnableViROVUEx, and the network status
+                       after each (see m8sim demo wlan --help))";
 
 DWORD ReadTotal(const char16_t* name) {
   HKEY key = nullptr;
@@ -58,7 +48,7 @@ DWORD ReadTotal(const char16_t* name) {
 
 class Demo {
  public:
-  explicit Demo(Context& ctx) : ctx_(ctx), handset_(ctx.Handset()) {}
+  explicit Demo(Context& ctx) : ctx_(ctx), handset_(ctx.Handset()), steps_(ctx.out, handset_) {}
 
   int Run() {
     ctx_.out.Text("m8sim demo on the handset at " + handset_.home().string());
@@ -68,27 +58,28 @@ class Demo {
     SelectedAccessPoint access = FindSelectedAccessPoint(
         handset_, handset_.program<sim::PhoneAdapter>().phone().Script()->imsi);
     std::string access_name = cehost::ToUtf8(access.name);
-    Step("access point",
-         "IniReadIntEx(section, \"IsSelect\", &selected, \"" + cehost::ToUtf8(access.file) + "\")",
-         access.result, access.name.empty() ? "none selected" : "selected \"" + access_name + "\"",
-         {{"access_name", access_name}});
+    steps_.Step(
+        "access point",
+        "IniReadIntEx(section, \"IsSelect\", &selected, \"" + cehost::ToUtf8(access.file) + "\")",
+        access.result, access.name.empty() ? "none selected" : "selected \"" + access_name + "\"",
+        {{"access_name", access_name}});
 
     INT dialled = CalllNotifyApiStartGprsConnect2(nullptr, 0);
-    Step("dial", "CalllNotifyApiStartGprsConnect2(null, 0)", dialled,
-         dialled == 1 ? "dialled" : "refused or failed", {});
+    steps_.Step("dial", "CalllNotifyApiStartGprsConnect2(null, 0)", dialled,
+                dialled == 1 ? "dialled" : "refused or failed", {});
 
     DWORD status = QueryNetWorkStatus();
-    Step("status", "QueryNetWorkStatus()", status, StatusMeaning(status), {});
+    steps_.Step("status", "QueryNetWorkStatus()", status, NetworkStatusMeaning(status), {});
 
     INT stopped = CalllNotifyApiStopGprsConnect2(nullptr);
-    Step("hang-up", "CalllNotifyApiStopGprsConnect2(null)", stopped, "hung up", {});
+    steps_.Step("hang-up", "CalllNotifyApiStopGprsConnect2(null)", stopped, "hung up", {});
 
     DWORD received = ReadTotal(u"gprsReceiveDataCount");
     DWORD sent = ReadTotal(u"gprsSendDataCount");
-    Step("traffic", "HKLM\\DialParameter gprsReceiveDataCount, gprsSendDataCount", nullptr,
-         "received " + std::to_string(received) + " bytes, sent " + std::to_string(sent) +
-             " bytes in all",
-         {{"received", received}, {"sent", sent}});
+    steps_.Step("traffic", "HKLM\\DialParameter gprsReceiveDataCount, gprsSendDataCount", nullptr,
+                "received " + std::to_string(received) + " bytes, sent " + std::to_string(sent) +
+                    " bytes in all",
+                {{"received", received}, {"sent", sent}});
 
     bool ok = dialled == 1 && status == 5;
     ctx_.out.Emit({{"type", "demo"},
@@ -103,34 +94,23 @@ class Demo {
   }
 
  private:
-  // Shows one step: the call, its result and the journal of what it did.
-  void Step(const std::string& step, const std::string& call, const nlohmann::json& result,
-            const std::string& meaning, const nlohmann::json& details) {
-    ++number_;
-    std::string head = std::to_string(number_) + ". " + step;
-    head.resize(std::max<size_t>(head.size() + 1, 17), ' ');
-    std::string text = head + call;
-    if (!result.is_null()) text += " -> " + result.dump();
-    text += ": " + meaning;
-    nlohmann::json record = {{"type", "step"}, {"step", step},     {"number", number_},
-                             {"call", call},   {"result", result}, {"meaning", meaning}};
-    if (details.is_object()) record.update(details);
-    ctx_.out.Emit(record, text);
-    EmitJournal(ctx_.out, handset_.journal().Entries(), {{"step", step}});
-    handset_.journal().Clear();
-  }
-
   Context& ctx_;
   sim::Handset& handset_;
-  int number_ = 0;
+  DemoSteps steps_;
 };
 
 }  // namespace
 
 void AddDemoCommand(CLI::App& app, Context& ctx) {
-  auto* demo = app.add_subcommand("demo", "Dial GPRS on the handset and show each step's effects");
+  auto* demo = app.add_subcommand(
+      "demo", "Dial GPRS (or reset, or switch Wi-Fi) on the handset and show what each step did");
   demo->footer(kDemoHelp);
-  demo->callback([&ctx] { ctx.action = [&ctx] { return Demo(ctx).Run(); }; });
+  demo->require_subcommand(0, 1);
+  AddResetDemo(*demo, ctx);
+  AddWlanDemo(*demo, ctx);
+  demo->callback([&ctx, demo] {
+    if (demo->get_subcommands().empty()) ctx.action = [&ctx] { return Demo(ctx).Run(); };
+  });
 }
 
 }  // namespace m8sim

@@ -21,12 +21,28 @@ namespace m8sim {
 namespace {
 
 constexpr const char* kHandsetHelp =
-    R"(  init   makes the default handset in the home: a freshly flashed M8 with a SIM of
-         operator 46000, its access point profiles and every device present; exit 1
-         when the home holds a handset already
+    R"(  init   makes the default handset in the home: an M8 with a SIM of operator 46000,
+         its access point profiles, every device present, and the settings and files
+         of a handset in use (each reset visibly changes them); exit 1 when the home
+         holds a handset already
   show   the home's handset.toml (hardware and programs) and what is installed
   reboot forgets what the simulated hardware and programs held in memory (the home's
-         state.json): the shell starts again empty, with the phone unlocked)";
+         state.json): the shell starts again empty, with the phone unlocked
+  snapshot NAME
+         keeps the handset's registry (HKLM and HKCU, but not HKLM\Drivers\Active, which
+         lists the drivers loaded anew at each start) and its files, with attributes and
+         contents hashes, in the home as snapshots/NAME.json (NAME: letters, digits, '.',
+         '_' or '-'); a snapshot of that name is replaced
+  diff NAME
+         what changed since the snapshot: registry values added, changed (before -> after)
+         or deleted and keys added or deleted, by key; files added, changed or deleted and
+         folders added or removed, by folder. Exit 0 whether or not anything changed (the
+         last record says: "differences" in --json); 1 when there is no such snapshot
+
+Example:
+  m8sim handset snapshot before
+  m8sim call SettingApiResetThemeSetting
+  m8sim handset diff before)";
 
 int Init(Context& ctx) {
   std::filesystem::path home = ctx.Home();
@@ -109,7 +125,8 @@ int Reboot(Context& ctx) {
 }  // namespace
 
 void AddHandsetCommands(CLI::App& app, Context& ctx) {
-  auto* handset = app.add_subcommand("handset", "Make, show or reboot the handset in the home");
+  auto* handset =
+      app.add_subcommand("handset", "Make, show, reboot, snapshot or diff the handset in the home");
   handset->footer(kHandsetHelp);
   handset->require_subcommand(1);
   handset->add_subcommand("init", "Make the default handset in the home")->callback([&ctx] {
@@ -120,6 +137,7 @@ void AddHandsetCommands(CLI::App& app, Context& ctx) {
   });
   handset->add_subcommand("reboot", "Forget what the handset held in memory (state.json)")
       ->callback([&ctx] { ctx.action = [&ctx] { return Reboot(ctx); }; });
+  AddSnapshotCommands(*handset, ctx);
 }
 
 }  // namespace m8sim

@@ -5,6 +5,7 @@
 #include "ce/errors.h"
 #include "cehost/devices.h"
 #include "devices/device_table.h"
+#include "devices/power_devices.h"
 #include "handset/handset_state.h"
 
 namespace cehost {
@@ -20,9 +21,10 @@ BOOL StreamDriver::Write(uint32_t, const void*, DWORD, DWORD*) {
   return FALSE;
 }
 
-// A driver that does not manage its power takes every state.
+// A driver that does not manage its power takes every state, and is fully on once a forced
+// state is released.
 int StreamDriver::SetPower(int state) {
-  return state;
+  return state < 0 ? 0 : state;
 }
 
 std::string_view StreamDriver::ControlName(DWORD) const {
@@ -42,6 +44,15 @@ bool RemoveStreamDriver(std::u16string_view legacy_name) {
 
 void InstallDriverLibrary(std::u16string_view dll_name, DriverFactory factory) {
   Current().devices.InstallLibrary(dll_name, std::move(factory));
+}
+
+void InstallPowerManagedDevice(const GUID& power_class, std::u16string name,
+                               std::shared_ptr<PowerManagedDevice> device) {
+  Current().power_devices.Install(power_class, std::move(name), std::move(device));
+}
+
+bool RemovePowerManagedDevice(const GUID& power_class, std::u16string_view name) {
+  return Current().power_devices.Remove(power_class, name);
 }
 
 void InstallLedService(std::shared_ptr<LedService> service) {

@@ -9,6 +9,7 @@
 
 #include "cehost/journal.h"
 #include "devices/device_table.h"
+#include "devices/power_devices.h"
 #include "handset/program_table.h"
 #include "iphlpapi/network_table.h"
 #include "kernel/event_table.h"
@@ -18,6 +19,7 @@
 #include "modules/module_table.h"
 #include "msgqueue/queue_table.h"
 #include "ras/ras_service.h"
+#include "shell/launch_table.h"
 #include "windows/platform_info_record.h"
 
 namespace cehost {
@@ -37,6 +39,8 @@ struct HandsetState {
   EventTable events;
   // Its stream drivers, driver libraries and LED service.
   DeviceTable devices;
+  // Its power-managed devices that are not stream drivers (network adapters).
+  PowerDeviceTable power_devices;
   // Its named message queues.
   QueueTable queues;
   // The threads CreateThread started on it that are still running.
@@ -51,6 +55,8 @@ struct HandsetState {
   NetworkTable network;
   // The record SystemParametersInfoW answers with.
   PlatformInfoRecord platform_info;
+  // The programs ShellExecuteEx runs, by the path of their files.
+  LaunchTable launches;
   // The states of the handset's own programs (phone adapter, applets, modem).
   ProgramTable programs;
 

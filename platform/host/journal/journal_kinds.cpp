@@ -104,6 +104,14 @@ std::string_view KindName(EffectKind kind) {
       return "led.set";
     case EffectKind::kDevice:
       return "device";
+    case EffectKind::kDevicePower:
+      return "device.power";
+    case EffectKind::kProgramLaunch:
+      return "program.launch";
+    case EffectKind::kProgramExit:
+      return "program.exit";
+    case EffectKind::kProgram:
+      return "program";
   }
   return "unknown";
 }

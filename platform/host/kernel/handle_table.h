@@ -1,4 +1,4 @@
-// The one table of kernel handles: files, searches, keys, events, devices, queues.
+// The one table of kernel handles: files, searches, keys, events, devices, queues, processes.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,8 @@ enum class HandleKind {
   kDevice,
   kQueue,
   kModule,
-  kRasConnection
+  kRasConnection,
+  kProcess
 };
 
 // An object a handle refers to. Its destructor releases what it holds, so an object lives until

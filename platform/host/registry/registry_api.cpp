@@ -244,6 +244,10 @@ extern "C" LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD l
   return ERROR_SUCCESS;
 }
 
+// A name buffer too small for the value's name is ERROR_MORE_DATA with the count, type and data
+// size left as the caller set them: the platform documents no required length for it (a caller
+// asks RegQueryInfoKeyW). A data buffer too small is ERROR_MORE_DATA with the name and type
+// given and the size the data needs, as RegQueryValueExW reports it.
 extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                               LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))

@@ -50,7 +50,15 @@ typedef enum _CEDEVICE_POWER_STATE {
   PwrDeviceMaximum = 5,
 } CEDEVICE_POWER_STATE;
 
+// SetDevicePower's flags: pvDevice is a device name, "{class-guid}\\name" or a bare name of the
+// generic power-manageable class; POWER_FORCE is accepted and has no further effect here.
 #define POWER_NAME 0x00000001u
+#define POWER_FORCE 0x00001000u
+
+// Power classes, as names carry them before a backslash: the generic power-manageable devices
+// (assumed when a name carries none) and NDIS miniport network adapters.
+#define PMCLASS_GENERIC_DEVICE u"{A32942B7-920C-486b-B0E6-92A702A99B35}"
+#define PMCLASS_NDIS_MINIPORT u"{98C5250D-C29A-4985-AE5F-AFE5367E5006}"
 
 extern "C" {
 
@@ -74,5 +82,10 @@ HANDLE ActivateDeviceEx(LPCWSTR lpszDevKey, LPCVOID lpRegEnts, DWORD cRegEnts, L
 
 // Unloads a driver loaded by ActivateDeviceEx and removes its Drivers\Active key.
 BOOL DeactivateDevice(HANDLE hDevice);
+
+// Forces a power-managed device, named by pvDevice (with POWER_NAME), into a power state, or
+// with PwrDeviceUnspecified releases the forced state; an error code (ERROR_SUCCESS, 2 for an
+// unknown device, 87 for a bad name, flag or state), not the last error.
+DWORD SetDevicePower(PVOID pvDevice, DWORD dwDeviceFlags, CEDEVICE_POWER_STATE dwState);
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,7 @@ class StreamDriver {
   virtual void Close(uint32_t open) = 0;
   // Takes a power state (D0 full on to D4 off) asked for by SetDevicePower: the state it is in
   // afterwards (a state it cannot take becomes the next it can), or -1 with the last error set.
+  // PwrDeviceUnspecified (-1) releases a forced state: the answer is the state it goes back to.
   virtual int SetPower(int state);
   // The name of a control code it answers ("IOCTL_ACC_GET_XYZ"), as the journal shows it; empty
   // when it has none.
@@ -54,6 +56,8 @@ struct DeviceListing {
   std::u16string bus_name;
   // The interface classes it advertises, which FindFirstDevice by GUID matches.
   std::vector<GUID> interface_classes;
+  // The power class SetDevicePower finds it in, by its legacy name; none: the generic class.
+  std::optional<GUID> power_class = std::nullopt;
 };
 
 // Puts a stream driver on the current handset under its listing's names and lists it under
@@ -74,6 +78,32 @@ using DriverFactory =
 // Puts a driver library on the current handset: ActivateDeviceEx of a key whose "Dll" value is
 // this name (compared without case) loads it through the factory.
 void InstallDriverLibrary(std::u16string_view dll_name, DriverFactory factory);
+
+// A power-managed device that is not a stream driver, such as a network adapter: what
+// SetDevicePower reaches by its power class and name. It serialises its own state.
+class PowerManagedDevice {
+ public:
+  virtual ~PowerManagedDevice() = default;
+  // As StreamDriver::SetPower: the state it is in afterwards (a state it cannot take becomes the
+  // next it can; PwrDeviceUnspecified releases a forced state), or -1 with the last error set.
+  virtual int SetPower(int state) = 0;
+};
+
+// The power class of devices that name none (PMCLASS_GENERIC_DEVICE).
+inline constexpr GUID kGenericPowerClass = {
+    0xA32942B7, 0x920C, 0x486B, {0xB0, 0xE6, 0x92, 0xA7, 0x02, 0xA9, 0x9B, 0x35}};
+// The power class of NDIS miniport network adapters (PMCLASS_NDIS_MINIPORT).
+inline constexpr GUID kNdisMiniportPowerClass = {
+    0x98C5250D, 0xC29A, 0x4985, {0xAE, 0x5F, 0xAF, 0xE5, 0x36, 0x7E, 0x50, 0x06}};
+
+// Puts a power-managed device on the current handset under its power class and name ("SDIO86881"
+// in kNdisMiniportPowerClass), replacing one of the same class and name (case ignored).
+void InstallPowerManagedDevice(const GUID& power_class, std::u16string name,
+                               std::shared_ptr<PowerManagedDevice> device);
+
+// Takes the power-managed device of that class and name off the current handset; false when
+// there is none.
+bool RemovePowerManagedDevice(const GUID& power_class, std::u16string_view name);
 
 // The notification LED service: the LEDs a handset has, the vibrator among them. NLedSetDevice
 // checks the LED number before it reaches the service.

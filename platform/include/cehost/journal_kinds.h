@@ -11,7 +11,11 @@ namespace cehost {
 // has "code", "code_name" (when the driver names it), its input as bytes, "out" (the bytes
 // returned, in hex) and "returned"; a read or write has "size" (the bytes done) and the bytes; an
 // activation has "key", "dll" and "active" (its Drivers\Active subkey); "led.set" has "led",
-// "state", "total", "on", "off", "meta_on" and "meta_off".
+// "state", "total", "on", "off", "meta_on" and "meta_off". "device.power" has "name", "class",
+// "state", "taken" (the state the device took, when one answered) and "result" (the error code).
+// "program.launch" has "file", "parameters", "verb", "show", "installed" (1 when an installed
+// program runs), "process", "result" (1 or 0) and "error"; "program.exit" has "file", "process"
+// and "exit_code".
 enum class EffectKind {
   kRegCreateKey,      // "reg.create_key": a key made, each parent on its own
   kRegSetValue,       // "reg.set_value"
@@ -63,6 +67,11 @@ enum class EffectKind {
   kDeviceDeactivate,  // "device.deactivate"
   kLedSet,            // "led.set": a notification LED (or the vibrator) set on, off or blinking
   kDevice,            // "device": what a simulated device did of itself (a tilt, a plug, a post)
+  kDevicePower,       // "device.power": a device's power state set or released
+  kProgramLaunch,     // "program.launch": a file launched by ShellExecuteEx, or refused
+  kProgramExit,       // "program.exit": a launched program ended
+  kProgram,           // "program": what a simulated program did of itself, with its "program"
+                      // and a "text" a person reads
 };
 
 // The name entries of the kind carry ("reg.set_value").

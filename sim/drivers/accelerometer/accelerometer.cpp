@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kAxisNames[] = {"x", "y", "z"};
 
 cehost::DeviceListing Listing() {
-  return {kAccelerometerDevice, u"Drivers\\BuiltIn\\Accelerometer", u"", {}};
+  return {kAccelerometerDevice, u"Drivers\\BuiltIn\\Accelerometer", u"", {}, std::nullopt};
 }
 
 WPARAM Packed(const std::array<int8_t, 3>& axes) {

@@ -9,7 +9,7 @@ namespace sim {
 namespace {
 
 cehost::DeviceListing Listing() {
-  return {kBacklightDevice, u"Drivers\\BuiltIn\\Backlight", u"", {}};
+  return {kBacklightDevice, u"Drivers\\BuiltIn\\Backlight", u"", {}, std::nullopt};
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace sim {
 namespace {
 
 cehost::DeviceListing Listing() {
-  return {kInfraredDevice, u"Drivers\\BuiltIn\\IRSensor", u"", {}};
+  return {kInfraredDevice, u"Drivers\\BuiltIn\\IRSensor", u"", {}, std::nullopt};
 }
 
 }  // namespace

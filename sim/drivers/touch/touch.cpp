@@ -14,7 +14,7 @@ namespace sim {
 namespace {
 
 cehost::DeviceListing Listing() {
-  return {kTouchDevice, u"Drivers\\BuiltIn\\Touch", u"", {}};
+  return {kTouchDevice, u"Drivers\\BuiltIn\\Touch", u"", {}, std::nullopt};
 }
 
 // The 24 bytes of a sample given as hexadecimal text; throws DeviceFieldError.

@@ -16,7 +16,8 @@ cehost::DeviceListing Listing() {
   return {kUsbFunctionLegacyName,
           u"Drivers\\BuiltIn\\UsbFn",
           kUsbFunctionBusName,
-          {kUsbFnControllerClass}};
+          {kUsbFnControllerClass},
+          std::nullopt};
 }
 
 // The connection types by name; "usb" is a cable to a computer too.
@@ -109,9 +110,10 @@ std::string UsbFunction::Summary() const {
 }
 
 std::vector<std::pair<std::string, std::string>> UsbFunction::FieldHelp() const {
-  return {{"connect", "the cable: none (0), pc or usb (1), charger (2); a change posts the message"},
-          {"current_client", "the client presented now (a known one, or empty for none)"},
-          {"default_client", "the client loaded by default"}};
+  return {
+      {"connect", "the cable: none (0), pc or usb (1), charger (2); a change posts the message"},
+      {"current_client", "the client presented now (a known one, or empty for none)"},
+      {"default_client", "the client loaded by default"}};
 }
 
 void UsbFunction::Set(const std::vector<DeviceField>& fields) {
