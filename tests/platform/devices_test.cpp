@@ -267,16 +267,6 @@ std::string ActiveKeys() {
   return listed;
 }
 
-// A REG_SZ value of the text, with its terminator.
-StoredValue Text(std::u16string_view text) {
-  StoredValue value{REG_SZ, {}};
-  for (char16_t c : std::u16string(text) + u'\0') {
-    value.bytes.push_back(static_cast<BYTE>(c));
-    value.bytes.push_back(static_cast<BYTE>(c >> 8));
-  }
-  return value;
-}
-
 constexpr GUID kClassA = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr GUID kClassB = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 9}};
 
@@ -392,7 +382,7 @@ TEST_F(DevicesTest, ActivateLoadsALibraryFromItsKey) {
                                  listing->bus_name = u"SDIO1";
                                  return std::make_shared<TestStreamDriver>();
                                });
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Dll", Text(u"WLAN.DLL"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Dll", Sz(u"WLAN.DLL"));
   // A string stored without its terminator is read all the same.
   Store(HKEY_LOCAL_MACHINE, u"Drivers\\SSP\\WLAN", u"Prefix", {REG_SZ, {'N', 0, 'D', 0, 'L', 0}});
   HANDLE loaded = ActivateDeviceEx(u"\\Drivers\\SSP\\WLAN", nullptr, 0, nullptr);
@@ -438,14 +428,14 @@ TEST_F(DevicesTest, ActivateFailsOnKeysItCannotLoad) {
     return std::shared_ptr<cehost::StreamDriver>();
   });
   MakeKey(HKEY_LOCAL_MACHINE, u"Drivers\\Empty");
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Dll", Text(u"nowhere.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Prefix", Text(u"UNK"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Dll", Text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Prefix", Text(u"REF"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Dll", Text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Prefix", Text(u"R1"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Dll", Text(u"refuse.dll"));
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Prefix", Text(u"REF"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Dll", Sz(u"nowhere.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Unknown", u"Prefix", Sz(u"UNK"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Dll", Sz(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Refused", u"Prefix", Sz(u"REF"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Dll", Sz(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadPrefix", u"Prefix", Sz(u"R1"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Dll", Sz(u"refuse.dll"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Prefix", Sz(u"REF"));
   Store(HKEY_LOCAL_MACHINE, u"Drivers\\BadIndex", u"Index", Dword(10));
   struct Case {
     const char16_t* key;

@@ -16,7 +16,6 @@
 
 namespace {
 
-using reset_test::Sz;
 using reset_test::Under;
 using reset_test::WrittenValues;
 
@@ -159,9 +158,8 @@ TEST_F(AppResetsTest, BluetoothTableIsWrittenWholeInOrder) {
               {"Authenticate", "TransportAuthenticate"}),
         Under(bt + "sys", {"COD"}), Under(bt + "HandsfreeProfileOn", {"dummy"}),
         Under(bt + "l2cap", {"IdlePhys"}),
-        Under(bt + "AudioGateway",
-              {"Encrypt", "MapAudioToPcmMode", "NoHandsFree", "Authenticate", "PowerSave",
-               "OutgoingCallOption"}),
+        Under(bt + "AudioGateway", {"Encrypt", "MapAudioToPcmMode", "NoHandsFree", "Authenticate",
+                                    "PowerSave", "OutgoingCallOption"}),
         Under(bt + "Razud", {"PowerOn", "Visible"}), Under(bt + "Razud\\PairedDevice", {"dummy"})})
     expected.insert(expected.end(), part.begin(), part.end());
   EXPECT_EQ(Written(), expected);

@@ -18,8 +18,6 @@
 
 namespace {
 
-using reset_test::Sz;
-
 class FactoryChainTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -22,7 +22,6 @@
 
 namespace {
 
-using reset_test::Sz;
 using sensors_test::SensorsTest;
 
 constexpr char16_t kRing[] = u"ControlPanel\\Ring";

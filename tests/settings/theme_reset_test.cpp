@@ -17,7 +17,6 @@
 
 namespace {
 
-using reset_test::Sz;
 using shell_test::LoggingWindow;
 using shell_test::Posted;
 

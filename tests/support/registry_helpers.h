@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "ce/registry.h"
@@ -20,6 +22,16 @@ inline StoredValue Dword(DWORD value) {
   return {REG_DWORD,
           {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
            static_cast<BYTE>(value >> 24)}};
+}
+
+// A REG_SZ value of the text, with its terminator.
+inline StoredValue Sz(std::u16string_view text) {
+  StoredValue value{REG_SZ, {}};
+  for (char16_t c : std::u16string(text) + u'\0') {
+    value.bytes.push_back(static_cast<BYTE>(c));
+    value.bytes.push_back(static_cast<BYTE>(c >> 8));
+  }
+  return value;
 }
 
 // Stores the value, making its key.

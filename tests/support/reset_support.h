@@ -11,18 +11,6 @@
 
 namespace reset_test {
 
-// The REG_SZ value of the text, with its terminator.
-inline StoredValue Sz(const std::u16string& text) {
-  StoredValue value{REG_SZ, {}};
-  for (char16_t c : text) {
-    value.bytes.push_back(static_cast<BYTE>(c));
-    value.bytes.push_back(static_cast<BYTE>(c >> 8));
-  }
-  value.bytes.push_back(0);
-  value.bytes.push_back(0);
-  return value;
-}
-
 // "key\name" of each value the journal shows written, in order.
 inline std::vector<std::string> WrittenValues(const cehost::Journal& journal) {
   std::vector<std::string> written;

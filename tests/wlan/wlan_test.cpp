@@ -125,8 +125,7 @@ TEST_F(WlanTest, StreamDriverHardwareLoadsAndUnloadsItsDriver) {
   EXPECT_TRUE(EnableViROVUEx(false));
   EXPECT_TRUE(Requests().empty());
   // An entry whose name does not fit the search's buffer comes first and is passed over.
-  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\00-a-name-too-long-for-it", u"Name",
-        reset_test::Sz(u"XYZ9:"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\00-a-name-too-long-for-it", u"Name", Sz(u"XYZ9:"));
   EXPECT_TRUE(EnableViROVUEx(true));
   EXPECT_EQ(Requests(), std::vector<std::string>{"device.activate"});
   ASSERT_EQ(Traces().size(), 2u);
