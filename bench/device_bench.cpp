@@ -6,8 +6,7 @@
 // in the same run.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -21,6 +20,7 @@
 #include "cehost/devices.h"
 #include "cehost/handset.h"
 #include "cehost/journal.h"
+#include "paired_rounds.h"
 #include "sim/handset.h"
 
 namespace {
@@ -121,43 +121,24 @@ void BM_DriverIoControl(benchmark::State& state) {
 }
 BENCHMARK(BM_DriverIoControl);
 
-// Nanoseconds a call over a batch.
-template <class Caller>
-double BatchNanoseconds(Caller& caller, uint8_t* out, int batch) {
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(caller.RoundTrip(out));
-  std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
-  return took.count() / batch;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // Rounds that time a batch of each in turn, so that all see the same machine; the medians of the
 // rounds and their ratios.
 void BM_DeviceOverFloor(benchmark::State& state) {
-  constexpr int kRounds = 31;
-  constexpr int kBatch = 5000;
   OpenDevice device;
   DirectCall direct(device.driver.get());
   DirectCall journaled(device.driver.get(), &device.handset.journal());
   uint8_t out[3];
-  std::vector<double> device_ns, floor_ns, journaled_ns;
-  for (auto _ : state) {
-    for (int round = 0; round < kRounds; ++round) {
-      device_ns.push_back(BatchNanoseconds(device, out, kBatch));
-      floor_ns.push_back(BatchNanoseconds(direct, out, kBatch));
-      journaled_ns.push_back(BatchNanoseconds(journaled, out, kBatch));
-    }
-  }
-  const double device_median = Median(device_ns);
-  state.counters["device_ns"] = device_median;
-  state.counters["floor_ns"] = Median(floor_ns);
-  state.counters["floor_journal_ns"] = Median(journaled_ns);
-  state.counters["x_floor"] = device_median / Median(floor_ns);
-  state.counters["x_floor_journal"] = device_median / Median(journaled_ns);
+  auto through_device = [&] { return device.RoundTrip(out); };
+  auto through_floor = [&] { return direct.RoundTrip(out); };
+  auto through_journaled = [&] { return journaled.RoundTrip(out); };
+  std::array<double, 3> ns{};
+  for (auto _ : state)
+    ns = bench::RoundMedians(31, 5000, through_device, through_floor, through_journaled);
+  state.counters["device_ns"] = ns[0];
+  state.counters["floor_ns"] = ns[1];
+  state.counters["floor_journal_ns"] = ns[2];
+  state.counters["x_floor"] = ns[0] / ns[1];
+  state.counters["x_floor_journal"] = ns[0] / ns[2];
 }
 BENCHMARK(BM_DeviceOverFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -6,8 +6,7 @@
 // that alternate the two in the same run.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
+#include <array>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -20,6 +19,7 @@
 #include "cehost/handset.h"
 #include "cehost/journal.h"
 #include "oem/shell.h"
+#include "paired_rounds.h"
 #include "sim/handset.h"
 
 namespace {
@@ -122,44 +122,25 @@ void BM_FloorRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_FloorRoundTrip);
 
-// Nanoseconds a round trip over a batch.
-template <class Queue>
-double BatchNanoseconds(Queue& queue, uint8_t* record, uint8_t* buffer, int batch) {
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(queue.RoundTrip(record, buffer));
-  std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
-  return took.count() / batch;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // Rounds that time a batch of each in turn, so that both see the same machine; the medians of
 // the rounds and their ratios.
 void BM_MsgQueueOverFloor(benchmark::State& state) {
-  constexpr int kRounds = 31;
-  constexpr int kBatch = 2000;
   ShellQueue queue;
   FloorQueue floor;
   FloorQueue journaled_floor(&queue.handset.journal());
   auto record = RequestRecord();
   uint8_t buffer[kRecordBytes];
-  std::vector<double> queue_ns, floor_ns, journaled_ns;
-  for (auto _ : state) {
-    for (int round = 0; round < kRounds; ++round) {
-      queue_ns.push_back(BatchNanoseconds(queue, record.data(), buffer, kBatch));
-      floor_ns.push_back(BatchNanoseconds(floor, record.data(), buffer, kBatch));
-      journaled_ns.push_back(BatchNanoseconds(journaled_floor, record.data(), buffer, kBatch));
-    }
-  }
-  const double queue_median = Median(queue_ns);
-  state.counters["queue_ns"] = queue_median;
-  state.counters["floor_ns"] = Median(floor_ns);
-  state.counters["floor_journal_ns"] = Median(journaled_ns);
-  state.counters["x_floor"] = queue_median / Median(floor_ns);
-  state.counters["x_floor_journal"] = queue_median / Median(journaled_ns);
+  auto through_queue = [&] { return queue.RoundTrip(record.data(), buffer); };
+  auto through_floor = [&] { return floor.RoundTrip(record.data(), buffer); };
+  auto through_journaled = [&] { return journaled_floor.RoundTrip(record.data(), buffer); };
+  std::array<double, 3> ns{};
+  for (auto _ : state)
+    ns = bench::RoundMedians(31, 2000, through_queue, through_floor, through_journaled);
+  state.counters["queue_ns"] = ns[0];
+  state.counters["floor_ns"] = ns[1];
+  state.counters["floor_journal_ns"] = ns[2];
+  state.counters["x_floor"] = ns[0] / ns[1];
+  state.counters["x_floor_journal"] = ns[0] / ns[2];
 }
 BENCHMARK(BM_MsgQueueOverFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 
