@@ -3,6 +3,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <array>
@@ -12,12 +13,27 @@
 
 namespace bench {
 
-// Nanoseconds a call of call() takes, over a batch of calls.
-template <class Call>
+// The processor time the process has used, its threads included: what a call costs without the
+// time it waits for the disk or for other processes.
+struct CpuClock {
+  using duration = std::chrono::nanoseconds;
+  using rep = duration::rep;
+  using period = duration::period;
+  using time_point = std::chrono::time_point<CpuClock>;
+  static constexpr bool is_steady = true;
+  static time_point now() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
+  }
+};
+
+// Nanoseconds a call of call() takes, over a batch of calls, by the given clock.
+template <class Clock = std::chrono::steady_clock, class Call>
 double BatchNanoseconds(Call& call, int batch) {
-  auto start = std::chrono::steady_clock::now();
+  auto start = Clock::now();
   for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(call());
-  std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+  std::chrono::duration<double, std::nano> took = Clock::now() - start;
   return took.count() / batch;
 }
 
@@ -28,14 +44,14 @@ inline double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// For each call, the median over the rounds of its nanoseconds per call, the calls timed a batch
-// each in turn within every round.
-template <class... Calls>
+// For each call, the median over the rounds of its nanoseconds per call by the given clock (the
+// wall clock unless told), the calls timed a batch each in turn within every round.
+template <class Clock = std::chrono::steady_clock, class... Calls>
 std::array<double, sizeof...(Calls)> RoundMedians(int rounds, int batch, Calls&... calls) {
   std::array<std::vector<double>, sizeof...(Calls)> times;
   for (int round = 0; round < rounds; ++round) {
     size_t i = 0;
-    ((times[i++].push_back(BatchNanoseconds(calls, batch))), ...);
+    ((times[i++].push_back(BatchNanoseconds<Clock>(calls, batch))), ...);
   }
   std::array<double, sizeof...(Calls)> medians{};
   for (size_t i = 0; i < medians.size(); ++i) medians[i] = Median(times[i]);

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,9 @@
 #include <vector>
 
 #include "ce/registry.h"
+#include "cehost/registry_transaction.h"
+#include "cehost/text.h"
+#include "paired_rounds.h"
 #include "sim/handset.h"
 #include "sim/regfile/reg_file.h"
 
@@ -127,6 +131,116 @@ void BM_SqliteSelect(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(raw.Get());
 }
 BENCHMARK(BM_SqliteSelect)->ArgName("disk")->Arg(0)->Arg(1);
+
+// RegSetValueExW on disk against the raw upsert of the same row, in alternating rounds.
+void BM_RegSetOverUpsert(benchmark::State& state) {
+  RegistryBench bench(false);
+  RawSqlite raw(false);
+  DWORD value = 0;
+  auto set = [&] {
+    ++value;
+    return RegSetValueExW(bench.key, u"Switch", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value);
+  };
+  auto upsert = [&] {
+    raw.Set(++value);
+    return value;
+  };
+  std::array<double, 2> ns{};
+  for (auto _ : state) ns = bench::RoundMedians<bench::CpuClock>(9, 500, set, upsert);
+  bench.handset->journal().Clear();
+  state.counters["set_ns"] = ns[0];
+  state.counters["floor_ns"] = ns[1];
+  state.counters["x_floor"] = ns[0] / ns[1];
+}
+BENCHMARK(BM_RegSetOverUpsert)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Opening a key three levels below a root, reading one value and closing it again, on disk.
+void BM_RegOpenQueryClose(benchmark::State& state) {
+  RegistryBench bench(false);
+  DWORD value = 1;
+  RegSetValueExW(bench.key, u"Switch", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+  auto open_query_close = [] {
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, u"ControlPanel\\Setting\\EDGE", 0, 0, &key);
+    DWORD out = 0;
+    DWORD size = sizeof out;
+    if (rc == ERROR_SUCCESS)
+      rc = RegQueryValueExW(key, u"Switch", nullptr, nullptr, reinterpret_cast<BYTE*>(&out), &size);
+    RegCloseKey(key);
+    return rc + static_cast<LONG>(out);
+  };
+  std::array<double, 1> ns{};
+  for (auto _ : state) ns = bench::RoundMedians<bench::CpuClock>(15, 500, open_query_close);
+  state.counters["us"] = ns[0] / 1000;
+}
+BENCHMARK(BM_RegOpenQueryClose)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Every value of a key of many values enumerated with RegEnumValueW, index after index, against
+// the floor: one SELECT of all their names, types and data on a connection of its own to the
+// same registry file. "x_floor" is the median ratio over the rounds.
+void BM_RegEnumValues(benchmark::State& state) {
+  const auto count = static_cast<DWORD>(state.range(0));
+  RegistryBench bench(false);
+  {
+    cehost::RegistryTransaction batch;
+    for (DWORD i = 0; i < count; ++i) {
+      std::u16string name = u"Value" + cehost::ToUtf16(std::to_string(i));
+      RegSetValueExW(bench.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i),
+                     sizeof i);
+    }
+    batch.Commit();
+  }
+  bench.handset->journal().Clear();
+  sqlite3* db = nullptr;
+  sqlite3_open_v2((bench.handset->home() / "registry.db").c_str(), &db, SQLITE_OPEN_READONLY,
+                  nullptr);
+  sqlite3_stmt* all = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT vals.name, vals.type, vals.data FROM vals JOIN keys ON"
+                     " vals.key = keys.id WHERE keys.name = 'EDGE' ORDER BY vals.id",
+                     -1, &all, nullptr);
+  auto enumerate = [&] {
+    WCHAR name[64];
+    BYTE data[16];
+    DWORD index = 0;
+    for (;; ++index) {
+      DWORD chars = 64;
+      DWORD size = sizeof data;
+      DWORD type = 0;
+      if (RegEnumValueW(bench.key, index, name, &chars, nullptr, &type, data, &size) !=
+          ERROR_SUCCESS)
+        break;
+    }
+    return index;
+  };
+  auto select_all = [&] {
+    DWORD rows = 0;
+    size_t bytes = 0;
+    while (sqlite3_step(all) == SQLITE_ROW) {
+      ++rows;
+      bytes += static_cast<size_t>(sqlite3_column_bytes(all, 0) + sqlite3_column_bytes(all, 2));
+      benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
+      benchmark::DoNotOptimize(sqlite3_column_int64(all, 1));
+      benchmark::DoNotOptimize(sqlite3_column_blob(all, 2));
+    }
+    sqlite3_reset(all);
+    return rows + static_cast<DWORD>(bytes);
+  };
+  std::array<double, 2> ns{};
+  for (auto _ : state) ns = bench::RoundMedians<bench::CpuClock>(5, 1, enumerate, select_all);
+  sqlite3_finalize(all);
+  sqlite3_close(db);
+  state.counters["enum_ms"] = ns[0] / 1e6;
+  state.counters["floor_ms"] = ns[1] / 1e6;
+  state.counters["x_floor"] = ns[0] / ns[1];
+}
+BENCHMARK(BM_RegEnumValues)
+    ->ArgName("values")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // The keys of the import benchmarks: 20 groups of 1,000 keys, each key with a dword and a string.
 constexpr int kImportKeys = 20000;
