@@ -1,4 +1,5 @@
 // The registry calls over the current handset's registry store.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -98,26 +99,27 @@ LONG SplitPath(LPCWSTR sub_key, std::vector<std::u16string>* parts) {
 }
 
 // The key a handle stands for and the path below it, for the calls that open a subkey; an
-// error code when the result pointer is null, the handle or path is bad, or the key is gone.
+// error code when the result pointer is null or the handle or path is bad.
 LONG ResolveSubKey(HandsetState& state, HKEY hkey, LPCWSTR sub_key, PHKEY result, Target* t,
                    std::vector<std::u16string>* parts) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *t = Resolve(state, hkey);
   if (t->error) return t->error;
-  if (LONG rc = SplitPath(sub_key, parts)) return rc;
-  return t->store->Exists(t->key) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+  return SplitPath(sub_key, parts);
 }
 
-size_t DepthOf(RegistryStore* store, int64_t key) {
-  std::u16string path = store->PathOf(key);
-  size_t depth = 0;
-  for (char16_t c : path)
-    if (c == u'\\') ++depth;
-  return depth;
+// The full name of a key below t's key, from the names of the path below it as stored.
+std::string PathBelow(const Target& t, std::u16string_view stored) {
+  return stored.empty() ? t.path : t.path + '\\' + ToUtf8(stored);
 }
 
-LONG OpenHandle(const Target& t, int64_t key, PHKEY result) {
-  auto object = std::make_shared<KeyObject>(key, ToUtf8(t.store->PathOf(key)));
+// How many keys t's key lies below its root.
+size_t DepthOf(const Target& t) {
+  return static_cast<size_t>(std::count(t.path.begin(), t.path.end(), '\\'));
+}
+
+LONG OpenHandle(const Target& t, int64_t key, std::string path, PHKEY result) {
+  auto object = std::make_shared<KeyObject>(key, std::move(path));
   *result = HandleTable::ToHandle<HKEY>(t.state->handles.Insert(std::move(object)));
   return ERROR_SUCCESS;
 }
@@ -174,23 +176,29 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
   std::vector<std::u16string> parts;
   if (LONG rc = ResolveSubKey(Current(), hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
-  // Only a key that would be created can break the nesting limit.
-  LONG rc = t.store->Open(t.key, parts, &key);
+  std::u16string stored;
+  LONG rc = t.store->OpenBelow(t.key, parts, &key, &stored);
   if (rc == ERROR_FILE_NOT_FOUND) {
-    if (DepthOf(t.store, t.key) + parts.size() > REG_MAX_DEPTH) return ERROR_INVALID_PARAMETER;
+    // Only a key that would be created can break the nesting limit.
+    if (DepthOf(t) + parts.size() > REG_MAX_DEPTH) return ERROR_INVALID_PARAMETER;
     std::vector<int64_t> created;
-    if ((rc = t.store->Create(t.key, parts, &key, &created))) return rc;
-    // Each key made is an effect of its own, parents first.
-    for (int64_t id : created)
-      RecordEffect(t.state->journal, EffectKind::kRegCreateKey,
-                   {{"key", ToUtf8(t.store->PathOf(id))}});
+    if ((rc = t.store->Create(t.key, parts, &key, &created, &stored))) return rc;
+    // Each key made is an effect of its own, parents first: the made keys end the path.
+    std::string path = PathBelow(t, stored);
+    std::vector<std::string> made;
+    for (size_t i = 0; i < created.size(); ++i) {
+      made.push_back(path);
+      path.resize(path.rfind('\\'));
+    }
+    for (auto name = made.rbegin(); name != made.rend(); ++name)
+      RecordEffect(t.state->journal, EffectKind::kRegCreateKey, {{"key", *name}});
     if (lpdwDisposition) *lpdwDisposition = REG_CREATED_NEW_KEY;
   } else if (rc) {
     return rc;
   } else if (lpdwDisposition) {
     *lpdwDisposition = REG_OPENED_EXISTING_KEY;
   }
-  return OpenHandle(t, key, phkResult);
+  return OpenHandle(t, key, PathBelow(t, stored), phkResult);
 }
 
 extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
@@ -198,8 +206,9 @@ extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY 
   std::vector<std::u16string> parts;
   if (LONG rc = ResolveSubKey(Current(), hKey, lpSubKey, phkResult, &t, &parts)) return rc;
   int64_t key = 0;
-  if (LONG rc = t.store->Open(t.key, parts, &key)) return rc;
-  return OpenHandle(t, key, phkResult);
+  std::u16string stored;
+  if (LONG rc = t.store->OpenBelow(t.key, parts, &key, &stored)) return rc;
+  return OpenHandle(t, key, PathBelow(t, stored), phkResult);
 }
 
 extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -221,7 +230,7 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
   if (name.size() > REG_MAX_NAME) return ERROR_INVALID_PARAMETER;
   Target t = Resolve(Current(), hKey);
   if (t.error) return t.error;
-  if (!t.store->Exists(t.key)) return ERROR_KEY_DELETED;
+  // The store refuses a value of a key that is gone with ERROR_KEY_DELETED.
   if (LONG rc = t.store->Set(t.key, name, dwType, lpData, cbData)) return rc;
   RecordValue(EffectKind::kRegSetValue, t, name, &dwType, lpData, cbData);
   return ERROR_SUCCESS;
@@ -281,12 +290,14 @@ extern "C" LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (parts.empty()) return ERROR_ACCESS_DENIED;
   std::vector<std::u16string> parent_path(parts.begin(), parts.end() - 1);
   int64_t parent = 0;
-  if (LONG rc = t.store->Open(t.key, parent_path, &parent)) return rc;
+  std::u16string stored;
+  if (LONG rc = t.store->Open(t.key, parent_path, &parent, &stored)) return rc;
   int64_t key = 0;
-  if (LONG rc = t.store->Open(parent, {parts.back()}, &key)) return rc;
-  std::u16string path = t.store->PathOf(key);
+  std::u16string name;
+  if (LONG rc = t.store->Open(parent, {parts.back()}, &key, &name)) return rc;
+  std::string path = PathBelow(t, stored.empty() ? name : stored + u'\\' + name);
   if (LONG rc = t.store->DeleteKey(parent, parts.back())) return rc;
-  RecordEffect(t.state->journal, EffectKind::kRegDeleteKey, {{"key", ToUtf8(path)}});
+  RecordEffect(t.state->journal, EffectKind::kRegDeleteKey, {{"key", path}});
   return ERROR_SUCCESS;
 }
 

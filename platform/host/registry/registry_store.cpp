@@ -1,4 +1,5 @@
 #include "registry/registry_store.h"
+#include "registry/store_rows.h"
 
 #include <sqlite3.h>
 
@@ -20,6 +21,7 @@ CREATE TABLE IF NOT EXISTS keys(
   fold TEXT NOT NULL
 );
 CREATE UNIQUE INDEX IF NOT EXISTS keys_by_name ON keys(parent, fold);
+CREATE INDEX IF NOT EXISTS keys_by_parent ON keys(parent);
 CREATE TABLE IF NOT EXISTS vals(
   id INTEGER PRIMARY KEY,
   key INTEGER NOT NULL,
@@ -29,43 +31,13 @@ CREATE TABLE IF NOT EXISTS vals(
   data BLOB NOT NULL
 );
 CREATE UNIQUE INDEX IF NOT EXISTS vals_by_name ON vals(key, fold);
+CREATE INDEX IF NOT EXISTS vals_by_key ON vals(key);
 INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES
   (1, 0, 'HKEY_CLASSES_ROOT', 'HKEY_CLASSES_ROOT'),
   (2, 0, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER'),
   (3, 0, 'HKEY_LOCAL_MACHINE', 'HKEY_LOCAL_MACHINE'),
   (4, 0, 'HKEY_USERS', 'HKEY_USERS');
 )sql";
-
-std::string Folded(std::u16string_view name) {
-  return ToUtf8(FoldCase(name));
-}
-
-// Binds UTF-8 text that lives until the statement is reset.
-void BindText(sqlite3_stmt* stmt, int index, const std::string& text) {
-  sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-std::u16string ColumnText(sqlite3_stmt* stmt, int column) {
-  auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-  int size = sqlite3_column_bytes(stmt, column);
-  return ToUtf16(std::string_view(text ? text : "", static_cast<size_t>(size)));
-}
-
-// Resets a cached statement when the scope that used it ends.
-class Use {
- public:
-  explicit Use(sqlite3_stmt* stmt) : stmt_(stmt) {}
-  ~Use() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-  }
-  Use(const Use&) = delete;
-  Use& operator=(const Use&) = delete;
-  sqlite3_stmt* operator*() const { return stmt_; }
-
- private:
-  sqlite3_stmt* stmt_;
-};
 
 }  // namespace
 
@@ -171,19 +143,24 @@ LONG RegistryStore::BeginChange() {
 LONG RegistryStore::EndChange(LONG rc) {
   if (batch_depth_ == 0) {
     if (rc == ERROR_SUCCESS) rc = Exec("COMMIT");
-    if (rc != ERROR_SUCCESS) Exec("ROLLBACK");
+    if (rc != ERROR_SUCCESS) {
+      Exec("ROLLBACK");
+      ForgetAllRuns();
+    }
     return rc;
   }
   if (rc == ERROR_SUCCESS) rc = Exec("RELEASE change");
   if (rc != ERROR_SUCCESS && !sqlite3_get_autocommit(db_)) {
     Exec("ROLLBACK TO change");
     Exec("RELEASE change");
+    ForgetAllRuns();
   }
   return rc;
 }
 
-LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* child) {
-  sqlite3_stmt* stmt = Prepare("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* child,
+                              std::u16string* stored) {
+  sqlite3_stmt* stmt = Prepare("SELECT id, name FROM keys WHERE parent = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
   Use use(stmt);
   sqlite3_bind_int64(stmt, 1, parent);
@@ -191,34 +168,59 @@ LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* 
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) {
     *child = sqlite3_column_int64(stmt, 0);
+    if (stored) {
+      if (!stored->empty()) *stored += u'\\';
+      *stored += ColumnText(stmt, 1);
+    }
     return ERROR_SUCCESS;
   }
   return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : Fail(rc);
 }
 
-LONG RegistryStore::Open(int64_t parent, const std::vector<std::u16string>& path, int64_t* key) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+LONG RegistryStore::Walk(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
+                         std::u16string* stored) {
+  if (stored) stored->clear();
   int64_t id = parent;
   for (const auto& name : path) {
-    LONG rc = FindChild(id, Folded(name), &id);
+    LONG rc = FindChild(id, Folded(name), &id, stored);
     if (rc != ERROR_SUCCESS) return rc;
   }
   *key = id;
   return ERROR_SUCCESS;
 }
 
+LONG RegistryStore::Open(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
+                         std::u16string* stored) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return Walk(parent, path, key, stored);
+}
+
+LONG RegistryStore::OpenBelow(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
+                              std::u16string* stored) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  // A found subkey shows that its parent still exists (a key goes with everything below it);
+  // only an empty path or a first name not found asks after the parent itself.
+  LONG rc = Walk(parent, path, key, stored);
+  const bool parent_unseen = path.empty() || (rc == ERROR_FILE_NOT_FOUND && stored->empty());
+  if ((rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) && parent_unseen && parent > kUsers &&
+      !ExistsLocked(parent))
+    return ERROR_KEY_DELETED;
+  return rc;
+}
+
 LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
-                           std::vector<int64_t>* created) {
+                           std::vector<int64_t>* created, std::u16string* stored) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   // The whole chain of new keys is one change: either all of them exist afterwards or none.
   LONG rc = BeginChange();
   if (rc != ERROR_SUCCESS) return rc;
   int64_t id = parent;
   created->clear();
+  std::u16string names;
   for (size_t i = 0; i < path.size() && rc == ERROR_SUCCESS; ++i) {
     std::string fold = Folded(path[i]);
     if (created->empty()) {
-      rc = FindChild(id, fold, &id);
+      rc = FindChild(id, fold, &id, &names);
       if (rc == ERROR_SUCCESS) continue;
       if (rc != ERROR_FILE_NOT_FOUND) break;
     }
@@ -233,8 +235,11 @@ LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& pa
     BindText(stmt, 3, fold);
     int step = sqlite3_step(stmt);
     rc = step == SQLITE_DONE ? ERROR_SUCCESS : Fail(step);
+    ForgetRuns(id, false);
     id = sqlite3_last_insert_rowid(db_);
     created->push_back(id);
+    if (!names.empty()) names += u'\\';
+    names += path[i];
   }
   rc = EndChange(rc);
   if (rc != ERROR_SUCCESS) {
@@ -242,11 +247,16 @@ LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& pa
     return rc;
   }
   *key = id;
+  if (stored) *stored = std::move(names);
   return ERROR_SUCCESS;
 }
 
 bool RegistryStore::Exists(int64_t key) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return ExistsLocked(key);
+}
+
+bool RegistryStore::ExistsLocked(int64_t key) {
   sqlite3_stmt* stmt = Prepare("SELECT 1 FROM keys WHERE id = ?1");
   if (!stmt) return false;
   Use use(stmt);
@@ -291,6 +301,7 @@ LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const
   static const uint8_t kEmpty = 0;
   sqlite3_bind_blob(stmt, 5, size ? data : &kEmpty, static_cast<int>(size), SQLITE_STATIC);
   int rc = sqlite3_step(stmt);
+  ForgetRuns(key, true);
   if (rc != SQLITE_DONE) return Fail(rc);
   return sqlite3_changes(db_) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
@@ -304,6 +315,7 @@ LONG RegistryStore::Delete(int64_t key, std::u16string_view name) {
   sqlite3_bind_int64(stmt, 1, key);
   BindText(stmt, 2, Folded(name));
   int rc = sqlite3_step(stmt);
+  ForgetRuns(key, true);
   if (rc != SQLITE_DONE) return Fail(rc);
   return sqlite3_changes(db_) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
@@ -312,6 +324,8 @@ LONG RegistryStore::DeleteKey(int64_t parent, std::u16string_view name) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   LONG rc = BeginChange();
   if (rc != ERROR_SUCCESS) return rc;
+  // Runs of the keys below are of keys that go now.
+  ForgetAllRuns();
   int64_t id = 0;
   rc = FindChild(parent, Folded(name), &id);
   if (rc == ERROR_SUCCESS) {
@@ -340,56 +354,6 @@ LONG RegistryStore::DeleteKey(int64_t parent, std::u16string_view name) {
   return EndChange(rc);
 }
 
-LONG RegistryStore::EnumKey(int64_t key, uint32_t index, std::u16string* name) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  sqlite3_stmt* stmt =
-      Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-  if (!stmt) return Fail(sqlite3_errcode(db_));
-  Use use(stmt);
-  sqlite3_bind_int64(stmt, 1, key);
-  sqlite3_bind_int64(stmt, 2, index);
-  int rc = sqlite3_step(stmt);
-  if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-  if (rc != SQLITE_ROW) return Fail(rc);
-  *name = ColumnText(stmt, 0);
-  return ERROR_SUCCESS;
-}
-
-LONG RegistryStore::EnumValue(int64_t key, uint32_t index, std::u16string* name, DWORD* type,
-                              std::vector<uint8_t>* data) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  sqlite3_stmt* stmt =
-      Prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
-  if (!stmt) return Fail(sqlite3_errcode(db_));
-  Use use(stmt);
-  sqlite3_bind_int64(stmt, 1, key);
-  sqlite3_bind_int64(stmt, 2, index);
-  int rc = sqlite3_step(stmt);
-  if (rc == SQLITE_DONE) return ERROR_NO_MORE_ITEMS;
-  if (rc != SQLITE_ROW) return Fail(rc);
-  *name = ColumnText(stmt, 0);
-  *type = static_cast<DWORD>(sqlite3_column_int64(stmt, 1));
-  auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 2));
-  data->assign(bytes, bytes + sqlite3_column_bytes(stmt, 2));
-  return ERROR_SUCCESS;
-}
-
-std::u16string RegistryStore::PathOf(int64_t key) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::u16string path;
-  sqlite3_stmt* stmt = Prepare("SELECT parent, name FROM keys WHERE id = ?1");
-  if (!stmt) return path;
-  for (int64_t id = key; id != 0;) {
-    Use use(stmt);
-    sqlite3_bind_int64(stmt, 1, id);
-    if (sqlite3_step(stmt) != SQLITE_ROW) break;
-    std::u16string name = ColumnText(stmt, 1);
-    path = path.empty() ? name : name + u"\\" + path;
-    id = sqlite3_column_int64(stmt, 0);
-  }
-  return path;
-}
-
 LONG RegistryStore::BeginBatch() {
   // Held until the batch ends: other threads wait, this thread takes it again on each call.
   mutex_.lock();
@@ -416,6 +380,8 @@ LONG RegistryStore::CommitBatch() {
 }
 
 void RegistryStore::RollbackBatch() {
+  // Undone changes can take away entries that runs hold.
+  ForgetAllRuns();
   if (!sqlite3_get_autocommit(db_)) {
     if (batch_depth_ == 1) {
       Exec("ROLLBACK");
