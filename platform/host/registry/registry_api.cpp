@@ -36,7 +36,9 @@ struct Target {
   HandsetState* state = nullptr;
   RegistryStore* store = nullptr;
   int64_t key = 0;
-  std::string path;
+  // The key's full name: a root's, or the handle's, which object keeps.
+  std::string_view path;
+  std::shared_ptr<KeyObject> object;
   LONG error = ERROR_SUCCESS;
 };
 
@@ -66,13 +68,13 @@ Target Resolve(HandsetState& state, HKEY hkey) {
     t.path = RootName(t.key);
     return t;
   }
-  auto object = state.handles.Get<KeyObject>(hkey, HandleKind::kKey);
-  if (!object) {
+  t.object = state.handles.Get<KeyObject>(hkey, HandleKind::kKey);
+  if (!t.object) {
     t.error = ERROR_INVALID_HANDLE;
     return t;
   }
-  t.key = object->id;
-  t.path = object->path;
+  t.key = t.object->id;
+  t.path = t.object->path;
   return t;
 }
 
@@ -110,7 +112,9 @@ LONG ResolveSubKey(HandsetState& state, HKEY hkey, LPCWSTR sub_key, PHKEY result
 
 // The full name of a key below t's key, from the names of the path below it as stored.
 std::string PathBelow(const Target& t, std::u16string_view stored) {
-  return stored.empty() ? t.path : t.path + '\\' + ToUtf8(stored);
+  std::string path(t.path);
+  if (!stored.empty()) path += '\\' + ToUtf8(stored);
+  return path;
 }
 
 // How many keys t's key lies below its root.
@@ -126,8 +130,11 @@ LONG OpenHandle(const Target& t, int64_t key, std::string path, PHKEY result) {
 
 void RecordValue(EffectKind kind, const Target& t, std::u16string_view name, const DWORD* type,
                  const BYTE* data, DWORD size) {
-  std::vector<std::pair<std::string, std::string>> fields = {{"key", t.path},
-                                                             {"name", ToUtf8(name)}};
+  // Built in place: a value is set often, and each copied string would cost an allocation.
+  std::vector<std::pair<std::string, std::string>> fields;
+  fields.reserve(3);
+  fields.emplace_back("key", t.path);
+  fields.emplace_back("name", ToUtf8(name));
   if (type) fields.emplace_back("type", std::to_string(*type));
   std::vector<uint8_t> bytes;
   if (data && size) bytes.assign(data, data + size);

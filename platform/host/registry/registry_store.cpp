@@ -229,9 +229,10 @@ LONG RegistryStore::Create(int64_t parent, const std::vector<std::u16string>& pa
       rc = Fail(sqlite3_errcode(db_));
       break;
     }
+    const std::string stored = ToUtf8(path[i]);
     Use use(stmt);
     sqlite3_bind_int64(stmt, 1, id);
-    BindText(stmt, 2, ToUtf8(path[i]));
+    BindText(stmt, 2, stored);
     BindText(stmt, 3, fold);
     int step = sqlite3_step(stmt);
     rc = step == SQLITE_DONE ? ERROR_SUCCESS : Fail(step);
@@ -269,9 +270,10 @@ LONG RegistryStore::Query(int64_t key, std::u16string_view name, DWORD* type,
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   sqlite3_stmt* stmt = Prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
+  const std::string fold = Folded(name);
   Use use(stmt);
   sqlite3_bind_int64(stmt, 1, key);
-  BindText(stmt, 2, Folded(name));
+  BindText(stmt, 2, fold);
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
   if (rc != SQLITE_ROW) return Fail(rc);
@@ -292,10 +294,12 @@ LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const
       "WHERE EXISTS (SELECT 1 FROM keys WHERE id = ?1) "
       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
   if (!stmt) return Fail(sqlite3_errcode(db_));
+  const std::string stored = ToUtf8(name);
+  const std::string fold = Folded(name);
   Use use(stmt);
   sqlite3_bind_int64(stmt, 1, key);
-  BindText(stmt, 2, ToUtf8(name));
-  BindText(stmt, 3, Folded(name));
+  BindText(stmt, 2, stored);
+  BindText(stmt, 3, fold);
   sqlite3_bind_int64(stmt, 4, type);
   // A zero-length blob is stored as an empty blob, never as NULL.
   static const uint8_t kEmpty = 0;
@@ -311,9 +315,10 @@ LONG RegistryStore::Delete(int64_t key, std::u16string_view name) {
   if (LONG lost = BatchLost()) return lost;
   sqlite3_stmt* stmt = Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
   if (!stmt) return Fail(sqlite3_errcode(db_));
+  const std::string fold = Folded(name);
   Use use(stmt);
   sqlite3_bind_int64(stmt, 1, key);
-  BindText(stmt, 2, Folded(name));
+  BindText(stmt, 2, fold);
   int rc = sqlite3_step(stmt);
   ForgetRuns(key, true);
   if (rc != SQLITE_DONE) return Fail(rc);

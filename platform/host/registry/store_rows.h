@@ -16,9 +16,10 @@ inline std::string Folded(std::u16string_view name) {
   return ToUtf8(FoldCase(name));
 }
 
-// Binds UTF-8 text that lives until the statement is reset.
+// Binds UTF-8 text without a copy: the text must outlive the statement's use (a Use made after
+// the text ends first).
 inline void BindText(sqlite3_stmt* stmt, int index, const std::string& text) {
-  sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
 // The text of a column of the current row, as UTF-16.
