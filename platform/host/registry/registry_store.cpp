@@ -180,13 +180,21 @@ LONG RegistryStore::FindChild(int64_t parent, const std::string& fold, int64_t* 
 LONG RegistryStore::Walk(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
                          std::u16string* stored) {
   if (stored) stored->clear();
-  int64_t id = parent;
-  for (const auto& name : path) {
-    LONG rc = FindChild(id, Folded(name), &id, stored);
-    if (rc != ERROR_SUCCESS) return rc;
+  // The names of a longer path are looked up in one read of the registry: one snapshot, and the
+  // read locks taken and given back once rather than once a name.
+  const bool one_read = path.size() > 1 && sqlite3_get_autocommit(db_);
+  if (one_read) {
+    if (LONG rc = Exec("BEGIN")) return rc;
   }
-  *key = id;
-  return ERROR_SUCCESS;
+  int64_t id = parent;
+  LONG rc = ERROR_SUCCESS;
+  for (const auto& name : path) {
+    rc = FindChild(id, Folded(name), &id, stored);
+    if (rc != ERROR_SUCCESS) break;
+  }
+  if (one_read) Exec("COMMIT");
+  if (rc == ERROR_SUCCESS) *key = id;
+  return rc;
 }
 
 LONG RegistryStore::Open(int64_t parent, const std::vector<std::u16string>& path, int64_t* key,
