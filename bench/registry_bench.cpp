@@ -281,7 +281,9 @@ double InsertFloor(bool in_memory) {
   sqlite3_exec(db,
                "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
                " name TEXT NOT NULL, fold TEXT NOT NULL);"
-               "CREATE UNIQUE INDEX keys_by_name ON keys(parent, fold);",
+               "CREATE UNIQUE INDEX keys_by_name ON keys(parent, fold);"
+               "CREATE INDEX keys_by_parent ON keys(parent);"
+               "CREATE INDEX vals_by_key ON vals(key);",
                nullptr, nullptr, nullptr);
   sqlite3_stmt* key = nullptr;
   sqlite3_prepare_v2(db, "INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)", -1, &key,
