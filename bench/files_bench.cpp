@@ -117,4 +117,18 @@ void BM_FindOtherCaseOverOwnCase(benchmark::State& state) {
 }
 BENCHMARK(BM_FindOtherCaseOverOwnCase)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A new file made and deleted in a folder of 100,000 files: each call changes the folder, so the
+// look-up of the new name reads it.
+void BM_CreateDeleteInBigFolder(benchmark::State& state) {
+  sim::Handset handset;
+  MakeBigFolder(handset, u"\\Big");
+  for (auto _ : state) {
+    HANDLE file = CreateFileW(u"\\Big\\new.dat", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(file);
+    benchmark::DoNotOptimize(DeleteFileW(u"\\Big\\new.dat"));
+  }
+}
+BENCHMARK(BM_CreateDeleteInBigFolder)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -122,32 +122,37 @@ TEST_F(FilesCaseIndexTest, FoldersBeyondTheBoundAreLookedUpAlike) {
   EXPECT_EQ(Found((folder(0) + u"\\OTHER.TXT").c_str()), "Other.txt");
 }
 
+// A folder is indexed at its second look-up once settled; the indexes keep within their bounds,
+// the least recently used going first.
 TEST_F(FilesCaseIndexTest, IndexesKeepWithinTheirBoundOfFoldersAndNames) {
-  cehost::FolderIndexes indexes(2, 5);
-  auto make = [&](const char* name, int files) {
-    fs::path dir = handset().home() / name;
-    fs::create_directories(dir);
-    for (int i = 0; i < files; ++i) Touch(dir / ("N" + std::to_string(i)));
-    return cehost::HostFd(::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  };
+  cehost::FolderIndexes indexes(3, 5);
   struct Step {
     const char* folder;
     int files;
+    bool settled;
     size_t folders;
     size_t names;
   } steps[] = {
-      {"a", 2, 1, 2},   {"b", 2, 2, 4},
-      {"c", 1, 2, 3},    // one folder too many: the least recently used goes
-      {"d", 3, 2, 4},    // too many names with the others: they go until it fits
-      {"big", 6, 2, 4},  // more names than the bound: read, never kept
+      {"a", 2, true, 1, 2},      {"b", 2, true, 2, 4},
+      {"c", 2, true, 2, 4},  // too many names with the others: the oldest goes
+      {"d", 1, true, 3, 5},      {"e", 1, true, 3, 4},  // one folder too many: the oldest goes
+      {"big", 6, true, 3, 2},     // more names than the bound: searched, never kept
+      {"fresh", 2, false, 3, 1},  // changed just now: searched, never indexed
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.folder);
-    cehost::HostFd dir = make(step.folder, step.files);
+    fs::path path = handset().home() / step.folder;
+    fs::create_directories(path);
+    for (int i = 0; i < step.files; ++i) Touch(path / ("N" + std::to_string(i)));
+    if (step.settled) Age(path);
+    cehost::HostFd dir(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     std::string stored;
     ASSERT_TRUE(indexes.Find(dir.get(), u"n0", &stored));
     EXPECT_EQ(stored, "N0");
     EXPECT_FALSE(indexes.Find(dir.get(), u"n9", &stored));
+    stored.clear();
+    EXPECT_TRUE(indexes.Find(dir.get(), u"n0", &stored));
+    EXPECT_EQ(stored, "N0");
     EXPECT_EQ(indexes.folders(), step.folders);
     EXPECT_EQ(indexes.names(), step.names);
   }

@@ -1,22 +1,24 @@
 // Names of folders by their case-folded spelling, so that a name given in another case than the
 // stored one is found without reading the whole folder each time.
 //
-// An index of a folder holds, for every entry, its folded name and its stored name. It is made the
-// first time a name in the folder is looked up in another case than its stored one (folders only
-// ever looked up as spelled are never indexed), and made again when the folder's identity
-// (st_dev, st_ino), modification time (to the nanosecond) or size has changed since, so that
-// changes made by other processes, or directly on the host, are seen.
+// An index of a folder holds, for every entry, its folded name and its stored name. A folder is
+// read whole into an index the second time a name in it is looked for in the same state of the
+// folder (a name given in another case than the stored one; folders only ever looked up as spelled
+// are never read); the first time, and whenever the folder has changed since, it is searched as
+// without an index, which stops at the name found. The state of a folder is its identity (st_dev,
+// st_ino), modification time (to the nanosecond) and size, so that changes made by other
+// processes, or directly on the host, are seen.
 //
 // A folder's modification time comes from a coarse clock: two changes within one tick can leave it
-// the same. An index made while the folder's modification time was not older than the time of the
-// making minus a margin (a few ticks; two seconds for file systems that keep whole milliseconds or
-// coarser) is racy: a name it does not hold is looked for in the folder again, which makes it anew.
-// A name any index holds is checked with one fstatat of its stored name; one that has gone is
-// looked for in the folder again too.
+// the same. So a folder is indexed only once it has settled: when its modification time is older
+// than the time of the look-up minus a margin (a few ticks; two seconds for file systems that keep
+// whole milliseconds or coarser), every later change stamps it anew. A folder that keeps changing
+// is searched at each look-up, as without an index. A name an index holds is checked with one
+// fstatat of its stored name; one that has gone drops the index and the folder is searched again.
 //
-// Memory is bounded: at most max_folders folders are indexed, holding at most max_names names in
-// all; the folder used least recently goes first, and a folder of more than max_names names is
-// read at each look-up, as without an index. Not thread-safe: the owner serializes the calls.
+// Memory is bounded: at most max_folders folders are tracked, their indexes holding at most
+// max_names names in all; the folder used least recently goes first, and a folder of more than
+// max_names names is searched at each look-up. Not thread-safe: the owner serializes the calls.
 #pragma once
 
 #include <sys/types.h>
@@ -58,21 +60,30 @@ class FolderIndexes {
     bool SameFolder(const Stamp& other) const;
     bool operator==(const Stamp& other) const;
   };
+  // A folder searched once in its state (names empty), or indexed.
   struct Index {
     Stamp stamp;
-    // Made late enough after the folder's last change for a name it lacks to be missing.
-    bool trusted = false;
+    bool indexed = false;
+    // Holds more names than an index may: searched in every state.
+    bool oversize = false;
     uint64_t last_use = 0;
     // Folded name to stored name; of names that fold alike, the first one the folder lists.
     std::unordered_map<std::u16string, std::string> names;
   };
 
-  // Reads the folder into a new index of it in place of any older one, unless it is too big to
-  // keep; its answer for folded goes to stored either way. False when the folder cannot be read.
-  bool Rebuild(int folder, const Stamp& stamp, const struct timespec& started,
-               const std::u16string& folded, std::string* stored, bool* found);
-  // Drops the least recently used indexes until room is left for one more of names names.
-  void MakeRoom(size_t names);
+  // Reads the folder into an index in place of what was kept of it (or, when it holds too many
+  // names, searches it and remembers that); true when it holds folded, its stored name then in
+  // stored.
+  bool Build(int folder, const Stamp& stamp, const std::u16string& folded, std::string* stored);
+  // Searches the folder up to the entry that folds to folded; true when there is one, its stored
+  // name then in stored.
+  bool Search(int folder, const std::u16string& folded, std::string* stored);
+  // Keeps only the folder's state, in place of what was kept of it.
+  void Remember(const Stamp& stamp, bool oversize);
+  // Forgets what was kept of the folder.
+  void Drop(const Stamp& stamp);
+  // Keeps index, dropping the least recently used ones until it fits.
+  void Keep(Index index);
 
   size_t max_folders_;
   size_t max_names_;
