@@ -26,6 +26,7 @@
 #include "ce/files.h"
 #include "cehost/journal.h"
 #include "files/attribute_table.h"
+#include "files/folder_index.h"
 #include "files/host_fd.h"
 
 namespace cehost {
@@ -120,9 +121,9 @@ class FileSystem {
   void Untrack(const FileObject& file);
 
  private:
-  // Follows the names from the root, each looked up without regard to case, one held folder at
-  // a time; 0, or 3 when a folder on the way is missing or is a file, or 5 when a name on the way
-  // is a symbolic link.
+  // Follows the names from the root, each looked up without regard to case (a name not spelled
+  // as stored through the folder's index), one held folder at a time; 0, or 3 when a folder on the
+  // way is missing or is a file, or 5 when a name on the way is a symbolic link.
   DWORD Resolve(const std::vector<std::u16string>& names, Location* out) const;
   // Resolve for paths that must name an existing file or folder: 2 when the last name is missing,
   // 123 when a trailing separator follows a file.
@@ -198,6 +199,9 @@ class FileSystem {
   // Per CE path (stored case), the bits beyond what the host file holds, where they differ from
   // the default (ARCHIVE for a file, none for a folder).
   AttributeTable table_;
+  // Folders by case-folded name, for names looked up in another case than the stored one; under
+  // mutex_ (look-ups are const, hence mutable).
+  mutable FolderIndexes folder_indexes_;
 
   mutable std::mutex open_mutex_;
   std::set<const FileObject*> open_;

@@ -1,5 +1,4 @@
 // CE paths: taking them apart and following them, without regard to case, inside fs/.
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
@@ -37,22 +36,6 @@ DWORD CheckName(std::u16string_view name, bool wildcards) {
     if ((c == u'*' || c == u'?') && !wildcards) return ERROR_INVALID_NAME;
   }
   return 0;
-}
-
-// The stored name in the held folder that equals name without regard to case. The folder is read
-// through a fresh descriptor of the held one, so what is read is the folder walked to.
-bool FindIgnoringCase(int folder, std::u16string_view name, std::string* stored) {
-  HostDir dir = OpenFolderEntries(folder, ".");
-  if (!dir) return false;
-  while (dirent* entry = readdir(dir.get())) {
-    std::string_view candidate(entry->d_name);
-    if (candidate == "." || candidate == "..") continue;
-    if (EqualsIgnoreCase(ToUtf16(candidate), name)) {
-      *stored = candidate;
-      return true;
-    }
-  }
-  return false;
 }
 
 // Opens relative (names joined by "/") below the folder, refusing every symbolic link and every
@@ -154,7 +137,7 @@ DWORD FileSystem::WalkFolders(const std::vector<std::u16string>& names, size_t c
     std::string name = ToUtf8(names[i]);
     int fd = OpenBeneath(folder->get(), name, O_PATH | O_DIRECTORY);
     if (fd < 0 && errno == ENOENT) {
-      if (!FindIgnoringCase(folder->get(), names[i], &name)) return ERROR_PATH_NOT_FOUND;
+      if (!folder_indexes_.Find(folder->get(), names[i], &name)) return ERROR_PATH_NOT_FOUND;
       fd = OpenBeneath(folder->get(), name, O_PATH | O_DIRECTORY);
     }
     if (fd < 0) return FolderError(folder->get(), name, errno);
@@ -181,7 +164,7 @@ DWORD FileSystem::Resolve(const std::vector<std::u16string>& names, Location* ou
     int error = errno;
     if (error != ENOENT) return error == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(error);
     std::string stored;
-    if (!FindIgnoringCase(parent, names.back(), &stored)) {
+    if (!folder_indexes_.Find(parent, names.back(), &stored)) {
       out->name = std::move(name);
       out->ce = ce + '\\' + out->name;
       out->exists = false;
