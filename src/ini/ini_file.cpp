@@ -22,6 +22,17 @@ bool WriteAll(HANDLE file, const void* data, size_t bytes) {
   return WriteFile(file, data, static_cast<DWORD>(bytes), &written, nullptr) && written == bytes;
 }
 
+// True when CreateFileW may hand the name to the device manager instead of the file system: a
+// name with a colon (legacy device names such as "ACC0:"; no file name holds one), a name in the
+// "\$device\" or "\$bus\" namespace, or a name without a leading separator, which may be a
+// bus name ("USBFN_0").
+bool MayNameDevice(std::u16string_view path) {
+  if (path.empty() || path[0] != u'\\' || path.find(u':') != path.npos) return true;
+  size_t end = path.find(u'\\', 1);
+  std::u16string first(path.substr(1, end == path.npos ? path.npos : end - 1));
+  return _wcsicmp(first.c_str(), u"$device") == 0 || _wcsicmp(first.c_str(), u"$bus") == 0;
+}
+
 }  // namespace
 
 LoadedFile::~LoadedFile() {
@@ -34,7 +45,12 @@ void LoadedFile::Close() {
 }
 
 bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
-  if (!PathExists(path)) return false;
+  if (!path) return false;
+  // A file's path goes to CreateFileW directly: opening an existing file fails for every path
+  // that names no file (a missing one, a folder, a name with wildcards, a trailing separator), as
+  // a search for it would. A name that may be a device's is searched for first, so that no
+  // device answers a name that names no file.
+  if (MayNameDevice(path) && !PathExists(path)) return false;
 
   DWORD share = keep_open ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ;
   handle_ =
@@ -64,11 +80,12 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
     Close();
     return false;
   }
-  // The text ends at its first NUL; the terminator written above bounds the search.
-  std::u16string_view whole(buffer_.get() + 1, size_ / 2 - 1);
-  size_t length = FindUnit(whole, 0, 0);
-  text_ = whole.substr(0, length == kNone ? whole.size() : length);
+  contents_ = std::u16string_view(buffer_.get() + 1, size_ / 2 - 1);
   return true;
+}
+
+std::u16string_view LoadedFile::text() const {
+  return contents_.substr(0, TextLength(contents_));
 }
 
 bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {

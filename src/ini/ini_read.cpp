@@ -13,14 +13,15 @@ bool IniSectionExists(LPCWSTR section, LPCWSTR path) {
   ini::LoadedFile file;
   // Opened for writing as well: a file that cannot be written reports no section.
   if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, false)) return false;
-  return ini::FindHeader(file.text(), section, ini::HeaderRule::kExistence) != ini::kNone;
+  return ini::FindHeader(file.contents(), section, ini::HeaderRule::kExistence) != ini::kNone;
 }
 
 bool ReadIniString(LPCWSTR section, LPCWSTR key, LPWSTR* value, LPCWSTR path) {
   if (!section || !key || !value || !path || !*section || !*key) return false;
   ini::LoadedFile file;
   if (!file.Load(path, GENERIC_READ, false)) return false;
-  std::u16string_view text = file.text();
+  // The searches stop at the text's end: the contents are searched in one pass, as read.
+  std::u16string_view text = file.contents();
   std::u16string_view name(section);
   size_t header = ini::FindHeader(text, name, ini::HeaderRule::kReader);
   if (header == ini::kNone) return false;

@@ -1,29 +1,18 @@
 #include "ini/ini_text.h"
 
-#include <cstdint>
-#include <cstring>
+#include "ini/unit_scan.h"
 
 namespace ini {
 
+size_t FindUnitOrEnd(std::u16string_view text, char16_t c, size_t from) {
+  if (from >= text.size()) return text.size();
+  const char16_t* begin = text.data();
+  return static_cast<size_t>(ScanToUnitOrNul(begin + from, begin + text.size(), c) - begin);
+}
+
 size_t FindUnit(std::u16string_view text, char16_t c, size_t from) {
-  if (from >= text.size()) return kNone;
-  const char16_t* p = text.data() + from;
-  const char16_t* end = text.data() + text.size();
-  // Four characters a word: a lane of the word XOR the pattern is zero where c stands, and the
-  // test below is true exactly when some lane is zero.
-  constexpr uint64_t kOnes = 0x0001000100010001ull;
-  constexpr uint64_t kHighs = 0x8000800080008000ull;
-  const uint64_t pattern = kOnes * c;
-  while (end - p >= 4) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    uint64_t x = word ^ pattern;
-    if ((x - kOnes) & ~x & kHighs) break;
-    p += 4;
-  }
-  for (; p < end; ++p)
-    if (*p == c) return static_cast<size_t>(p - text.data());
-  return kNone;
+  size_t at = FindUnitOrEnd(text, c, from);
+  return at < text.size() && text[at] == c ? at : kNone;
 }
 
 size_t FindText(std::u16string_view text, std::u16string_view needle, size_t from) {
@@ -43,7 +32,8 @@ bool StartsLine(std::u16string_view text, size_t pos) {
 }
 
 bool EndsHeader(std::u16string_view text, size_t after, HeaderRule rule) {
-  if (after == text.size()) return true;
+  // The end of the text ends the header under both rules.
+  if (after == text.size() || text[after] == 0) return true;
   if (rule == HeaderRule::kExistence) return text[after] == u'\r';
   return text[after] == u'\n' ||
          (text[after] == u'\r' && after + 1 < text.size() && text[after + 1] == u'\n');
@@ -96,9 +86,8 @@ size_t FindKey(std::u16string_view text, std::u16string_view key, size_t from, s
 
 std::u16string_view ValueAt(std::u16string_view text, size_t key_hit, size_t key_length) {
   size_t start = key_hit + key_length + 1;
-  size_t lf = FindUnit(text, u'\n', key_hit);
-  size_t end = lf == kNone ? text.size() : lf;
-  if (lf != kNone && lf > start && text[lf - 1] == u'\r') end = lf - 1;
+  size_t end = FindUnitOrEnd(text, u'\n', key_hit);
+  if (end < text.size() && text[end] == u'\n' && end > start && text[end - 1] == u'\r') --end;
   return text.substr(start, end - start);
 }
 
