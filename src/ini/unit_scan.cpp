@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#define INI_SCAN_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace ini {
 
@@ -13,31 +17,27 @@ namespace {
 
 #if defined(__SSE2__)
 
-// A mask with two bits for each of the eight units at p that is c or NUL.
-inline int UnitOrNulMask(const char16_t* p, __m128i wanted) {
+// The lanes of the eight units at p that are c or NUL, all bits set.
+inline __m128i UnitOrNulLanes(const char16_t* p, __m128i wanted, __m128i zero) {
   __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hits =
-      _mm_or_si128(_mm_cmpeq_epi16(units, wanted), _mm_cmpeq_epi16(units, _mm_setzero_si128()));
-  return _mm_movemask_epi8(hits);
+  return _mm_or_si128(_mm_cmpeq_epi16(units, wanted), _mm_cmpeq_epi16(units, zero));
 }
 
-// Skips whole blocks of 32 units holding neither c nor NUL, then finds the unit in blocks of 8;
-// what is left (fewer than 8 units) is for the caller.
+// Skips whole runs of 32 units holding neither c nor NUL, then finds the unit eight at a time;
+// what is left (fewer than eight units) is for the caller.
 const char16_t* ScanBlocks(const char16_t* p, const char16_t* end, char16_t c) {
   const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
   const __m128i zero = _mm_setzero_si128();
   while (end - p >= 32) {
-    __m128i hits = zero;
-    for (int i = 0; i < 4; ++i) {
-      __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8 * i));
-      hits = _mm_or_si128(hits, _mm_cmpeq_epi16(units, wanted));
-      hits = _mm_or_si128(hits, _mm_cmpeq_epi16(units, zero));
-    }
-    if (_mm_movemask_epi8(hits) != 0) break;
+    __m128i first =
+        _mm_or_si128(UnitOrNulLanes(p, wanted, zero), UnitOrNulLanes(p + 8, wanted, zero));
+    __m128i second =
+        _mm_or_si128(UnitOrNulLanes(p + 16, wanted, zero), UnitOrNulLanes(p + 24, wanted, zero));
+    if (_mm_movemask_epi8(_mm_or_si128(first, second)) != 0) break;
     p += 32;
   }
   while (end - p >= 8) {
-    if (int mask = UnitOrNulMask(p, wanted))
+    if (int mask = _mm_movemask_epi8(UnitOrNulLanes(p, wanted, zero)))
       return p + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
     p += 8;
   }
@@ -65,10 +65,59 @@ const char16_t* ScanBlocks(const char16_t* p, const char16_t* end, char16_t c) {
 
 #endif
 
+#if defined(INI_SCAN_AVX2)
+
+// The lanes of the sixteen units at p that are c or NUL, all bits set.
+__attribute__((target("avx2"))) inline __m256i WideUnitOrNulLanes(const char16_t* p, __m256i wanted,
+                                                                  __m256i zero) {
+  __m256i units = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  return _mm256_or_si256(_mm256_cmpeq_epi16(units, wanted), _mm256_cmpeq_epi16(units, zero));
+}
+
+// As ScanBlocks, sixteen units a compare, on processors that have AVX2: skips whole runs of 64
+// units holding neither c nor NUL, then finds the unit sixteen at a time; what is left (fewer
+// than sixteen units) is for the narrower scans.
+__attribute__((target("avx2"))) const char16_t* ScanWideBlocks(const char16_t* p,
+                                                               const char16_t* end, char16_t c) {
+  const __m256i wanted = _mm256_set1_epi16(static_cast<short>(c));
+  const __m256i zero = _mm256_setzero_si256();
+  while (end - p >= 64) {
+    __m256i first = _mm256_or_si256(WideUnitOrNulLanes(p, wanted, zero),
+                                    WideUnitOrNulLanes(p + 16, wanted, zero));
+    __m256i second = _mm256_or_si256(WideUnitOrNulLanes(p + 32, wanted, zero),
+                                     WideUnitOrNulLanes(p + 48, wanted, zero));
+    __m256i any = _mm256_or_si256(first, second);
+    if (!_mm256_testz_si256(any, any)) break;
+    p += 64;
+  }
+  while (end - p >= 16) {
+    if (int mask = _mm256_movemask_epi8(WideUnitOrNulLanes(p, wanted, zero)))
+      return p + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+    p += 16;
+  }
+  return p;
+}
+
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+
+#endif
+
 }  // namespace
 
 const char16_t* ScanToUnitOrNul(const char16_t* begin, const char16_t* end, char16_t c) {
-  const char16_t* p = ScanBlocks(begin, end, c);
+  const char16_t* p = begin;
+#if defined(INI_SCAN_AVX2)
+  // The wide scan stops at the unit sought or where fewer than sixteen units are left; the
+  // narrower scans below then stop at once or finish the rest.
+  if (end - p >= 16 && HasAvx2()) p = ScanWideBlocks(p, end, c);
+#endif
+  p = ScanBlocks(p, end, c);
   for (; p < end; ++p)
     if (*p == c || *p == 0) return p;
   return end;
