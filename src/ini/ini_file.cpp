@@ -1,5 +1,6 @@
 #include "ini/ini_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,11 @@ namespace ini {
 namespace {
 
 constexpr char16_t kMark = 0xFEFF;  // the bytes FF FE
+
+// A file is read in parts of this size: small enough to stay in the processor's cache until it
+// is searched, large enough that the calls cost little. Even, so that a character never spans
+// two parts.
+constexpr DWORD kPartBytes = 256 * 1024;
 
 // Writes all bytes with one WriteFile.
 bool WriteAll(HANDLE file, const void* data, size_t bytes) {
@@ -64,28 +70,41 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
     Close();
     return false;
   }
-  // Room for every character of the file and a terminating NUL.
-  size_t chars = size_ / 2 + 1;
-  // Memory that cannot be had throws std::bad_alloc; the handle is closed with this object.
-  buffer_ = std::make_unique_for_overwrite<char16_t[]>(chars);
-  DWORD read = 0;
-  if (!ReadFile(handle_, buffer_.get(), size_, &read, nullptr) || read != size_) {
-    Close();
-    return false;
+  size_t units = size_ / 2;
+  // Room for every byte of the file, a trailing odd one included. Memory that cannot be had
+  // throws std::bad_alloc; the handle is closed with this object.
+  buffer_ = std::make_unique_for_overwrite<char16_t[]>(units + 1);
+  char* bytes = reinterpret_cast<char*>(buffer_.get());
+  // The characters after the mark; the text is those up to the first NUL.
+  std::u16string_view contents(buffer_.get() + 1, units - 1);
+  size_t scanned = 0;
+  size_t length = kNone;
+  brackets_.clear();
+  // Read a part at a time, each searched for line brackets and the first NUL right after it is
+  // read, while it is still in the processor's cache: a large file is then gone through once.
+  for (DWORD done = 0; done < size_;) {
+    DWORD part = std::min<DWORD>(size_ - done, kPartBytes);
+    DWORD read = 0;
+    if (!ReadFile(handle_, bytes + done, part, &read, nullptr) || read != part) {
+      Close();
+      return false;
+    }
+    done += part;
+    // The characters read whole, less the mark (a trailing odd byte is none).
+    size_t ready = done / 2 - 1;
+    if (length == kNone && ready > scanned) {
+      size_t end = AddLineBrackets(contents, scanned, ready, &brackets_);
+      if (end < ready) length = end;
+      scanned = ready;
+    }
   }
-  // A trailing odd byte is no character of the text.
-  buffer_[size_ / 2] = 0;
   if (!keep_open) Close();
   if (buffer_[0] != kMark) {
     Close();
     return false;
   }
-  contents_ = std::u16string_view(buffer_.get() + 1, size_ / 2 - 1);
+  text_ = contents.substr(0, length == kNone ? contents.size() : length);
   return true;
-}
-
-std::u16string_view LoadedFile::text() const {
-  return contents_.substr(0, TextLength(contents_));
 }
 
 bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ce/types.h"
+#include "ini/ini_text.h"
 
 namespace ini {
 
@@ -22,12 +23,12 @@ class LoadedFile {
   // call is done, and lets the file be replaced meanwhile (share delete).
   bool Load(LPCWSTR path, DWORD access, bool keep_open);
 
-  // The characters after the mark (a trailing odd byte is no part of them). The text is those up
-  // to the first NUL; the searches of ini_text.h stop there, so they take these as they are.
-  std::u16string_view contents() const { return contents_; }
+  // The text: the characters after the mark up to the first NUL (a trailing odd byte is no part
+  // of it).
+  std::u16string_view text() const { return text_; }
 
-  // The text: the characters after the mark up to the first NUL.
-  std::u16string_view text() const;
+  // The text's line brackets (ini_text.h), found as the file was read.
+  const LineBrackets& brackets() const { return brackets_; }
 
   // Replaces the file by one holding the mark and the text: the new file is written beside the
   // old one and then takes its name in one step, so that at every moment the name holds the
@@ -41,7 +42,8 @@ class LoadedFile {
   HANDLE handle_ = nullptr;
   DWORD size_ = 0;
   std::unique_ptr<char16_t[]> buffer_;
-  std::u16string_view contents_;
+  std::u16string_view text_;
+  LineBrackets brackets_;
 };
 
 }  // namespace ini

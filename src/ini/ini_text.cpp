@@ -1,5 +1,7 @@
 #include "ini/ini_text.h"
 
+#include <algorithm>
+
 #include "ini/unit_scan.h"
 
 namespace ini {
@@ -41,13 +43,27 @@ bool EndsHeader(std::u16string_view text, size_t after, HeaderRule rule) {
 
 }  // namespace
 
-size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderRule rule) {
+size_t AddLineBrackets(std::u16string_view text, size_t from, size_t to, LineBrackets* brackets) {
+  std::u16string_view part = text.substr(0, to);
+  for (size_t at = FindUnitOrEnd(part, u'[', from); at < part.size();
+       at = FindUnitOrEnd(part, u'[', at + 1)) {
+    if (part[at] == 0) return at;
+    if (StartsLine(text, at)) brackets->push_back(at);
+  }
+  return part.size();
+}
+
+size_t FindHeader(std::u16string_view text, const LineBrackets& brackets,
+                  std::u16string_view section, HeaderRule rule) {
   if (section.empty()) return kNone;
-  // The first well-formed header is the first "[" at a line start followed by the name, "]" and
-  // a line end: the brackets at line starts are few, so they are what is searched for.
-  for (size_t open = FindUnit(text, u'[', 0); open != kNone;
-       open = FindUnit(text, u'[', open + 1)) {
-    if (!StartsLine(text, open)) continue;
+  // The first well-formed header is the first line bracket followed by the name, "]" and a line
+  // end.
+  // The brackets of a large file lie far apart, each on a line of its own in memory: the lines of
+  // the brackets a few ahead are asked for while this one is looked at.
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < brackets.size(); ++i) {
+    if (i + kAhead < brackets.size()) __builtin_prefetch(text.data() + brackets[i + kAhead]);
+    size_t open = brackets[i];
     size_t close = open + 1 + section.size();
     if (close >= text.size() || text[close] != u']') continue;
     if (text.compare(open + 1, section.size(), section) != 0) continue;
@@ -56,12 +72,9 @@ size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderR
   return kNone;
 }
 
-size_t FindSpanEnd(std::u16string_view text, size_t from) {
-  for (size_t open = FindUnit(text, u'[', from); open != kNone;
-       open = FindUnit(text, u'[', open + 1)) {
-    if (StartsLine(text, open)) return open;
-  }
-  return kNone;
+size_t FindSpanEnd(const LineBrackets& brackets, size_t from) {
+  auto next = std::lower_bound(brackets.begin(), brackets.end(), from);
+  return next == brackets.end() ? kNone : *next;
 }
 
 size_t LineStart(std::u16string_view text, size_t pos) {

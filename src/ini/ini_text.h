@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace ini {
 
@@ -34,12 +35,22 @@ size_t FindText(std::u16string_view text, std::u16string_view needle, size_t fro
 // section-existence test accepts a CR whatever follows it (or the end of the text).
 enum class HeaderRule { kReader, kExistence };
 
-// Position of the "[" of the first well-formed header of the section, or kNone.
-size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderRule rule);
+// The positions of the "[" that begin a line of a text, in order: where headers and span ends
+// may stand.
+using LineBrackets = std::vector<size_t>;
+
+// Adds the line brackets of the text's positions [from, to) to brackets (those before from are
+// in already); the position of the first NUL among them (where the text ends), or to.
+size_t AddLineBrackets(std::u16string_view text, size_t from, size_t to, LineBrackets* brackets);
+
+// Position of the "[" of the first well-formed header of the section, or kNone; brackets are
+// the text's line brackets.
+size_t FindHeader(std::u16string_view text, const LineBrackets& brackets,
+                  std::u16string_view section, HeaderRule rule);
 
 // Position of the first "[" that begins a line at or after from, or kNone (the span of the
 // section whose header ends just before from runs to the end of the text).
-size_t FindSpanEnd(std::u16string_view text, size_t from);
+size_t FindSpanEnd(const LineBrackets& brackets, size_t from);
 
 // Position of the key's name on its key line within [from, span_end), or kNone. The hit must be
 // followed by "=" and begin its line's text after the line's leading spaces.

@@ -74,6 +74,14 @@ __attribute__((target("avx2"))) inline __m256i WideUnitOrNulLanes(const char16_t
   return _mm256_or_si256(_mm256_cmpeq_epi16(units, wanted), _mm256_cmpeq_epi16(units, zero));
 }
 
+// The units of the sixteen at p, each made zero where it is c (and kept zero where it is NUL):
+// their unsigned minimum with the same units XOR c.
+__attribute__((target("avx2"))) inline __m256i WideZeroWhereUnitOrNul(const char16_t* p,
+                                                                      __m256i wanted) {
+  __m256i units = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  return _mm256_min_epu16(units, _mm256_xor_si256(units, wanted));
+}
+
 // As ScanBlocks, sixteen units a compare, on processors that have AVX2: skips whole runs of 64
 // units holding neither c nor NUL, then finds the unit sixteen at a time; what is left (fewer
 // than sixteen units) is for the narrower scans.
@@ -82,12 +90,13 @@ __attribute__((target("avx2"))) const char16_t* ScanWideBlocks(const char16_t* p
   const __m256i wanted = _mm256_set1_epi16(static_cast<short>(c));
   const __m256i zero = _mm256_setzero_si256();
   while (end - p >= 64) {
-    __m256i first = _mm256_or_si256(WideUnitOrNulLanes(p, wanted, zero),
-                                    WideUnitOrNulLanes(p + 16, wanted, zero));
-    __m256i second = _mm256_or_si256(WideUnitOrNulLanes(p + 32, wanted, zero),
-                                     WideUnitOrNulLanes(p + 48, wanted, zero));
-    __m256i any = _mm256_or_si256(first, second);
-    if (!_mm256_testz_si256(any, any)) break;
+    // A lane of the minimum is zero where some unit is c or NUL.
+    __m256i first =
+        _mm256_min_epu16(WideZeroWhereUnitOrNul(p, wanted), WideZeroWhereUnitOrNul(p + 16, wanted));
+    __m256i second = _mm256_min_epu16(WideZeroWhereUnitOrNul(p + 32, wanted),
+                                      WideZeroWhereUnitOrNul(p + 48, wanted));
+    __m256i zeros = _mm256_cmpeq_epi16(_mm256_min_epu16(first, second), zero);
+    if (!_mm256_testz_si256(zeros, zeros)) break;
     p += 64;
   }
   while (end - p >= 16) {
