@@ -15,6 +15,23 @@ namespace ini {
 
 namespace {
 
+// Four units a word: a lane of the word, or of the word XOR the pattern, is zero where NUL or c
+// stands, and the test below is true exactly when some lane is zero. Stops at the first word
+// holding either; what is left is for the caller.
+const char16_t* ScanWords(const char16_t* p, const char16_t* end, char16_t c) {
+  constexpr uint64_t kOnes = 0x0001000100010001ull;
+  constexpr uint64_t kHighs = 0x8000800080008000ull;
+  const uint64_t pattern = kOnes * c;
+  while (end - p >= 4) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    uint64_t x = word ^ pattern;
+    if (((x - kOnes) & ~x & kHighs) | ((word - kOnes) & ~word & kHighs)) break;
+    p += 4;
+  }
+  return p;
+}
+
 #if defined(__SSE2__)
 
 // The lanes of the eight units at p that are c or NUL, all bits set.
@@ -40,25 +57,6 @@ const char16_t* ScanBlocks(const char16_t* p, const char16_t* end, char16_t c) {
     if (int mask = _mm_movemask_epi8(UnitOrNulLanes(p, wanted, zero)))
       return p + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
     p += 8;
-  }
-  return p;
-}
-
-#else
-
-// Four units a word: a lane of the word, or of the word XOR the pattern, is zero where NUL or c
-// stands, and the test below is true exactly when some lane is zero. Stops at the first word
-// holding either; what is left is for the caller.
-const char16_t* ScanBlocks(const char16_t* p, const char16_t* end, char16_t c) {
-  constexpr uint64_t kOnes = 0x0001000100010001ull;
-  constexpr uint64_t kHighs = 0x8000800080008000ull;
-  const uint64_t pattern = kOnes * c;
-  while (end - p >= 4) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    uint64_t x = word ^ pattern;
-    if (((x - kOnes) & ~x & kHighs) | ((word - kOnes) & ~word & kHighs)) break;
-    p += 4;
   }
   return p;
 }
@@ -107,29 +105,57 @@ __attribute__((target("avx2"))) const char16_t* ScanWideBlocks(const char16_t* p
   return p;
 }
 
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
-
 #endif
 
 }  // namespace
 
-const char16_t* ScanToUnitOrNul(const char16_t* begin, const char16_t* end, char16_t c) {
+bool CanScanAt(ScanWidth width) {
+  switch (width) {
+    case ScanWidth::kWord:
+      return true;
+    case ScanWidth::kSse2:
+#if defined(__SSE2__)
+      return true;
+#else
+      return false;
+#endif
+    case ScanWidth::kAvx2: {
+#if defined(INI_SCAN_AVX2)
+      static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+      }();
+      return has;
+#else
+      return false;
+#endif
+    }
+  }
+  return false;
+}
+
+const char16_t* ScanToUnitOrNulAt(ScanWidth width, const char16_t* begin, const char16_t* end,
+                                  char16_t c) {
+  // Each scan stops at the unit sought or where fewer units are left than it compares at once;
+  // the narrower ones after it then stop at once or go on to the end.
   const char16_t* p = begin;
 #if defined(INI_SCAN_AVX2)
-  // The wide scan stops at the unit sought or where fewer than sixteen units are left; the
-  // narrower scans below then stop at once or finish the rest.
-  if (end - p >= 16 && HasAvx2()) p = ScanWideBlocks(p, end, c);
+  if (width == ScanWidth::kAvx2) p = ScanWideBlocks(p, end, c);
 #endif
-  p = ScanBlocks(p, end, c);
+#if defined(__SSE2__)
+  if (width != ScanWidth::kWord) p = ScanBlocks(p, end, c);
+#endif
+  p = ScanWords(p, end, c);
   for (; p < end; ++p)
     if (*p == c || *p == 0) return p;
   return end;
+}
+
+const char16_t* ScanToUnitOrNul(const char16_t* begin, const char16_t* end, char16_t c) {
+  static const ScanWidth widest = CanScanAt(ScanWidth::kAvx2)   ? ScanWidth::kAvx2
+                                  : CanScanAt(ScanWidth::kSse2) ? ScanWidth::kSse2
+                                                                : ScanWidth::kWord;
+  return ScanToUnitOrNulAt(widest, begin, end, c);
 }
 
 }  // namespace ini

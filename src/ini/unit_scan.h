@@ -3,7 +3,18 @@
 
 namespace ini {
 
-// The first unit of [begin, end) that is c or NUL; end when there is none.
+// The first unit of [begin, end) that is c or NUL; end when there is none. Compares as many
+// units at a time as the processor allows.
 const char16_t* ScanToUnitOrNul(const char16_t* begin, const char16_t* end, char16_t c);
+
+// The widths a scan can compare at: four units a 64-bit word, eight with SSE2, sixteen with AVX2.
+enum class ScanWidth { kWord, kSse2, kAvx2 };
+
+// True when this build and this processor can scan at the width.
+bool CanScanAt(ScanWidth width);
+
+// ScanToUnitOrNul at the width, which CanScanAt must allow; gives the same answer at every width.
+const char16_t* ScanToUnitOrNulAt(ScanWidth width, const char16_t* begin, const char16_t* end,
+                                  char16_t c);
 
 }  // namespace ini
