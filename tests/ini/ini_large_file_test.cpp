@@ -1,5 +1,4 @@
-// Files larger than a load reads at once (256 KiB, 131072 characters with the mark), and paths
-// that are no INI file's.
+// Files larger than a load reads at once (parts of 256 KiB), and paths that are no INI file's.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,8 +28,8 @@ class IniLargeFileTest : public IniTest {
 
 TEST_F(IniLargeFileTest, HeadersAndKeysAroundThePartsOfALoad) {
   const std::u16string tail = u"[Sought]\r\n  k=v\r\n[Next]\r\n  k=w";
-  // Text position p is character p + 1 of the file: the parts begin at positions 131071 and
-  // 262143.
+  // Text position p is character p + 1 of the file (after the mark): the parts after the first
+  // begin at positions 131071 and 262143.
   for (size_t at : {131068u, 131069u, 131070u, 131071u, 131072u, 262142u, 262143u}) {
     SCOPED_TRACE(at);
     Put(At(at, tail));
@@ -41,6 +40,20 @@ TEST_F(IniLargeFileTest, HeadersAndKeysAroundThePartsOfALoad) {
     EXPECT_EQ(Text(), At(at, u"[Sought]\r\n  k=new\r\n[Next]\r\n  k=w"));
     ASSERT_EQ(IniWriteStringEx(u"Next", nullptr, nullptr, kPath), 1);
     EXPECT_EQ(Text(), At(at, u"[Sought]\r\n  k=new\r\n"));
+  }
+}
+
+TEST_F(IniLargeFileTest, FilesAroundThePartSize) {
+  // Files of 256 KiB and a few bytes less or more, the odd sizes with a trailing odd byte.
+  for (size_t bytes = 262140; bytes <= 262147; ++bytes) {
+    SCOPED_TRACE(bytes);
+    std::u16string text = At((bytes - 2) / 2 - 12, u"[S]\r\n  k=");
+    text.append((bytes - 2) / 2 - text.size(), u'v');
+    auto file = IniBytes(text);
+    if (bytes % 2) file.push_back('z');
+    ASSERT_EQ(file.size(), bytes);
+    handset().PutFile(kPath, file);
+    EXPECT_EQ(Read(u"S", u"k"), std::u16string(text.size() - text.rfind(u'=') - 1, u'v'));
   }
 }
 
