@@ -80,6 +80,8 @@ bool LoadedFile::Load(LPCWSTR path, DWORD access, bool keep_open) {
   size_t scanned = 0;
   size_t length = kNone;
   brackets_.clear();
+  // Room for the brackets of a profile file of a few sections, so that those need no more.
+  brackets_.reserve(16);
   // Read a part at a time, each searched for line brackets and the first NUL right after it is
   // read, while it is still in the processor's cache: a large file is then gone through once.
   for (DWORD done = 0; done < size_;) {

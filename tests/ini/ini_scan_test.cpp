@@ -24,10 +24,11 @@ TEST(IniScanTest, EveryWidthStopsAtTheFirstUnitOrNul) {
   // or sign would take them for the unit or for NUL.
   const char16_t fillers[] = {u'a', 0x5B00, 0x015B, 0x805B, 0x8000, 0xFFFF, 0x0001, u' '};
   const char16_t sought[] = {u'[', 0x8BBE, 0};
-  for (ScanWidth width : {ScanWidth::kWord, ScanWidth::kSse2, ScanWidth::kAvx2}) {
+  for (ScanWidth width :
+       {ScanWidth::kWord, ScanWidth::kSse2, ScanWidth::kAvx2, ScanWidth::kAvx512}) {
     if (!ini::CanScanAt(width)) continue;
     for (char16_t c : sought) {
-      for (size_t length = 0; length <= 80; ++length) {
+      for (size_t length = 0; length <= 160; ++length) {
         std::u16string units;
         for (size_t i = 0; i < length; ++i) units += fillers[(i * 5 + length) % 8];
         // No hit; a hit at each place; a NUL before, on and right after each hit.
