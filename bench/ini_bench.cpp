@@ -5,11 +5,15 @@
 #include <benchmark/benchmark.h>
 #include <ini.h>
 
+#include "paired_rounds.h"
+
 // The content is plain ASCII: SimpleIni reads it as it is, without a converter.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -90,6 +94,44 @@ void BM_FloorOpenReadClose(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FloorOpenReadClose);
+
+// The read of the last key of a profile file against its floor in the same rounds: the floor
+// opens the same file through cehost, reads it whole into a buffer made beforehand and closes it.
+// Arguments: sections, keys a section.
+void BM_IniReadOverFloor(benchmark::State& state) {
+  Profile profile(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  std::vector<char> buffer(profile.file_bytes + 2);
+  auto read = [&] {
+    LPWSTR value = nullptr;
+    BOOL found = IniReadStringEx(profile.section.c_str(), profile.key.c_str(), &value, kPath);
+    delete[] value;
+    return found;
+  };
+  auto floor = [&] {
+    HANDLE file = CreateFileW(kPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD done = 0;
+    ReadFile(file, buffer.data(), static_cast<DWORD>(profile.file_bytes), &done, nullptr);
+    CloseHandle(file);
+    return done;
+  };
+  if (!read()) state.SkipWithError("the key is not found");
+  // About 20 ms a batch whatever the file's size.
+  int batch = std::max(2, static_cast<int>(20'000'000 / (profile.file_bytes * 4 + 20'000)));
+  std::array<double, 2> ns{};
+  for (auto _ : state) ns = bench::RoundMedians(21, batch, read, floor);
+  state.counters["read_ns"] = ns[0];
+  state.counters["floor_ns"] = ns[1];
+  state.counters["x_floor"] = ns[0] / ns[1];
+  state.counters["file_bytes"] = static_cast<double>(profile.file_bytes);
+}
+// 8 sections of 8 keys; about 1 MiB and 4 MiB in sections of 64 keys.
+BENCHMARK(BM_IniReadOverFloor)
+    ->Args({8, 8})
+    ->Args({200, 64})
+    ->Args({800, 64})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 struct InihLookup {
   const char* section;

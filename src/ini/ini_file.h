@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ce/types.h"
+#include "ini/ini_text.h"
 
 namespace ini {
 
@@ -26,6 +27,9 @@ class LoadedFile {
   // of it).
   std::u16string_view text() const { return text_; }
 
+  // The text's line brackets (ini_text.h), found as the file was read.
+  const LineBrackets& brackets() const { return brackets_; }
+
   // Replaces the file by one holding the mark and the text: the new file is written beside the
   // old one and then takes its name in one step, so that at every moment the name holds the
   // whole old file or the whole new one, and a failure leaves the old file as it was. Needs the
@@ -39,6 +43,7 @@ class LoadedFile {
   DWORD size_ = 0;
   std::unique_ptr<char16_t[]> buffer_;
   std::u16string_view text_;
+  LineBrackets brackets_;
 };
 
 }  // namespace ini

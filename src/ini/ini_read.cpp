@@ -13,7 +13,8 @@ bool IniSectionExists(LPCWSTR section, LPCWSTR path) {
   ini::LoadedFile file;
   // Opened for writing as well: a file that cannot be written reports no section.
   if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, false)) return false;
-  return ini::FindHeader(file.text(), section, ini::HeaderRule::kExistence) != ini::kNone;
+  return ini::FindHeader(file.text(), file.brackets(), section, ini::HeaderRule::kExistence) !=
+         ini::kNone;
 }
 
 bool ReadIniString(LPCWSTR section, LPCWSTR key, LPWSTR* value, LPCWSTR path) {
@@ -22,11 +23,11 @@ bool ReadIniString(LPCWSTR section, LPCWSTR key, LPWSTR* value, LPCWSTR path) {
   if (!file.Load(path, GENERIC_READ, false)) return false;
   std::u16string_view text = file.text();
   std::u16string_view name(section);
-  size_t header = ini::FindHeader(text, name, ini::HeaderRule::kReader);
+  size_t header = ini::FindHeader(text, file.brackets(), name, ini::HeaderRule::kReader);
   if (header == ini::kNone) return false;
   size_t body = ini::BodyStart(header, name);
   std::u16string_view key_name(key);
-  size_t hit = ini::FindKey(text, key_name, body, ini::FindSpanEnd(text, body));
+  size_t hit = ini::FindKey(text, key_name, body, ini::FindSpanEnd(file.brackets(), body));
   if (hit == ini::kNone) return false;
   std::u16string_view found = ini::ValueAt(text, hit, key_name.size());
   // The interface hands the caller an array it releases with delete[]; memory that cannot be had

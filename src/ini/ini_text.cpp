@@ -1,29 +1,20 @@
 #include "ini/ini_text.h"
 
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
+
+#include "ini/unit_scan.h"
 
 namespace ini {
 
+size_t FindUnitOrEnd(std::u16string_view text, char16_t c, size_t from) {
+  if (from >= text.size()) return text.size();
+  const char16_t* begin = text.data();
+  return static_cast<size_t>(ScanToUnitOrNul(begin + from, begin + text.size(), c) - begin);
+}
+
 size_t FindUnit(std::u16string_view text, char16_t c, size_t from) {
-  if (from >= text.size()) return kNone;
-  const char16_t* p = text.data() + from;
-  const char16_t* end = text.data() + text.size();
-  // Four characters a word: a lane of the word XOR the pattern is zero where c stands, and the
-  // test below is true exactly when some lane is zero.
-  constexpr uint64_t kOnes = 0x0001000100010001ull;
-  constexpr uint64_t kHighs = 0x8000800080008000ull;
-  const uint64_t pattern = kOnes * c;
-  while (end - p >= 4) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    uint64_t x = word ^ pattern;
-    if ((x - kOnes) & ~x & kHighs) break;
-    p += 4;
-  }
-  for (; p < end; ++p)
-    if (*p == c) return static_cast<size_t>(p - text.data());
-  return kNone;
+  size_t at = FindUnitOrEnd(text, c, from);
+  return at < text.size() && text[at] == c ? at : kNone;
 }
 
 size_t FindText(std::u16string_view text, std::u16string_view needle, size_t from) {
@@ -43,7 +34,8 @@ bool StartsLine(std::u16string_view text, size_t pos) {
 }
 
 bool EndsHeader(std::u16string_view text, size_t after, HeaderRule rule) {
-  if (after == text.size()) return true;
+  // The end of the text ends the header under both rules.
+  if (after == text.size() || text[after] == 0) return true;
   if (rule == HeaderRule::kExistence) return text[after] == u'\r';
   return text[after] == u'\n' ||
          (text[after] == u'\r' && after + 1 < text.size() && text[after + 1] == u'\n');
@@ -51,13 +43,27 @@ bool EndsHeader(std::u16string_view text, size_t after, HeaderRule rule) {
 
 }  // namespace
 
-size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderRule rule) {
+size_t AddLineBrackets(std::u16string_view text, size_t from, size_t to, LineBrackets* brackets) {
+  std::u16string_view part = text.substr(0, to);
+  for (size_t at = FindUnitOrEnd(part, u'[', from); at < part.size();
+       at = FindUnitOrEnd(part, u'[', at + 1)) {
+    if (part[at] == 0) return at;
+    if (StartsLine(text, at)) brackets->push_back(at);
+  }
+  return part.size();
+}
+
+size_t FindHeader(std::u16string_view text, const LineBrackets& brackets,
+                  std::u16string_view section, HeaderRule rule) {
   if (section.empty()) return kNone;
-  // The first well-formed header is the first "[" at a line start followed by the name, "]" and
-  // a line end: the brackets at line starts are few, so they are what is searched for.
-  for (size_t open = FindUnit(text, u'[', 0); open != kNone;
-       open = FindUnit(text, u'[', open + 1)) {
-    if (!StartsLine(text, open)) continue;
+  // The first well-formed header is the first line bracket followed by the name, "]" and a line
+  // end.
+  // The brackets of a large file lie far apart, each on a line of its own in memory: the lines of
+  // the brackets a few ahead are asked for while this one is looked at.
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < brackets.size(); ++i) {
+    if (i + kAhead < brackets.size()) __builtin_prefetch(text.data() + brackets[i + kAhead]);
+    size_t open = brackets[i];
     size_t close = open + 1 + section.size();
     if (close >= text.size() || text[close] != u']') continue;
     if (text.compare(open + 1, section.size(), section) != 0) continue;
@@ -66,12 +72,9 @@ size_t FindHeader(std::u16string_view text, std::u16string_view section, HeaderR
   return kNone;
 }
 
-size_t FindSpanEnd(std::u16string_view text, size_t from) {
-  for (size_t open = FindUnit(text, u'[', from); open != kNone;
-       open = FindUnit(text, u'[', open + 1)) {
-    if (StartsLine(text, open)) return open;
-  }
-  return kNone;
+size_t FindSpanEnd(const LineBrackets& brackets, size_t from) {
+  auto next = std::lower_bound(brackets.begin(), brackets.end(), from);
+  return next == brackets.end() ? kNone : *next;
 }
 
 size_t LineStart(std::u16string_view text, size_t pos) {
@@ -96,9 +99,8 @@ size_t FindKey(std::u16string_view text, std::u16string_view key, size_t from, s
 
 std::u16string_view ValueAt(std::u16string_view text, size_t key_hit, size_t key_length) {
   size_t start = key_hit + key_length + 1;
-  size_t lf = FindUnit(text, u'\n', key_hit);
-  size_t end = lf == kNone ? text.size() : lf;
-  if (lf != kNone && lf > start && text[lf - 1] == u'\r') end = lf - 1;
+  size_t end = FindUnitOrEnd(text, u'\n', key_hit);
+  if (end < text.size() && text[end] == u'\n' && end > start && text[end - 1] == u'\r') --end;
   return text.substr(start, end - start);
 }
 

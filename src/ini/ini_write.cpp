@@ -21,12 +21,12 @@ bool Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   if (!file.Load(path, GENERIC_READ | GENERIC_WRITE, true)) return false;
   const std::u16string_view text = file.text();
   const std::u16string_view name(section);
-  size_t header = ini::FindHeader(text, name, ini::HeaderRule::kReader);
+  size_t header = ini::FindHeader(text, file.brackets(), name, ini::HeaderRule::kReader);
 
   if (!key) {
     // Delete the section: its header and its span go; the next section follows directly.
     if (header == ini::kNone) return true;
-    size_t end = ini::FindSpanEnd(text, ini::BodyStart(header, name));
+    size_t end = ini::FindSpanEnd(file.brackets(), ini::BodyStart(header, name));
     std::u16string rest(text.substr(0, header));
     if (end != ini::kNone) rest += text.substr(end);
     return file.Rewrite(path, rest);
@@ -41,7 +41,7 @@ bool Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   }
 
   size_t body = ini::BodyStart(header, name);
-  size_t span_end = ini::FindSpanEnd(text, body);
+  size_t span_end = ini::FindSpanEnd(file.brackets(), body);
   size_t hit = ini::FindKey(text, key_name, body, span_end);
 
   if (!value) {
