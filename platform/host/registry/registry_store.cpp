@@ -295,25 +295,42 @@ LONG RegistryStore::Set(int64_t key, std::u16string_view name, DWORD type, const
                         size_t size) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (LONG lost = BatchLost()) return lost;
-  // A value of the same name keeps the spelling it was first stored with. The key's existence is
-  // checked in the same statement, so a key deleted meanwhile gets no orphan value.
-  sqlite3_stmt* stmt = Prepare(
+  const std::string fold = Folded(name);
+  // A zero-length blob is stored as an empty blob, never as NULL.
+  static const uint8_t kEmpty = 0;
+  const uint8_t* bytes = size ? data : &kEmpty;
+  // Most values set are there already: their type and bytes are replaced, and the name keeps the
+  // spelling it was first stored with. A value exists only while its key does, so this needs no
+  // look at the key.
+  sqlite3_stmt* update =
+      Prepare("UPDATE vals SET type = ?3, data = ?4 WHERE key = ?1 AND fold = ?2");
+  if (!update) return Fail(sqlite3_errcode(db_));
+  {
+    Use use(update);
+    sqlite3_bind_int64(update, 1, key);
+    BindText(update, 2, fold);
+    sqlite3_bind_int64(update, 3, type);
+    sqlite3_bind_blob(update, 4, bytes, static_cast<int>(size), SQLITE_STATIC);
+    int rc = sqlite3_step(update);
+    ForgetRuns(key, true);
+    if (rc != SQLITE_DONE) return Fail(rc);
+    if (sqlite3_changes(db_)) return ERROR_SUCCESS;
+  }
+  // A new value. The key's existence is checked in the same statement, so a key deleted
+  // meanwhile gets no orphan value; one added meanwhile by another process is replaced.
+  sqlite3_stmt* insert = Prepare(
       "INSERT INTO vals(key, name, fold, type, data) SELECT ?1, ?2, ?3, ?4, ?5 "
       "WHERE EXISTS (SELECT 1 FROM keys WHERE id = ?1) "
       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-  if (!stmt) return Fail(sqlite3_errcode(db_));
+  if (!insert) return Fail(sqlite3_errcode(db_));
   const std::string stored = ToUtf8(name);
-  const std::string fold = Folded(name);
-  Use use(stmt);
-  sqlite3_bind_int64(stmt, 1, key);
-  BindText(stmt, 2, stored);
-  BindText(stmt, 3, fold);
-  sqlite3_bind_int64(stmt, 4, type);
-  // A zero-length blob is stored as an empty blob, never as NULL.
-  static const uint8_t kEmpty = 0;
-  sqlite3_bind_blob(stmt, 5, size ? data : &kEmpty, static_cast<int>(size), SQLITE_STATIC);
-  int rc = sqlite3_step(stmt);
-  ForgetRuns(key, true);
+  Use use(insert);
+  sqlite3_bind_int64(insert, 1, key);
+  BindText(insert, 2, stored);
+  BindText(insert, 3, fold);
+  sqlite3_bind_int64(insert, 4, type);
+  sqlite3_bind_blob(insert, 5, bytes, static_cast<int>(size), SQLITE_STATIC);
+  int rc = sqlite3_step(insert);
   if (rc != SQLITE_DONE) return Fail(rc);
   return sqlite3_changes(db_) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
