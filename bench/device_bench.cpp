@@ -134,11 +134,7 @@ void BM_DeviceOverFloor(benchmark::State& state) {
   std::array<double, 3> ns{};
   for (auto _ : state)
     ns = bench::RoundMedians(31, 5000, through_device, through_floor, through_journaled);
-  state.counters["device_ns"] = ns[0];
-  state.counters["floor_ns"] = ns[1];
-  state.counters["floor_journal_ns"] = ns[2];
-  state.counters["x_floor"] = ns[0] / ns[1];
-  state.counters["x_floor_journal"] = ns[0] / ns[2];
+  bench::ReportAgainstFloors(state, "device_ns", ns);
 }
 BENCHMARK(BM_DeviceOverFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -136,11 +136,7 @@ void BM_MsgQueueOverFloor(benchmark::State& state) {
   std::array<double, 3> ns{};
   for (auto _ : state)
     ns = bench::RoundMedians(31, 2000, through_queue, through_floor, through_journaled);
-  state.counters["queue_ns"] = ns[0];
-  state.counters["floor_ns"] = ns[1];
-  state.counters["floor_journal_ns"] = ns[2];
-  state.counters["x_floor"] = ns[0] / ns[1];
-  state.counters["x_floor_journal"] = ns[0] / ns[2];
+  bench::ReportAgainstFloors(state, "queue_ns", ns);
 }
 BENCHMARK(BM_MsgQueueOverFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -58,4 +58,16 @@ std::array<double, sizeof...(Calls)> RoundMedians(int rounds, int batch, Calls&.
   return medians;
 }
 
+// Sets the counters of a call timed against two floors, the bare one and one that also makes the
+// journal entry the call makes: the three medians in nanoseconds (the call's under call_counter)
+// and the call's ratios to each.
+inline void ReportAgainstFloors(benchmark::State& state, const char* call_counter,
+                                const std::array<double, 3>& ns) {
+  state.counters[call_counter] = ns[0];
+  state.counters["floor_ns"] = ns[1];
+  state.counters["floor_journal_ns"] = ns[2];
+  state.counters["x_floor"] = ns[0] / ns[1];
+  state.counters["x_floor_journal"] = ns[0] / ns[2];
+}
+
 }  // namespace bench
