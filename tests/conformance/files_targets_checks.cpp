@@ -109,34 +109,67 @@ std::string Listing(const WideString& folder) {
 
 }  // namespace
 
-// CopyFileW over a target that exists replaces its bytes with the source's, and the target ends
-// with the source's attributes: a read-only source gives a read-only result, a plain one a plain
-// one.
-CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_bytes_and_attributes) {
+// Copies a source of the given attribute bits over an existing target; the copy's outcome, the
+// target's bytes and its compared bits afterwards.
+struct CopyOver {
+  std::string outcome;
+  std::string target_bytes;
+  DWORD target_bits;
+};
+CopyOver CopySourceOver(const Folder& dir, const WideString& name, DWORD source_bits) {
+  WideString source = dir(WS("source-") + name);
+  WideString target = dir(WS("target-") + name);
+  Put(source, "new bytes");
+  Put(target, "the old, longer bytes");
+  if (source_bits) SetFileAttributesW(source.c_str(), source_bits);
+  SetLastError(kSentinel);
+  BOOL ok = CopyFileW(source.c_str(), target.c_str(), FALSE);
+  CopyOver result{Result(ok, GetLastError()), Contents(target), Attributes(target) & kCompared};
+  SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return result;
+}
+
+// CopyFileW over a target that exists replaces its bytes with the source's, whatever the
+// source's attributes.
+CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_bytes) {
   Folder dir;
   struct Row {
     const char* what;
+    const WCHAR* name;
     DWORD source_bits;
   } rows[] = {
-      {"plain source", 0},
-      {"read-only source", FILE_ATTRIBUTE_READONLY},
+      {"plain source", WS("plain"), 0},
+      {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
   };
-  int n = 0;
   for (const Row& row : rows) {
-    ++n;
-    WideString source = dir(WS("source") + WideString(1, static_cast<WCHAR>('0' + n)));
-    WideString target = dir(WS("target") + WideString(1, static_cast<WCHAR>('0' + n)));
-    EXPECT_ROW_TRUE(row.what, Put(source, "new bytes"));
-    EXPECT_ROW_TRUE(row.what, Put(target, "the old, longer bytes"));
-    if (row.source_bits) SetFileAttributesW(source.c_str(), row.source_bits);
-    SetLastError(kSentinel);
-    BOOL ok = CopyFileW(source.c_str(), target.c_str(), FALSE);
-    EXPECT_ROW(row.what, Result(ok, GetLastError()), std::string("worked"));
-    EXPECT_ROW(row.what, Contents(target), std::string("new bytes"));
-    EXPECT_ROW(row.what, Attributes(target) & kCompared, row.source_bits);
-    EXPECT_ROW(row.what, Contents(source), std::string("new bytes"));
-    SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CopyOver copy = CopySourceOver(dir, row.name, row.source_bits);
+    EXPECT_ROW(row.what, copy.outcome, std::string("worked"));
+    EXPECT_ROW(row.what, copy.target_bytes, std::string("new bytes"));
+  }
+}
+
+// The target of CopyFileW ends with the source's attributes, also when it existed before: a
+// read-only source gives a read-only result, a plain one a plain one.
+CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_attributes) {
+  conformance::SkipOnWine(
+      "Wine's CopyFileW gives the source's attributes only to a target it creates; a target that "
+      "existed keeps its own, where Windows documents that the file's attributes are copied to "
+      "the new file");
+  Folder dir;
+  struct Row {
+    const char* what;
+    const WCHAR* name;
+    DWORD source_bits;
+  } rows[] = {
+      {"plain source", WS("plain"), 0},
+      {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
+      {"hidden source", WS("hidden"), FILE_ATTRIBUTE_HIDDEN},
+  };
+  for (const Row& row : rows) {
+    CopyOver copy = CopySourceOver(dir, row.name, row.source_bits);
+    EXPECT_ROW(row.what, copy.outcome, std::string("worked"));
+    EXPECT_ROW(row.what, copy.target_bits, row.source_bits);
   }
 }
 
@@ -169,30 +202,50 @@ CHECK_CASE(files_targets, copy_over_an_open_target_fails_with_32_and_leaves_it) 
   EXPECT_RESULT(Contents(target), std::string("new bytes"));
 }
 
-// CopyFileW over a hidden or read-only target fails with ERROR_ACCESS_DENIED and leaves the
-// target as it was.
-CHECK_CASE(files_targets, copy_over_a_hidden_or_read_only_target_fails_with_5) {
-  Folder dir;
+// Makes the target with the given bits and copies over it; the copy's outcome, and the target's
+// bytes and compared bits afterwards.
+CopyOver CopyOverProtected(const Folder& dir, DWORD bits) {
   WideString source = dir(WS("source.txt"));
-  EXPECT_TRUE_(Put(source, "new bytes"));
+  WideString target = dir(WS("target.txt"));
+  Put(source, "new bytes");
+  Put(target, "old bytes");
+  SetFileAttributesW(target.c_str(), bits);
+  SetLastError(kSentinel);
+  BOOL ok = CopyFileW(source.c_str(), target.c_str(), FALSE);
+  CopyOver result{Result(ok, GetLastError()), Contents(target), Attributes(target) & kCompared};
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return result;
+}
+
+// CopyFileW over a read-only target fails with ERROR_ACCESS_DENIED and leaves the target as it
+// was.
+CHECK_CASE(files_targets, copy_over_a_read_only_target_fails_with_5) {
+  Folder dir;
+  CopyOver copy = CopyOverProtected(dir, FILE_ATTRIBUTE_READONLY);
+  EXPECT_SAME(copy.outcome, std::string("failed 5"));
+  EXPECT_SAME(copy.target_bytes, std::string("old bytes"));
+  EXPECT_SAME(copy.target_bits, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+// CopyFileW over a hidden target, read-only or not, fails with ERROR_ACCESS_DENIED and leaves the
+// target as it was.
+CHECK_CASE(files_targets, copy_over_a_hidden_target_fails_with_5) {
+  conformance::SkipOnWine(
+      "Wine's CopyFileW replaces a hidden target, and keeps no hidden bit on a read-only file; "
+      "Windows documents ERROR_ACCESS_DENIED for a target that is hidden or read-only");
+  Folder dir;
   struct Row {
     const char* what;
     DWORD bits;
   } rows[] = {
       {"hidden target", FILE_ATTRIBUTE_HIDDEN},
-      {"read-only target", FILE_ATTRIBUTE_READONLY},
       {"hidden read-only target", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY},
   };
   for (const Row& row : rows) {
-    WideString target = dir(WS("target.txt"));
-    EXPECT_ROW_TRUE(row.what, Put(target, "old bytes"));
-    EXPECT_ROW_TRUE(row.what, SetFileAttributesW(target.c_str(), row.bits));
-    SetLastError(kSentinel);
-    BOOL ok = CopyFileW(source.c_str(), target.c_str(), FALSE);
-    EXPECT_ROW(row.what, Result(ok, GetLastError()), std::string("failed 5"));
-    EXPECT_ROW(row.what, Contents(target), std::string("old bytes"));
-    EXPECT_ROW(row.what, Attributes(target) & kCompared, row.bits);
-    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CopyOver copy = CopyOverProtected(dir, row.bits);
+    EXPECT_ROW(row.what, copy.outcome, std::string("failed 5"));
+    EXPECT_ROW(row.what, copy.target_bytes, std::string("old bytes"));
+    EXPECT_ROW(row.what, copy.target_bits, row.bits);
   }
 }
 
