@@ -75,17 +75,17 @@ WideString FreshFolder(const char* group) {
   return folder;
 }
 
-WideString FreshKey(const char* group) {
+WideString FreshKey(const char* group, HKEY root) {
   WideString path = WideString(kKeyRoot) + WS("\\") + Widen(group);
 #ifdef _WIN32
-  RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+  RegDeleteTreeW(root, path.c_str());
 #else
   // cehost's RegDeleteKeyW takes the subkeys with the key.
-  RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+  RegDeleteKeyW(root, path.c_str());
 #endif
   HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  LONG result = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr);
   if (result != ERROR_SUCCESS) {
     throw std::runtime_error(std::string("cannot make a fresh key for ") + group + ", error " +
                              std::to_string(result));
@@ -94,4 +94,25 @@ WideString FreshKey(const char* group) {
   return path;
 }
 
+KnownModule AKnownModule() {
+#ifdef _WIN32
+  WCHAR system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  return {WideString(system) + L"\\kernel32.dll", L"kernel32", "GetTickCount"};
+#else
+  return {u"\\Windows\\PhoneAdapter.dll", u"PhoneAdapter", "PAL_SGetPhoneIMEI"};
+#endif
+}
+
 }  // namespace conformance
+
+#ifdef _WIN32
+FARPROC GetProcAddressW(HMODULE module, LPCWSTR name) {
+  if (reinterpret_cast<ULONG_PTR>(name) < 0x10000) {
+    return GetProcAddress(module, reinterpret_cast<LPCSTR>(name));
+  }
+  std::string narrow;
+  for (const WCHAR* c = name; *c; ++c) narrow += static_cast<char>(*c);
+  return GetProcAddress(module, narrow.c_str());
+}
+#endif

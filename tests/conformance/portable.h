@@ -17,6 +17,10 @@
 // A wide literal in the platform's wide character type.
 #define WS(text) L##text
 typedef std::wstring WideString;
+
+// Windows CE's form of GetProcAddress, which takes the entry's name in UTF-16; desktop Win32 has
+// only the 8-bit form, to which this hands the name (an ordinal passes as it is).
+FARPROC GetProcAddressW(HMODULE module, LPCWSTR name);
 #else
 #include "ce/crt.h"
 #include "ce/errors.h"
@@ -42,8 +46,18 @@ bool OnWine();
 // trailing backslash (e.g. "\Conformance\files" on cehost, "C:\m8conformance\files" on Wine).
 WideString FreshFolder(const char* group);
 
-// A fresh, empty registry key for one group of checks, below HKEY_CURRENT_USER; the path is
-// relative to that root.
-WideString FreshKey(const char* group);
+// A fresh, empty registry key for one group of checks, below the root (HKEY_CURRENT_USER unless
+// another is given); the path is relative to that root.
+WideString FreshKey(const char* group, HKEY root = HKEY_CURRENT_USER);
+
+// A module the platform always has, by its full path and by its bare name, and one entry it
+// exports: on Win32 the system's kernel32.dll, on the handset the phone adapter library that its
+// software installs in "\Windows".
+struct KnownModule {
+  WideString path;       // the full path, with the extension
+  WideString bare_name;  // the name alone, without folder or extension
+  const char* entry;     // an entry it exports, spelled exactly
+};
+KnownModule AKnownModule();
 
 }  // namespace conformance

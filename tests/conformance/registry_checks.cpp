@@ -554,3 +554,270 @@ CHECK_CASE(registry, names_ignore_case_and_keep_the_stored_case) {
   EXPECT_RESULT(Joined(ValueNames(base, &last)), std::string("Val"));
   RegCloseKey(base);
 }
+
+// Keys are made the way the library makes them: with an empty class and KEY_WRITE, below either
+// root, and below a key that was itself opened with KEY_WRITE. Values set through such a handle
+// are there for a handle opened to read.
+CHECK_CASE(registry, create_with_an_empty_class_below_either_root_and_a_write_key) {
+  WCHAR no_class[] = WS("");
+  struct Root {
+    const char* what;
+    HKEY root;
+    const char* group;
+  } roots[] = {
+      {"HKEY_CURRENT_USER", HKEY_CURRENT_USER, "registry"},
+      {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE, "registry-machine"},
+  };
+  for (const Root& r : roots) {
+    const WideString base = conformance::FreshKey(r.group, r.root);
+    const WideString made = base + WS("\\Made");
+    for (DWORD expected : {DWORD{REG_CREATED_NEW_KEY}, DWORD{REG_OPENED_EXISTING_KEY}}) {
+      HKEY key = nullptr;
+      DWORD disposition = 0;
+      SetLastError(kSentinel);
+      EXPECT_ROW(r.what,
+                 RegCreateKeyExW(r.root, made.c_str(), 0, no_class, 0, KEY_WRITE, nullptr, &key,
+                                 &disposition),
+                 static_cast<LONG>(ERROR_SUCCESS));
+      EXPECT_ROW(r.what, disposition, expected);
+      EXPECT_ROW(r.what, GetLastError(), kSentinel);
+      EXPECT_ROW(r.what, SetDword(key, WS("Written"), 0x0A0B0C0D),
+                 static_cast<LONG>(ERROR_SUCCESS));
+      RegCloseKey(key);
+    }
+
+    // A subkey made through a key opened with KEY_WRITE.
+    HKEY writer = nullptr;
+    EXPECT_ROW(r.what, RegOpenKeyExW(r.root, made.c_str(), 0, KEY_WRITE, &writer),
+               static_cast<LONG>(ERROR_SUCCESS));
+    HKEY child = nullptr;
+    DWORD disposition = 0;
+    EXPECT_ROW(r.what,
+               RegCreateKeyExW(writer, WS("Child"), 0, no_class, 0, KEY_WRITE, nullptr, &child,
+                               &disposition),
+               static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_ROW(r.what, disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+    EXPECT_ROW(r.what, SetDword(child, WS("Below"), 5), static_cast<LONG>(ERROR_SUCCESS));
+    RegCloseKey(child);
+    RegCloseKey(writer);
+
+    struct Value {
+      WideString key;
+      const WCHAR* name;
+      DWORD value;
+    } values[] = {{made, WS("Written"), 0x0A0B0C0D}, {made + WS("\\Child"), WS("Below"), 5}};
+    for (const Value& v : values) {
+      HKEY reader = nullptr;
+      EXPECT_ROW(r.what, RegOpenKeyExW(r.root, v.key.c_str(), 0, KEY_READ, &reader),
+                 static_cast<LONG>(ERROR_SUCCESS));
+      DWORD value = 0, size = sizeof value, type = 0;
+      EXPECT_ROW(
+          r.what,
+          RegQueryValueExW(reader, v.name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+          static_cast<LONG>(ERROR_SUCCESS));
+      EXPECT_ROW(r.what, type, static_cast<DWORD>(REG_DWORD));
+      EXPECT_ROW(r.what, value, v.value);
+      RegCloseKey(reader);
+    }
+  }
+}
+
+// Windows CE takes no access mask on RegOpenKeyExW ("not supported; set to 0"): a key opened
+// with 0, as the library opens keys, reads, writes, enumerates and makes subkeys. Desktop
+// Windows grants only what the mask asks for, so a key opened with 0 can do none of these.
+CE_ONLY_CASE(registry, open_with_access_0_can_do_everything) {
+  WideString path;
+  HKEY base = FreshBase(&path);
+  EXPECT_RESULT(SetDword(base, WS("Present"), 3), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(base);
+  HKEY key = nullptr;
+  SetLastError(kSentinel);
+  EXPECT_RESULT(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, 0, &key),
+                static_cast<LONG>(ERROR_SUCCESS));
+  DWORD value = 0, size = sizeof value;
+  EXPECT_RESULT(RegQueryValueExW(key, WS("Present"), nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(&value), &size),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(value, static_cast<DWORD>(3));
+  EXPECT_RESULT(SetDword(key, WS("Added"), 4), static_cast<LONG>(ERROR_SUCCESS));
+  HKEY child = nullptr;
+  DWORD disposition = 0;
+  EXPECT_RESULT(Create(key, WS("Child"), &child, &disposition), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(child);
+  LONG last = 0;
+  EXPECT_RESULT(Joined(ValueNames(key, &last)), std::string("Added,Present"));
+  EXPECT_RESULT(Joined(KeyNames(key, &last)), std::string("Child"));
+  EXPECT_RESULT(RegDeleteValueW(key, WS("Added")), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_LAST_ERROR(kSentinel);
+  RegCloseKey(key);
+}
+
+// A value of fewer than 4 bytes read into a DWORD buffer: the call works, the size says how many
+// bytes came, and the buffer's other bytes are left as they were (the library reads such values
+// into a DWORD that starts at 0).
+CHECK_CASE(registry, values_shorter_than_a_dword_fill_only_their_bytes) {
+  HKEY base = FreshBase();
+  struct Row {
+    const WCHAR* name;
+    DWORD type;
+    std::vector<uint8_t> bytes;
+  } rows[] = {
+      {WS("Empty"), REG_BINARY, {}},         {WS("One"), REG_BINARY, {0x11}},
+      {WS("Two"), REG_BINARY, {0x11, 0x22}}, {WS("Three"), REG_BINARY, {0x11, 0x22, 0x33}},
+      {WS("EmptyText"), REG_SZ, {0, 0}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_ROW(Narrow(row.name), SetBytes(base, row.name, row.type, row.bytes),
+               static_cast<LONG>(ERROR_SUCCESS));
+    Guarded buffer(4);
+    std::memset(buffer.data(), 0xCC, 4);
+    DWORD size = 4, type = 0xBEEF;
+    SetLastError(kSentinel);
+    EXPECT_ROW(Narrow(row.name),
+               RegQueryValueExW(base, row.name, nullptr, &type, buffer.data(), &size),
+               static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_ROW(Narrow(row.name), size, static_cast<DWORD>(row.bytes.size()));
+    EXPECT_ROW(Narrow(row.name), type, row.type);
+    std::vector<uint8_t> expected = row.bytes;
+    expected.resize(4, 0xCC);
+    EXPECT_ROW(Narrow(row.name), std::vector<uint8_t>(buffer.data(), buffer.data() + 4), expected);
+    EXPECT_ROW_TRUE(Narrow(row.name), buffer.Intact());
+    EXPECT_ROW(Narrow(row.name), GetLastError(), kSentinel);
+  }
+  RegCloseKey(base);
+}
+
+// RegEnumValueW without a data buffer reports the data's size (and with no size pointer either,
+// just the name and type); the library asks so when its first buffers were too small, with a
+// name buffer that holds any name, then reads the value with buffers that fit.
+CHECK_CASE(registry, enum_value_without_a_data_buffer_reports_the_size) {
+  HKEY base = FreshBase();
+  const WideString long_name(40, 'n');
+  EXPECT_RESULT(SetBytes(base, long_name, REG_BINARY, std::vector<uint8_t>(300, 0x5A)),
+                static_cast<LONG>(ERROR_SUCCESS));
+  struct Row {
+    const char* what;
+    DWORD name_chars;
+    bool give_size;
+    LONG result;
+    DWORD size_after;  // when the size pointer is given and the name fitted
+  } rows[] = {
+      {"short name buffer", 20, true, ERROR_MORE_DATA, 0},
+      {"no data buffer", 256, true, ERROR_SUCCESS, 300},
+      {"no data buffer and no size", 256, false, ERROR_SUCCESS, 0},
+  };
+  for (const Row& row : rows) {
+    Guarded name(row.name_chars * sizeof(WCHAR));
+    DWORD count = row.name_chars, size = 0xBEEF, type = 0xBEEF;
+    SetLastError(kSentinel);
+    LONG rc = RegEnumValueW(base, 0, name.as<WCHAR>(), &count, nullptr, &type, nullptr,
+                            row.give_size ? &size : nullptr);
+    EXPECT_ROW(row.what, rc, row.result);
+    EXPECT_ROW(row.what, GetLastError(), kSentinel);
+    EXPECT_ROW_TRUE(row.what, name.Intact());
+    if (row.result == ERROR_SUCCESS) {
+      EXPECT_ROW(row.what, count, static_cast<DWORD>(long_name.size()));
+      EXPECT_ROW(row.what, WideString(name.as<WCHAR>(), count) == long_name, true);
+      EXPECT_ROW(row.what, type, static_cast<DWORD>(REG_BINARY));
+      if (row.give_size) EXPECT_ROW(row.what, size, row.size_after);
+    }
+  }
+  // Buffers that fit, as the size asked for says.
+  Guarded name(41 * sizeof(WCHAR));
+  Guarded data(300);
+  DWORD count = 41, size = 300, type = 0;
+  EXPECT_RESULT(
+      RegEnumValueW(base, 0, name.as<WCHAR>(), &count, nullptr, &type, data.data(), &size),
+      static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_SAME(size, static_cast<DWORD>(300));
+  EXPECT_SAME(std::vector<uint8_t>(data.data(), data.data() + 300),
+              std::vector<uint8_t>(300, 0x5A));
+  EXPECT_TRUE_(name.Intact() && data.Intact());
+  RegCloseKey(base);
+}
+
+// An index whose key name does not fit the buffer is ERROR_MORE_DATA, and the enumeration goes
+// on at the next index: the library passes over such names and looks at the keys after them.
+CHECK_CASE(registry, enum_keys_go_on_after_a_name_too_long) {
+  HKEY base = FreshBase();
+  const WCHAR* names[] = {WS("01"), WS("AMuchLongerNameThanFits"), WS("02"), WS("03")};
+  for (const WCHAR* name : names) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    EXPECT_RESULT(Create(base, name, &key, &disposition), static_cast<LONG>(ERROR_SUCCESS));
+    RegCloseKey(key);
+  }
+  std::vector<std::string> fitted;
+  int too_long = 0;
+  LONG rc = ERROR_SUCCESS;
+  DWORD index = 0;
+  SetLastError(kSentinel);
+  for (; index < 10; ++index) {
+    Guarded buffer(16 * sizeof(WCHAR));
+    DWORD count = 16;
+    rc = RegEnumKeyExW(base, index, buffer.as<WCHAR>(), &count, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE_(buffer.Intact());
+    if (rc == ERROR_MORE_DATA) {
+      ++too_long;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    fitted.push_back(Narrow(WideString(buffer.as<WCHAR>(), count)));
+  }
+  std::sort(fitted.begin(), fitted.end());
+  EXPECT_SAME(Joined(fitted), std::string("01,02,03"));
+  EXPECT_SAME(too_long, 1);
+  EXPECT_SAME(rc, static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  EXPECT_SAME(index, static_cast<DWORD>(4));
+  EXPECT_LAST_ERROR(kSentinel);
+  RegCloseKey(base);
+}
+
+// RegDeleteKeyW removes a key that has no subkeys, with its values; a missing key is
+// ERROR_FILE_NOT_FOUND.
+CHECK_CASE(registry, delete_key_removes_a_leaf_and_missing_is_2) {
+  HKEY base = FreshBase();
+  HKEY leaf = nullptr;
+  DWORD disposition = 0;
+  EXPECT_RESULT(Create(base, WS("Leaf"), &leaf, &disposition), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetDword(leaf, WS("Value"), 1), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(leaf);
+  struct Step {
+    const WCHAR* name;
+    LONG result;
+  } steps[] = {{WS("LEAF"), ERROR_SUCCESS}, {WS("Leaf"), ERROR_FILE_NOT_FOUND}};
+  for (const Step& step : steps) {
+    SetLastError(kSentinel);
+    EXPECT_ROW(Narrow(step.name), RegDeleteKeyW(base, step.name), step.result);
+    EXPECT_ROW(Narrow(step.name), GetLastError(), kSentinel);
+  }
+  HKEY gone = nullptr;
+  EXPECT_RESULT(Open(base, WS("Leaf"), &gone), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  RegCloseKey(base);
+}
+
+// Windows CE's RegDeleteKey deletes the key with every subkey and value below it; desktop
+// Windows refuses a key that has subkeys (RegDeleteTree does that there).
+CE_ONLY_CASE(registry, delete_key_takes_its_subkeys_with_it) {
+  HKEY base = FreshBase();
+  HKEY deep = nullptr;
+  DWORD disposition = 0;
+  EXPECT_RESULT(Create(base, WS("Top\\Middle\\Bottom"), &deep, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_RESULT(SetDword(deep, WS("Value"), 1), static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(deep);
+  HKEY side = nullptr;
+  EXPECT_RESULT(Create(base, WS("Top\\Side"), &side, &disposition),
+                static_cast<LONG>(ERROR_SUCCESS));
+  RegCloseKey(side);
+  SetLastError(kSentinel);
+  EXPECT_RESULT(RegDeleteKeyW(base, WS("Top")), static_cast<LONG>(ERROR_SUCCESS));
+  EXPECT_LAST_ERROR(kSentinel);
+  for (const WCHAR* path : {WS("Top"), WS("Top\\Middle"), WS("Top\\Middle\\Bottom")}) {
+    HKEY key = nullptr;
+    EXPECT_ROW(Narrow(path), Open(base, path, &key), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  }
+  LONG last = 0;
+  EXPECT_RESULT(Joined(KeyNames(base, &last)), std::string(""));
+  RegCloseKey(base);
+}
