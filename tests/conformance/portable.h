@@ -22,6 +22,7 @@ typedef std::wstring WideString;
 #include "ce/errors.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "ce/locale.h"
 #include "ce/modules.h"
 #include "ce/registry.h"
 #include "ce/text.h"

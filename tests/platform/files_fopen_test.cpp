@@ -57,7 +57,7 @@ TEST_F(FilesFopenTest, FailuresSetErrno) {
   } cases[] = {
       {"\\ro.txt", "a", EACCES},    {"\\missing.txt", "r", ENOENT}, {"\\no\\x.txt", "w", ENOENT},
       {"\\x.txt", "q", EINVAL},     {"\\x.txt", "rw", EINVAL},      {nullptr, "r", EINVAL},
-      {"\\x.txt", nullptr, EINVAL}, {"\\a|b", "w", EINVAL},
+      {"\\x.txt", nullptr, EINVAL}, {"\\a|b", "w", EINVAL},         {"\\x.txt", "wbt", EINVAL},
   };
   for (const auto& c : cases) {
     errno = 0;
@@ -65,6 +65,22 @@ TEST_F(FilesFopenTest, FailuresSetErrno) {
     EXPECT_EQ(errno, c.error) << (c.path ? c.path : "null");
   }
   EXPECT_EQ(Content(u"\\ro.txt"), "ro");
+}
+
+// Without "t" or "b" a stream is untranslated, as the settings log needs: its CR LF and any
+// "\n" reach the file as written, and read back as they are.
+TEST_F(FilesFopenTest, DefaultModeKeepsLineEndsAsTheyAre) {
+  FILE* f = ce::fopen("\\d.txt", "w");
+  ASSERT_NE(f, nullptr);
+  fputs("one\r\ntwo\n", f);
+  fclose(f);
+  EXPECT_EQ(Content(u"\\d.txt"), "one\r\ntwo\n");
+  f = ce::fopen("\\d.txt", "r");
+  ASSERT_NE(f, nullptr);
+  char buffer[16] = {};
+  EXPECT_EQ(fread(buffer, 1, sizeof buffer, f), 9u);
+  fclose(f);
+  EXPECT_EQ(std::string(buffer), "one\r\ntwo\n");
 }
 
 TEST_F(FilesFopenTest, EightBitPathIsUtf8) {

@@ -12,7 +12,9 @@ extern "C" {
 int ce_wprintf(const WCHAR* format, ...);
 
 // Opens a stream on the handset's file with the C run-time's modes ("r", "w", "a", with "+" and
-// "b"); null on failure. Writes through the stream are the handset's file writes.
+// "b" or "t"); null on failure. A "t" stream writes "\n" as CR LF and reads CR LF as "\n"; any
+// other stream reads and writes the file's bytes as they are. Writes through the stream are the
+// handset's file writes.
 FILE* ce_fopen(const char* path, const char* mode);
 
 }  // extern "C"
