@@ -1,7 +1,7 @@
 // The run-time library's fopen modes and line ends: a stream opened with "t" writes "\n" as
 // CR LF and reads CR LF as "\n" (a CR alone stays); one opened with "b" reads and writes the
-// file's bytes as they are. The library's settings log writes lines that end in CR LF of their
-// own and needs its bytes on disk exactly.
+// file's bytes as they are. fopen reads its 8-bit path in the ANSI code page. The library's
+// settings log writes lines that end in CR LF of their own and needs its bytes on disk exactly.
 //
 // Each check works in the group's fresh folder and looks at the file's bytes with ReadFile.
 #include <cstdio>
@@ -49,8 +49,7 @@ std::string ReadStream(const std::string& path, const char* mode) {
 }
 
 // The file's bytes as ReadFile gives them, or "<missing>".
-std::string FileBytes(const std::string& path) {
-  const WideString wide(path.begin(), path.end());
+std::string FileBytes(const WideString& wide) {
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "<missing>";
@@ -60,6 +59,11 @@ std::string FileBytes(const std::string& path) {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(file);
   return bytes;
+}
+
+// The same for an ASCII path.
+std::string FileBytes(const std::string& path) {
+  return FileBytes(WideString(path.begin(), path.end()));
 }
 
 // Writing in text mode turns each "\n" into CR LF, a CR already there included ("\r\n" is
@@ -103,6 +107,30 @@ CHECK_CASE(text_stream, fopen_read_modes_and_line_ends) {
   EXPECT_SAME(ReadStream(path, "rt"),
               "x\ny\rz\r\n\n" + std::string(4085, 'a') + "\n" + std::string(4094, 'b') + "\nend\r");
   EXPECT_SAME(ReadStream(path, "r+t").substr(0, 6), std::string("x\ny\rz\r"));
+}
+
+// The 8-bit path names the file in the ANSI code page: in 1252 the byte 0xE9 is e acute, in 936
+// two bytes make one Hanzi.
+CHECK_CASE(text_stream, fopen_path_is_in_the_ansi_code_page) {
+  const std::string folder = Folder();
+  const WideString wide_folder(folder.begin(), folder.end());
+  const UINT acp = GetACP();
+  std::string name;
+  WideString wide_name;
+  if (acp == 1252) {
+    name = "caf\xE9.txt";
+    wide_name = WS("caf\u00E9.txt");
+  } else if (acp == 936) {
+    name = "\xC8\xD5\xD6\xBE.txt";
+    wide_name = WS("\u65E5\u5FD7.txt");
+  } else {
+    conformance::SkipOnWine("the check knows the ANSI code pages 1252 and 936 only");
+    EXPECT_SAME(acp, 1252u);
+    return;
+  }
+  EXPECT_SAME(WriteStream(folder + "\\" + name, "wb", "named"), std::string());
+  EXPECT_SAME(FileBytes(wide_folder + WS("\\") + wide_name), std::string("named"));
+  EXPECT_SAME(ReadStream(folder + "\\" + name, "rb"), std::string("named"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ce/crt.h"
+#include "ce/locale.h"
 #include "files_helpers.h"
 
 namespace {
@@ -83,8 +84,14 @@ TEST_F(FilesFopenTest, DefaultModeKeepsLineEndsAsTheyAre) {
   EXPECT_EQ(std::string(buffer), "one\r\ntwo\n");
 }
 
-TEST_F(FilesFopenTest, EightBitPathIsUtf8) {
-  FILE* f = ce::fopen("\\\xe6\x97\xa5\xe5\xbf\x97.txt", "w");  // 日志.txt
+// The 8-bit path is read in the handset's ANSI code page, which follows its system locale.
+TEST_F(FilesFopenTest, EightBitPathIsInTheAnsiCodePage) {
+  FILE* f = ce::fopen("\\caf\xE9.txt", "w");
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+  EXPECT_NE(GetFileAttributesW(u"\\caf\u00E9.txt"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(SetSystemDefaultLCID(0x0804));
+  f = ce::fopen("\\\xC8\xD5\xD6\xBE.txt", "w");  // 日志.txt
   ASSERT_NE(f, nullptr);
   fclose(f);
   EXPECT_NE(GetFileAttributesW(u"\\日志.txt"), INVALID_FILE_ATTRIBUTES);

@@ -9,7 +9,8 @@
 #include "ce/crt.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
-#include "cehost/text.h"
+#include "ce/locale.h"
+#include "text/code_page_table.h"
 
 namespace {
 
@@ -214,8 +215,9 @@ extern "C" FILE* ce_fopen(const char* path, const char* mode) {
     errno = EINVAL;
     return nullptr;
   }
-  // The 8-bit path is UTF-8 on the host. Other streams may read and write the file meanwhile.
-  std::u16string wide = cehost::ToUtf16(path);
+  // The 8-bit path is in the ANSI code page, as the run-time reads narrow names. Other streams
+  // may read and write the file meanwhile.
+  std::u16string wide = cehost::DecodeBytes(GetACP(), path);
   HANDLE handle = CreateFileW(wide.c_str(), parsed.access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, parsed.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
