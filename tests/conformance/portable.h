@@ -26,6 +26,7 @@ FARPROC GetProcAddressW(HMODULE module, LPCWSTR name);
 #include "ce/errors.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "ce/locale.h"
 #include "ce/modules.h"
 #include "ce/registry.h"
 #include "ce/text.h"

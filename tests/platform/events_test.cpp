@@ -33,24 +33,4 @@ TEST_F(EventsTest, SettingANamedEventIsJournaledWithItsName) {
   CloseHandle(event);
 }
 
-TEST(CodePageTest, GbkConversionKeepsWholeCharactersAndFlagsDefaults) {
-  sim::Handset handset;
-  char out[16];
-  BOOL used = TRUE;
-  // A supplementary character is one character that GBK lacks: one default character.
-  const char16_t text[] = u"\U0001F600\u4E2D";
-  int n = WideCharToMultiByte(936, 0, text, 3, out, sizeof out, nullptr, &used);
-  ASSERT_EQ(n, 3);
-  EXPECT_EQ(std::string(out, 3), "?\xD6\xD0");
-  EXPECT_TRUE(used);
-  // CP_ACP is the handset's Chinese code page.
-  n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, u"\u6587", 1, out, sizeof out, "*", &used);
-  EXPECT_EQ(std::string(out, n), "\xCE\xC4");
-  EXPECT_FALSE(used);
-  EXPECT_EQ(WideCharToMultiByte(1252, 0, u"a", 1, out, sizeof out, nullptr, nullptr), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  EXPECT_EQ(WideCharToMultiByte(936, 0x1000, u"a", 1, out, sizeof out, nullptr, nullptr), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
-}
-
 }  // namespace

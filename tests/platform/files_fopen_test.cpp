@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ce/crt.h"
+#include "ce/locale.h"
 #include "files_helpers.h"
 
 namespace {
@@ -57,7 +58,7 @@ TEST_F(FilesFopenTest, FailuresSetErrno) {
   } cases[] = {
       {"\\ro.txt", "a", EACCES},    {"\\missing.txt", "r", ENOENT}, {"\\no\\x.txt", "w", ENOENT},
       {"\\x.txt", "q", EINVAL},     {"\\x.txt", "rw", EINVAL},      {nullptr, "r", EINVAL},
-      {"\\x.txt", nullptr, EINVAL}, {"\\a|b", "w", EINVAL},
+      {"\\x.txt", nullptr, EINVAL}, {"\\a|b", "w", EINVAL},         {"\\x.txt", "wbt", EINVAL},
   };
   for (const auto& c : cases) {
     errno = 0;
@@ -67,8 +68,30 @@ TEST_F(FilesFopenTest, FailuresSetErrno) {
   EXPECT_EQ(Content(u"\\ro.txt"), "ro");
 }
 
-TEST_F(FilesFopenTest, EightBitPathIsUtf8) {
-  FILE* f = ce::fopen("\\\xe6\x97\xa5\xe5\xbf\x97.txt", "w");  // 日志.txt
+// Without "t" or "b" a stream is untranslated, as the settings log needs: its CR LF and any
+// "\n" reach the file as written, and read back as they are.
+TEST_F(FilesFopenTest, DefaultModeKeepsLineEndsAsTheyAre) {
+  FILE* f = ce::fopen("\\d.txt", "w");
+  ASSERT_NE(f, nullptr);
+  fputs("one\r\ntwo\n", f);
+  fclose(f);
+  EXPECT_EQ(Content(u"\\d.txt"), "one\r\ntwo\n");
+  f = ce::fopen("\\d.txt", "r");
+  ASSERT_NE(f, nullptr);
+  char buffer[16] = {};
+  EXPECT_EQ(fread(buffer, 1, sizeof buffer, f), 9u);
+  fclose(f);
+  EXPECT_EQ(std::string(buffer), "one\r\ntwo\n");
+}
+
+// The 8-bit path is read in the handset's ANSI code page, which follows its system locale.
+TEST_F(FilesFopenTest, EightBitPathIsInTheAnsiCodePage) {
+  FILE* f = ce::fopen("\\caf\xE9.txt", "w");
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+  EXPECT_NE(GetFileAttributesW(u"\\caf\u00E9.txt"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(SetSystemDefaultLCID(0x0804));
+  f = ce::fopen("\\\xC8\xD5\xD6\xBE.txt", "w");  // 日志.txt
   ASSERT_NE(f, nullptr);
   fclose(f);
   EXPECT_NE(GetFileAttributesW(u"\\日志.txt"), INVALID_FILE_ATTRIBUTES);

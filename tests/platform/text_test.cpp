@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ce/kernel.h"
+#include "ce/locale.h"
 #include "ce/text.h"
 #include "cehost/text.h"
 #include "handset_fixture.h"
@@ -45,7 +46,7 @@ TEST(WsprintfTest, FormatsEveryConversion) {
   const FormatCase cases[] = {
       {"%s", Format(u"[%s]", u"wide"), u"[wide]"},
       {"%S", Format(u"%S", "narrow"), u"narrow"},
-      {"%hs latin-1", Format(u"%hs|%hS", "caf\xE9", "x"), u"caf\u00E9|x"},
+      {"%hs in code page 1252", Format(u"%hs|%hS", "caf\xE9", "x"), u"caf\u00E9|x"},
       {"%ls %lS %ws", Format(u"%ls|%lS|%ws", u"a", u"b", u"c"), u"a|b|c"},
       {"null strings", Format(u"%s %hs", null_wide, null_narrow), u"(null) (null)"},
       {"%c > 0xFF", Format(u"%c%lc%lC", u'\u4E2D', u'b', u'c'), u"\u4E2Dbc"},
@@ -222,6 +223,41 @@ TEST_F(TraceTest, DebugPrintPutsTheFormattedLineInTheJournal) {
   auto entries = handset().journal().Entries("trace");
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].Field("text"), "battery \xE4\xB8\xAD: 42%, ok\r\n");
+}
+
+// The handset's own code pages follow its system locale; the platform's tables are tables of
+// single UTF-16 units.
+TEST(CodePageTest, AnsiCodePageFollowsTheSystemLocale) {
+  sim::Handset handset;
+  char out[16];
+  BOOL used = FALSE;
+  // A supplementary character is two units that the table lacks: two default characters.
+  const char16_t text[] = u"\U0001F600\u4E2D";
+  int n = WideCharToMultiByte(936, 0, text, 3, out, sizeof out, nullptr, &used);
+  ASSERT_EQ(n, 4);
+  EXPECT_EQ(std::string(out, 4), "??\xD6\xD0");
+  EXPECT_TRUE(used);
+  // A handset with no system locale stored is a US English one: code page 1252.
+  EXPECT_EQ(GetACP(), 1252u);
+  n = WideCharToMultiByte(CP_ACP, 0, u"\u6587\u20AC", 2, out, sizeof out, "*", &used);
+  EXPECT_EQ(std::string(out, n), "*\x80");
+  EXPECT_TRUE(used);
+  WCHAR line[WSPRINTF_LIMIT];
+  wsprintfW(line, u"%hs", "\xD6\xD0\x80");
+  EXPECT_EQ(std::u16string(line), u"\u00D6\u00D0\u20AC");
+  // Chinese (PRC) brings code page 936, for conversions and for narrow text alike.
+  ASSERT_TRUE(SetSystemDefaultLCID(0x0804));
+  EXPECT_EQ(GetACP(), 936u);
+  n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK, u"\u6587", 1, out, sizeof out, "*", &used);
+  EXPECT_EQ(std::string(out, n), "\xCE\xC4");
+  EXPECT_FALSE(used);
+  wsprintfW(line, u"%hs|%C", "\xD6\xD0\x80", 'a');
+  EXPECT_EQ(std::u16string(line), u"\u4E2D\u20AC|a");
+  // Code pages the handset's image does not hold, and flags no code page takes.
+  EXPECT_EQ(WideCharToMultiByte(1250, 0, u"a", 1, out, sizeof out, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(WideCharToMultiByte(936, 0x1000, u"a", 1, out, sizeof out, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 }
 
 }  // namespace

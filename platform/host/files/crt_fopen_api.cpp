@@ -3,12 +3,14 @@
 // refused on read-only files like any other write).
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "ce/crt.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
-#include "cehost/text.h"
+#include "ce/locale.h"
+#include "text/code_page_table.h"
 
 namespace {
 
@@ -16,6 +18,10 @@ struct Stream {
   HANDLE handle;
   // Mode "a": every write goes to the end of the file, wherever the pointer was.
   bool append;
+  // Mode "t": line ends are translated.
+  bool text;
+  // In text mode, the byte read after a CR that ended a read, when it was no LF; -1: none.
+  int pending = -1;
 };
 
 int ErrnoOf(DWORD error) {
@@ -42,33 +48,96 @@ int ErrnoOf(DWORD error) {
   }
 }
 
+// In text mode CR LF reads as LF (a CR alone stays); a CR at the end of one read is paired with
+// the byte after it, which is kept for the next read when it is no LF.
 ssize_t StreamRead(void* cookie, char* buffer, size_t size) {
   auto* stream = static_cast<Stream*>(cookie);
-  DWORD got = 0;
   if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
-  if (!ReadFile(stream->handle, buffer, static_cast<DWORD>(size), &got, nullptr)) {
-    errno = ErrnoOf(GetLastError());
-    return -1;
+  size_t have = 0;
+  if (stream->pending >= 0 && size > 0) {
+    buffer[have++] = static_cast<char>(stream->pending);
+    stream->pending = -1;
   }
-  return got;
+  DWORD got = 0;
+  if (have < size &&
+      !ReadFile(stream->handle, buffer + have, static_cast<DWORD>(size - have), &got, nullptr)) {
+    if (have == 0) {
+      errno = ErrnoOf(GetLastError());
+      return -1;
+    }
+    got = 0;
+  }
+  have += got;
+  if (!stream->text) return static_cast<ssize_t>(have);
+  size_t kept = 0;
+  for (size_t i = 0; i < have; ++i) {
+    char c = buffer[i];
+    if (c == '\r') {
+      if (i + 1 < have) {
+        if (buffer[i + 1] == '\n') {
+          c = '\n';
+          ++i;
+        }
+      } else {
+        char next = 0;
+        DWORD one = 0;
+        if (ReadFile(stream->handle, &next, 1, &one, nullptr) && one == 1) {
+          if (next == '\n') {
+            c = '\n';
+          } else {
+            stream->pending = static_cast<unsigned char>(next);
+          }
+        }
+      }
+    }
+    buffer[kept++] = c;
+  }
+  return static_cast<ssize_t>(kept);
 }
 
-// Returns the bytes written; 0 on failure, as glibc asks of a cookie writer.
+// Returns the bytes of the caller's data written; 0 on failure, as glibc asks of a cookie writer.
+// In text mode each LF is written as CR LF.
 ssize_t StreamWrite(void* cookie, const char* buffer, size_t size) {
   auto* stream = static_cast<Stream*>(cookie);
-  if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
+  if (size > 0x7FFFFFFF / 2) size = 0x7FFFFFFF / 2;
   if (stream->append) {
     LONG high = 0;
     SetFilePointer(stream->handle, 0, &high, FILE_END);
   }
+  std::string translated;
+  const char* bytes = buffer;
+  size_t length = size;
+  if (stream->text) {
+    translated.reserve(size + size / 8);
+    for (size_t i = 0; i < size; ++i) {
+      if (buffer[i] == '\n') translated.push_back('\r');
+      translated.push_back(buffer[i]);
+    }
+    bytes = translated.data();
+    length = translated.size();
+  }
   DWORD written = 0;
-  if (!WriteFile(stream->handle, buffer, static_cast<DWORD>(size), &written, nullptr))
+  if (!WriteFile(stream->handle, bytes, static_cast<DWORD>(length), &written, nullptr))
     errno = ErrnoOf(GetLastError());
-  return written;
+  if (written == length) return static_cast<ssize_t>(size);
+  if (!stream->text) return written;
+  // A short write in text mode: the caller's bytes whose translation went out whole.
+  size_t consumed = 0;
+  for (size_t out = 0; consumed < size; ++consumed) {
+    const size_t next = out + (buffer[consumed] == '\n' ? 2 : 1);
+    if (next > written) break;
+    out = next;
+  }
+  return static_cast<ssize_t>(consumed);
 }
 
 int StreamSeek(void* cookie, off64_t* offset, int whence) {
   auto* stream = static_cast<Stream*>(cookie);
+  // A byte kept after a CR is given back to the file.
+  if (stream->pending >= 0) {
+    stream->pending = -1;
+    if (whence == SEEK_CUR) *offset -= 1;
+  }
   DWORD method = whence == SEEK_SET ? FILE_BEGIN : whence == SEEK_CUR ? FILE_CURRENT : FILE_END;
   LONG high = static_cast<LONG>(*offset >> 32);
   DWORD low =
@@ -93,21 +162,32 @@ struct Mode {
   DWORD disposition = 0;
   bool append = false;
   const char* glibc_mode = nullptr;
+  bool text = false;
 };
 
-// The run-time modes: r, w or a, then "+" and "b" or "t" in any order. Streams never translate
-// line ends: "t" and "b" both give the bytes as written, so a log's lines end as the caller wrote
-// them.
+// The run-time modes: r, w or a, then "+" and one of "b" and "t", in any order. "t" translates
+// line ends as the run-time documents text mode: LF is written as CR LF, CR LF is read as LF.
+// "b" never translates. Neither letter gives the stream the handset's default mode, which is
+// untranslated: the run-time has no global text-mode default to set, and the settings log,
+// opened with "a" alone, writes its lines with their own CR LF and needs its bytes written
+// exactly (a translating default would write CR CR LF).
 bool ParseMode(std::string_view text, Mode* mode) {
   if (text.empty()) return false;
   bool plus = false;
+  bool binary = false;
+  bool translated = false;
   for (char c : text.substr(1)) {
     if (c == '+') {
       plus = true;
-    } else if (c != 'b' && c != 't') {
+    } else if (c == 'b') {
+      binary = true;
+    } else if (c == 't') {
+      translated = true;
+    } else {
       return false;
     }
   }
+  if (binary && translated) return false;
   switch (text[0]) {
     case 'r':
       *mode = {GENERIC_READ, OPEN_EXISTING, false, plus ? "r+" : "r"};
@@ -122,6 +202,7 @@ bool ParseMode(std::string_view text, Mode* mode) {
       return false;
   }
   if (plus) mode->access = GENERIC_READ | GENERIC_WRITE;
+  mode->text = translated;
   return true;
 }
 
@@ -134,15 +215,16 @@ extern "C" FILE* ce_fopen(const char* path, const char* mode) {
     errno = EINVAL;
     return nullptr;
   }
-  // The 8-bit path is UTF-8 on the host. Other streams may read and write the file meanwhile.
-  std::u16string wide = cehost::ToUtf16(path);
+  // The 8-bit path is in the ANSI code page, as the run-time reads narrow names. Other streams
+  // may read and write the file meanwhile.
+  std::u16string wide = cehost::DecodeBytes(GetACP(), path);
   HANDLE handle = CreateFileW(wide.c_str(), parsed.access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, parsed.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     errno = ErrnoOf(GetLastError());
     return nullptr;
   }
-  auto* stream = new Stream{handle, parsed.append};
+  auto* stream = new Stream{handle, parsed.append, parsed.text};
   cookie_io_functions_t functions = {StreamRead, StreamWrite, StreamSeek, StreamClose};
   FILE* file = fopencookie(stream, parsed.glibc_mode, functions);
   if (!file) {

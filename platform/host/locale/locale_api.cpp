@@ -89,3 +89,9 @@ extern "C" LANGID GetUserDefaultLangID(void) {
 extern "C" LANGID GetSystemDefaultLangID(void) {
   return GetUserDefaultLangID();
 }
+
+extern "C" UINT GetACP(void) {
+  if (auto stored = ReadLocaleValue(HKEY_LOCAL_MACHINE, kSystemKey, u"DefaultACP")) return *stored;
+  auto locale = FindInstalledLocale(GetSystemDefaultLCID());
+  return locale ? locale->ansi_code_page : kFallbackAnsiCodePage;
+}

@@ -19,6 +19,8 @@ std::optional<InstalledLocale> FindInstalledLocale(LCID lcid);
 
 // The locale every setting falls back to: US English.
 inline constexpr LCID kFallbackLocale = 0x0409;
+// Its ANSI code page, which the system falls back to.
+inline constexpr DWORD kFallbackAnsiCodePage = 1252;
 
 // Reads a DWORD setting (REG_DWORD, or REG_SZ of hexadecimal digits); none when the key or value
 // is missing or unreadable.

@@ -1,7 +1,6 @@
-// WideCharToMultiByte: UTF-16 to the handset's code pages. Code page 936 (Simplified Chinese,
-// GBK) goes through glibc's iconv, with ICU's canonical composition for WC_COMPOSITECHECK;
-// UTF-8 is converted here.
-#include <iconv.h>
+// WideCharToMultiByte: UTF-16 to the handset's code pages. The code pages of its locales (936
+// among them) go through their tables (text/code_page_table.h), with ICU's canonical composition
+// for WC_COMPOSITECHECK; UTF-8 is converted here.
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 
@@ -9,48 +8,25 @@
 #include <string>
 
 #include "ce/errors.h"
+#include "ce/locale.h"
 #include "ce/text.h"
 #include "cehost/text.h"
+#include "text/code_page_table.h"
 
 namespace {
 
-constexpr UINT kGbk = 936;
-
-// The handset's ANSI and OEM code page: it is a Simplified Chinese handset.
+// CP_ACP and CP_OEMCP stand for the handset's own code pages, which follow its system locale.
 UINT Resolve(UINT code_page) {
-  return code_page == CP_ACP || code_page == CP_OEMCP ? kGbk : code_page;
+  if (code_page == CP_ACP) return GetACP();
+  if (code_page == CP_OEMCP) return cehost::OemCodePage();
+  return code_page;
 }
 
-// The flags a code page accepts: UTF-8 none, 936 the composition and default-character ones.
+// The flags a code page accepts: UTF-8 none, the others the composition and default-character
+// ones.
 bool FlagsAllowed(UINT code_page, DWORD flags) {
   if (code_page == CP_UTF8) return flags == 0;
   return (flags & ~DWORD{WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_COMPOSITECHECK}) == 0;
-}
-
-// Converts one character (one code unit, or a surrogate pair) to GBK through iconv; false when
-// GBK has no such character. iconv's handle is kept per thread: it is not thread-safe.
-bool ToGbk(const char16_t* unit, size_t units, std::string* out) {
-  // Each thread has its own converter, closed when the thread ends.
-  struct Converter {
-    iconv_t handle = iconv_open("CP936", "UTF-16LE");
-    ~Converter() {
-      if (handle != reinterpret_cast<iconv_t>(-1)) iconv_close(handle);
-    }
-  };
-  thread_local Converter thread_converter;
-  iconv_t converter = thread_converter.handle;
-  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-  char input[4];
-  std::memcpy(input, unit, units * 2);
-  char output[8];
-  char* in = input;
-  size_t in_left = units * 2;
-  char* outp = output;
-  size_t out_left = sizeof output;
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(converter, &in, &in_left, &outp, &out_left) == static_cast<size_t>(-1)) return false;
-  out->append(output, static_cast<size_t>(outp - output));
-  return true;
 }
 
 // The precomposed character of a base and a nonspacing mark that follows it, as Unicode's
@@ -64,29 +40,34 @@ char16_t ComposePair(char16_t base, char16_t mark) {
   return composed > 0 && composed < 0x10000 ? static_cast<char16_t>(composed) : 0;
 }
 
-// The bytes of the whole text in GBK; characters GBK lacks become the default character.
+// The bytes of the whole text in the code page. The table is looked up one UTF-16 unit at a time,
+// as the platform's tables are tables of units: a unit the table has no entry for (a surrogate,
+// paired or lone, or a private-use character past code page 936's user-defined areas) becomes
+// the default character, one for each unit.
 // With WC_COMPOSITECHECK a base character and the nonspacing mark after it become their
-// precomposed character first (one mark per base, as the flag's description has it). When GBK
-// has no precomposed character for the pair, WC_DISCARDNS drops the mark, WC_DEFAULTCHAR makes
-// the pair one default character, and otherwise (WC_SEPCHARS) both are converted on their own.
-std::string Gbk(std::u16string_view text, DWORD flags, const std::string& default_char,
-                bool* used_default) {
+// precomposed character first (one mark per base, as the flag's description has it). When the
+// code page has no precomposed character for the pair, WC_DISCARDNS drops the mark,
+// WC_DEFAULTCHAR makes the pair one default character, and otherwise (WC_SEPCHARS) both are
+// converted on their own.
+std::string Encode(UINT code_page, std::u16string_view text, DWORD flags,
+                   const std::string& default_char, bool* used_default) {
   std::string out;
+  auto put = [&](char16_t unit) {
+    if (!cehost::EncodeUnit(code_page, unit, &out)) {
+      out += default_char;
+      *used_default = true;
+    }
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     if ((flags & WC_COMPOSITECHECK) && i + 1 < text.size() &&
         u_charType(text[i + 1]) == U_NON_SPACING_MARK) {
       const char16_t composed = ComposePair(text[i], text[i + 1]);
-      if (composed && ToGbk(&composed, 1, &out)) {
+      if (composed && cehost::EncodeUnit(code_page, composed, &out)) {
         ++i;
         continue;
       }
       if (flags & WC_DISCARDNS) {
-        if (text[i] < 0x80) {
-          out.push_back(static_cast<char>(text[i]));
-        } else if (!ToGbk(&text[i], 1, &out)) {
-          out += default_char;
-          *used_default = true;
-        }
+        put(text[i]);
         ++i;
         continue;
       }
@@ -97,18 +78,7 @@ std::string Gbk(std::u16string_view text, DWORD flags, const std::string& defaul
         continue;
       }
     }
-    size_t units = 1;
-    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      units = 2;
-    }
-    if (text[i] < 0x80) {
-      out.push_back(static_cast<char>(text[i]));
-    } else if (!ToGbk(&text[i], units, &out)) {
-      out += default_char;
-      *used_default = true;
-    }
-    i += units - 1;
+    put(text[i]);
   }
   return out;
 }
@@ -126,7 +96,7 @@ extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideC
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  if (code_page != kGbk && code_page != CP_UTF8) {
+  if (code_page != CP_UTF8 && !cehost::HasCodePage(code_page)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -150,7 +120,7 @@ extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideC
     std::string default_char = "?";
     if (lpDefaultChar && *lpDefaultChar)
       default_char.assign(lpDefaultChar, strnlen(lpDefaultChar, 2));
-    bytes = Gbk(text, dwFlags, default_char, &used_default);
+    bytes = Encode(code_page, text, dwFlags, default_char, &used_default);
   }
   if (lpUsedDefaultChar) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
   if (cbMultiByte == 0) return static_cast<int>(bytes.size());

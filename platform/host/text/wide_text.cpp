@@ -21,28 +21,45 @@ bool IsLowSurrogate(char32_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Upper case of every UTF-16 code unit, built once from the C.UTF-8 locale's tables so that the
-// result never depends on the process locale. A mapping that would leave the BMP (there is none
-// in practice) keeps the character; surrogates map to themselves. Without C.UTF-8 only ASCII
-// letters fold.
-const std::array<char16_t, 0x10000>& UpperTable() {
-  static const auto table = [] {
-    auto t = std::make_unique<std::array<char16_t, 0x10000>>();
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    for (uint32_t c = 0; c < 0x10000; ++c) {
-      char16_t upper = static_cast<char16_t>(c);
-      if (c >= u'a' && c <= u'z') {
-        upper = static_cast<char16_t>(c - (u'a' - u'A'));
-      } else if (utf8 && c >= 0x80 && !IsHighSurrogate(c) && !IsLowSurrogate(c)) {
-        wint_t u = towupper_l(static_cast<wint_t>(c), utf8);
-        if (u < 0x10000) upper = static_cast<char16_t>(u);
-      }
-      (*t)[c] = upper;
+using CaseTable = std::array<char16_t, 0x10000>;
+
+// Upper (or lower) case of every UTF-16 code unit, built from the C.UTF-8 locale's tables so that
+// the result never depends on the process locale. A mapping that would leave the BMP (there is
+// none in practice) keeps the character; surrogates map to themselves. Without C.UTF-8 only
+// ASCII letters change.
+std::unique_ptr<CaseTable> MakeCaseTable(bool upper) {
+  auto t = std::make_unique<CaseTable>();
+  locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  for (uint32_t c = 0; c < 0x10000; ++c) {
+    char16_t mapped = static_cast<char16_t>(c);
+    if (c < 0x80) {
+      if (upper && c >= u'a' && c <= u'z') mapped = static_cast<char16_t>(c - (u'a' - u'A'));
+      if (!upper && c >= u'A' && c <= u'Z') mapped = static_cast<char16_t>(c + (u'a' - u'A'));
+    } else if (utf8 && !IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+      wint_t u = upper ? towupper_l(static_cast<wint_t>(c), utf8)
+                       : towlower_l(static_cast<wint_t>(c), utf8);
+      if (u < 0x10000) mapped = static_cast<char16_t>(u);
     }
-    if (utf8) freelocale(utf8);
-    return t;
-  }();
+    (*t)[c] = mapped;
+  }
+  if (utf8) freelocale(utf8);
+  return t;
+}
+
+const CaseTable& UpperTable() {
+  static const auto table = MakeCaseTable(true);
   return *table;
+}
+
+const CaseTable& LowerTable() {
+  static const auto table = MakeCaseTable(false);
+  return *table;
+}
+
+// The unit in lower case, as the run-time library's case-insensitive comparisons take it.
+int Lower(WCHAR c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+  return LowerTable()[c];
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -204,10 +221,13 @@ int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n) {
   return 0;
 }
 
+// As the run-time library documents it: both strings in lower case, then compared unit by unit
+// as unsigned values. So "_" (0x5F) sorts before every letter, which comparing in upper case
+// would put after "A" to "Z".
 int _wcsicmp(const WCHAR* a, const WCHAR* b) {
   for (;; ++a, ++b) {
-    int fa = cehost::FoldCase(*a);
-    int fb = cehost::FoldCase(*b);
+    int fa = Lower(*a);
+    int fb = Lower(*b);
     if (fa != fb) return fa - fb;
     if (!*a) return 0;
   }
@@ -215,8 +235,8 @@ int _wcsicmp(const WCHAR* a, const WCHAR* b) {
 
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n) {
   for (; n > 0; --n, ++a, ++b) {
-    int fa = cehost::FoldCase(*a);
-    int fb = cehost::FoldCase(*b);
+    int fa = Lower(*a);
+    int fb = Lower(*b);
     if (fa != fb) return fa - fb;
     if (!*a) break;
   }

@@ -3,12 +3,15 @@
 //
 // Field syntax: %[-][#][0][width][.precision][l|h|w]type. There is no '*' width, no '+' or
 // space flag, no floating point and no %o or %n. The output never exceeds 1023 characters plus
-// the terminator; text past that is cut off, and the result counts what was stored.
+// the terminator; text past that is cut off, and the result counts what was stored. Narrow text
+// (%hs, %S, %C...) is read in the handset's ANSI code page.
 #include <cstdarg>
 #include <cstdint>
-#include <type_traits>
+#include <string>
 
+#include "ce/locale.h"
 #include "ce/text.h"
+#include "text/code_page_table.h"
 
 namespace {
 
@@ -61,29 +64,44 @@ int ReadNumber(const WCHAR*& f) {
 }
 
 // Writes text of the given length padded with spaces to the field width.
-template <typename Char>
-void PutPadded(Output& out, const Field& field, const Char* text, int length) {
+void PutPadded(Output& out, const Field& field, const WCHAR* text, int length) {
   int pad = field.width - length;
   if (!field.left) out.Repeat(u' ', pad);
-  for (int i = 0; i < length && !out.Full(); ++i) {
-    // An 8-bit string is widened byte by byte: bytes from 0x80 up become U+0080 to U+00FF
-    // (Latin-1) rather than going through a code page.
-    out.Put(static_cast<WCHAR>(static_cast<std::make_unsigned_t<Char>>(text[i])));
-  }
+  for (int i = 0; i < length && !out.Full(); ++i) out.Put(text[i]);
   if (field.left) out.Repeat(u' ', pad);
 }
 
-template <typename Char>
-void PutString(Output& out, const Field& field, const Char* text) {
-  static constexpr char16_t kNull[] = u"(null)";
-  if (!text) {
-    PutString(out, field, kNull);
-    return;
-  }
+void PutString(Output& out, const Field& field, const WCHAR* text) {
+  if (!text) text = u"(null)";
   int length = 0;
   const int max = field.precision >= 0 ? field.precision : INT32_MAX;
   while (length < max && text[length]) ++length;
   PutPadded(out, field, text, length);
+}
+
+// 8-bit text in the ANSI code page: converted first, then cut to the precision in characters.
+// No more bytes are read than the precision allows, as the text need not be terminated then;
+// nor more than the output can hold.
+void PutNarrowString(Output& out, const Field& field, const char* text) {
+  if (!text) {
+    PutString(out, field, nullptr);
+    return;
+  }
+  size_t max = field.precision >= 0 ? static_cast<size_t>(field.precision) : SIZE_MAX;
+  if (max > static_cast<size_t>(kMaxField)) max = kMaxField;
+  size_t bytes = 0;
+  while (bytes < max && text[bytes]) ++bytes;
+  const std::string_view narrow(text, bytes);
+  // ASCII is the same in every code page: the ANSI code page is looked up only for other bytes.
+  bool ascii = true;
+  for (char c : narrow) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  const std::u16string wide =
+      ascii ? std::u16string(narrow.begin(), narrow.end()) : cehost::DecodeBytes(GetACP(), narrow);
+  Field wide_field = field;
+  wide_field.precision = -1;
+  int length = static_cast<int>(wide.size());
+  if (field.precision >= 0 && length > field.precision) length = field.precision;
+  PutPadded(out, wide_field, wide.c_str(), length);
 }
 
 // Writes an unsigned magnitude with an optional sign or 0x prefix, at least precision digits
@@ -138,7 +156,7 @@ void FormatOne(Output& out, const Field& field, WCHAR type, va_list* args) {
       if (wide) {
         PutString(out, field, va_arg(*args, const WCHAR*));
       } else {
-        PutString(out, field, va_arg(*args, const char*));
+        PutNarrowString(out, field, va_arg(*args, const char*));
       }
       return;
     }
@@ -146,8 +164,14 @@ void FormatOne(Output& out, const Field& field, WCHAR type, va_list* args) {
     case u'C': {
       bool wide = field.size == 'l' || field.size == 'w' || (field.size == 0 && type == u'c');
       int value = va_arg(*args, int);
-      WCHAR c =
-          wide ? static_cast<WCHAR>(value) : static_cast<WCHAR>(static_cast<unsigned char>(value));
+      // A narrow character is one byte of the ANSI code page.
+      WCHAR c = static_cast<WCHAR>(value);
+      if (!wide) {
+        const char byte = static_cast<char>(value);
+        c = static_cast<unsigned char>(byte) < 0x80
+                ? static_cast<WCHAR>(byte)
+                : cehost::DecodeBytes(GetACP(), std::string_view(&byte, 1))[0];
+      }
       // A zero character is not written, wide or narrow, so that the result never holds a
       // terminator before its end; padding still applies.
       PutPadded(out, field, &c, c != 0 ? 1 : 0);

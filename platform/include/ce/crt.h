@@ -11,8 +11,10 @@ extern "C" {
 // printed.
 int ce_wprintf(const WCHAR* format, ...);
 
-// Opens a stream on the handset's file with the C run-time's modes ("r", "w", "a", with "+" and
-// "b"); null on failure. Writes through the stream are the handset's file writes.
+// Opens a stream on the handset's file, named in the ANSI code page, with the C run-time's modes
+// ("r", "w", "a", with "+" and "b" or "t"); null on failure. A "t" stream writes "\n" as CR LF and
+// reads CR LF as "\n"; any other stream reads and writes the file's bytes as they are. Writes
+// through the stream are the handset's file writes.
 FILE* ce_fopen(const char* path, const char* mode);
 
 }  // extern "C"

@@ -34,5 +34,8 @@ LANGID GetSystemDefaultUILanguage(void);
 LANGID GetUserDefaultLangID(void);
 // The language of the user locale: CE keeps no separate system language identifier.
 LANGID GetSystemDefaultLangID(void);
+// The ANSI code page: the one stored with the system locale, else that locale's own (1252 for
+// US English). Narrow text and CP_ACP conversions go through it.
+UINT GetACP(void);
 
 }  // extern "C"

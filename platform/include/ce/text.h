@@ -21,17 +21,18 @@
 
 extern "C" {
 
-// Converts UTF-16 text to the code page (936 and UTF-8 among them); cchWideChar -1 means "up to
-// and with the terminator". With cbMultiByte 0 it returns the bytes needed; otherwise the bytes
-// written, or 0 and the last error (ERROR_INSUFFICIENT_BUFFER when the output does not fit).
-// Characters the code page cannot hold become the default character, and *lpUsedDefaultChar
-// says whether that happened.
+// Converts UTF-16 text to the code page (those of the handset's locales, 936 among them, and
+// UTF-8; CP_ACP is the one GetACP names); cchWideChar -1 means "up to and with the terminator".
+// With cbMultiByte 0 it returns the bytes needed; otherwise the bytes written, or 0 and the last
+// error (ERROR_INSUFFICIENT_BUFFER when the output does not fit). Characters the code page cannot
+// hold become the default character, and *lpUsedDefaultChar says whether that happened.
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                         LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                         LPBOOL lpUsedDefaultChar);
 
 // Formats into lpOut, which must hold 1024 characters; stores at most 1023 characters and the
-// terminator, and returns the number of characters stored without the terminator.
+// terminator, and returns the number of characters stored without the terminator. Narrow text
+// arguments are read in the ANSI code page (GetACP).
 int wsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, ...);
 
 // wsprintfW with its arguments in a va_list.
@@ -48,9 +49,10 @@ size_t wcslen(const WCHAR* s);
 int wcscmp(const WCHAR* a, const WCHAR* b);
 // Ordinal comparison of at most n characters.
 int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n);
-// Comparison that ignores case, as the platform folds it.
+// Comparison that ignores case: both strings in lower case, compared unit by unit as unsigned
+// values; negative, zero or positive.
 int _wcsicmp(const WCHAR* a, const WCHAR* b);
-// Comparison of at most n characters that ignores case.
+// Comparison of at most n characters that ignores case, as _wcsicmp.
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n);
 // Copies src with its terminator into dst; returns dst.
 WCHAR* wcscpy(WCHAR* dst, const WCHAR* src);
