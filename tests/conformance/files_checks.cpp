@@ -11,21 +11,29 @@
 #include <vector>
 
 #include "check.h"
+#include "file_access.h"
 #include "peer_process.h"
 #include "rows.h"
 
 namespace {
 
+using conformance::Attributes;
+using conformance::Contents;
+using conformance::kNoAttributes;
+using conformance::kRead;
+using conformance::kShareAll;
+using conformance::kWrite;
+using conformance::Open;
+using conformance::Outcome;
+using conformance::Put;
+using conformance::ReadRest;
+
 using conformance::Guarded;
 using conformance::kSentinel;
 
-constexpr DWORD kRead = GENERIC_READ;
-constexpr DWORD kWrite = GENERIC_WRITE;
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kShareNone = 0;
 constexpr DWORD kShareRead = FILE_SHARE_READ;
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 
 // The group's fresh folder; names below it are made with operator().
 class Folder {
@@ -37,46 +45,6 @@ class Folder {
  private:
   WideString root_;
 };
-
-HANDLE Open(const WideString& path, DWORD access, DWORD share, DWORD disposition,
-            DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  return CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-}
-
-// Writes the file anew with the given bytes; true when every step worked.
-bool Put(const WideString& path, const std::string& bytes) {
-  HANDLE file = Open(path, kWrite, 0, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-// The file's bytes (up to 4 KB), or "<missing>" when it cannot be opened for reading.
-std::string Contents(const WideString& path) {
-  HANDLE file = Open(path, kRead, kShareAll, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(4096, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  CloseHandle(file);
-  bytes.resize(got);
-  return bytes;
-}
-
-// Reads everything from the handle's file pointer on.
-std::string ReadRest(HANDLE file) {
-  std::string bytes(4096, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  bytes.resize(got);
-  return bytes;
-}
-
-DWORD Attributes(const WideString& path) {
-  return GetFileAttributesW(path.c_str());
-}
 
 // Makes a file read-only; a check that does so clears the bit again before it ends.
 bool MakeReadOnly(const WideString& path) {
@@ -104,11 +72,6 @@ std::string ShareName(DWORD share) {
   if (share == FILE_SHARE_READ) return "R";
   if (share == FILE_SHARE_WRITE) return "W";
   return "0";
-}
-
-// The outcome of an open, as one comparable line: "opened" or "failed <code>".
-std::string Outcome(HANDLE handle, DWORD error) {
-  return handle != INVALID_HANDLE_VALUE ? "opened" : "failed " + std::to_string(error);
 }
 
 // One search entry, as the checks compare it.

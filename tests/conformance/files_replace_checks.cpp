@@ -8,13 +8,18 @@
 #include <string>
 
 #include "check.h"
+#include "file_access.h"
 #include "rows.h"
 
 namespace {
 
-using conformance::kSentinel;
+using conformance::Contents;
+using conformance::kNoAttributes;
+using conformance::Open;
+using conformance::Put;
+using conformance::ReadAll;
 
-constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
+using conformance::kSentinel;
 
 // The group's fresh folder; names below it are made with operator().
 class Folder {
@@ -25,40 +30,6 @@ class Folder {
  private:
   WideString root_;
 };
-
-HANDLE Open(const WideString& path, DWORD access, DWORD share, DWORD disposition) {
-  return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
-}
-
-// Writes the file anew with the given bytes; true when every step worked.
-bool Put(const WideString& path, const std::string& bytes) {
-  HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-// Reads everything from the start of the handle's file.
-std::string ReadAll(HANDLE file) {
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  std::string bytes(4096, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  bytes.resize(got);
-  return bytes;
-}
-
-// The file's bytes, or "<missing>" when it cannot be opened for reading.
-std::string Contents(const WideString& path) {
-  HANDLE file = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes = ReadAll(file);
-  CloseHandle(file);
-  return bytes;
-}
 
 }  // namespace
 

@@ -11,16 +11,24 @@
 #include <vector>
 
 #include "check.h"
+#include "file_access.h"
 #include "rows.h"
 
 namespace {
 
+using conformance::Attributes;
+using conformance::Contents;
+using conformance::kNoAttributes;
+using conformance::kRead;
+using conformance::kShareAll;
+using conformance::kWrite;
+using conformance::Open;
+using conformance::Outcome;
+using conformance::Put;
+using conformance::ReadAll;
+
 using conformance::kSentinel;
 
-constexpr DWORD kRead = GENERIC_READ;
-constexpr DWORD kWrite = GENERIC_WRITE;
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 // The bits a copy carries over and these checks compare (Wine reports ARCHIVE on every file).
 constexpr DWORD kCompared = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
@@ -35,55 +43,9 @@ class Folder {
   WideString root_;
 };
 
-HANDLE Open(const WideString& path, DWORD access, DWORD share, DWORD disposition) {
-  return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
-}
-
-// Writes the file anew with the given bytes; true when every step worked.
-bool Put(const WideString& path, const std::string& bytes) {
-  HANDLE file = Open(path, kWrite, 0, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-// The file's bytes (up to 4 KB), or "<missing>" when it cannot be opened for reading.
-std::string Contents(const WideString& path) {
-  HANDLE file = Open(path, kRead, kShareAll, OPEN_EXISTING);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(4096, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  CloseHandle(file);
-  bytes.resize(got);
-  return bytes;
-}
-
-// Reads everything from the start of the handle's file.
-std::string ReadAll(HANDLE file) {
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  std::string bytes(4096, '\0');
-  DWORD got = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  bytes.resize(got);
-  return bytes;
-}
-
-DWORD Attributes(const WideString& path) {
-  return GetFileAttributesW(path.c_str());
-}
-
 // "worked" or "failed <code>", for a call that returns BOOL.
 std::string Result(BOOL ok, DWORD error) {
   return ok ? "worked" : "failed " + std::to_string(error);
-}
-
-// "opened" or "failed <code>", for an open.
-std::string Outcome(HANDLE handle, DWORD error) {
-  return handle != INVALID_HANDLE_VALUE ? "opened" : "failed " + std::to_string(error);
 }
 
 // The names a search of the folder finds, sorted, leaving out "." and "..".
