@@ -13,6 +13,17 @@ constexpr DWORD kWrite = GENERIC_WRITE;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 
+// A group's fresh, empty folder; names below it are made with operator().
+class GroupFolder {
+ public:
+  explicit GroupFolder(const char* group) : root_(FreshFolder(group)) {}
+  WideString operator()(const WideString& name) const { return root_ + WS("\\") + name; }
+  const WideString& root() const { return root_; }
+
+ private:
+  WideString root_;
+};
+
 // CreateFileW with no security attributes and no template.
 inline HANDLE Open(const WideString& path, DWORD access, DWORD share, DWORD disposition,
                    DWORD attributes = FILE_ATTRIBUTE_NORMAL) {

@@ -36,14 +36,8 @@ constexpr DWORD kShareNone = 0;
 constexpr DWORD kShareRead = FILE_SHARE_READ;
 
 // The group's fresh folder; names below it are made with operator().
-class Folder {
- public:
-  Folder() : root_(conformance::FreshFolder("files")) {}
-  WideString operator()(const WideString& name) const { return root_ + WS("\\") + name; }
-  const WideString& root() const { return root_; }
-
- private:
-  WideString root_;
+struct Folder : conformance::GroupFolder {
+  Folder() : GroupFolder("files") {}
 };
 
 // Makes a file read-only; a check that does so clears the bit again before it ends.

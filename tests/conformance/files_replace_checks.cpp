@@ -22,13 +22,8 @@ using conformance::ReadAll;
 using conformance::kSentinel;
 
 // The group's fresh folder; names below it are made with operator().
-class Folder {
- public:
-  Folder() : root_(conformance::FreshFolder("files_replace")) {}
-  WideString operator()(const WideString& name) const { return root_ + WS("\\") + name; }
-
- private:
-  WideString root_;
+struct Folder : conformance::GroupFolder {
+  Folder() : GroupFolder("files_replace") {}
 };
 
 }  // namespace

@@ -33,14 +33,8 @@ using conformance::kSentinel;
 constexpr DWORD kCompared = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // The group's fresh folder; names below it are made with operator().
-class Folder {
- public:
-  Folder() : root_(conformance::FreshFolder("files_targets")) {}
-  WideString operator()(const WideString& name) const { return root_ + WS("\\") + name; }
-  const WideString& root() const { return root_; }
-
- private:
-  WideString root_;
+struct Folder : conformance::GroupFolder {
+  Folder() : GroupFolder("files_targets") {}
 };
 
 // "worked" or "failed <code>", for a call that returns BOOL.
