@@ -32,11 +32,13 @@ void StreamDevice::Configure(const ConfigTable& table) {
 void StreamDevice::Install() {
   home_ = cehost::CurrentHome();
   fitted_ = Fitted();
-  nlohmann::json saved = StateFile(home_).Read(program_);
   {
     std::lock_guard lock(mutex_);
-    LoadState(saved.is_object() ? saved : nlohmann::json());
+    ForgetMountState();
+    version_ = {};
+    version_.size = -2;  // no file has this version: the first Sync loads
   }
+  Sync();
   {
     std::lock_guard lock(opens_mutex_);
     opens_.clear();
@@ -49,6 +51,7 @@ void StreamDevice::Install() {
 }
 
 nlohmann::json StreamDevice::StateJson() const {
+  Sync();
   nlohmann::json state;
   {
     std::lock_guard lock(mutex_);
@@ -64,7 +67,13 @@ size_t StreamDevice::OpenHandles() const {
   return opens_.size();
 }
 
+void StreamDevice::Set(const std::vector<DeviceField>& fields) {
+  Sync();
+  SetFields(fields);
+}
+
 uint32_t StreamDevice::Open(DWORD access, DWORD) {
+  Sync();
   if (DWORD error = faults_.open_error()) {
     SetLastError(error);
     return 0;
@@ -78,6 +87,7 @@ uint32_t StreamDevice::Open(DWORD access, DWORD) {
 
 BOOL StreamDevice::IoControl(uint32_t, DWORD code, const void* in, DWORD in_size, void* out,
                              DWORD out_size, DWORD* returned) {
+  Sync();
   const ControlSpec* spec = nullptr;
   for (const ControlSpec& control : controls_)
     if (control.code == code) spec = &control;
@@ -93,6 +103,7 @@ BOOL StreamDevice::IoControl(uint32_t, DWORD code, const void* in, DWORD in_size
 }
 
 BOOL StreamDevice::Read(uint32_t, void* buffer, DWORD size, DWORD* done) {
+  Sync();
   if (done) *done = 0;
   if (DWORD error = faults_.read_error()) return Fail(error);
   DWORD count = 0;
@@ -102,6 +113,7 @@ BOOL StreamDevice::Read(uint32_t, void* buffer, DWORD size, DWORD* done) {
 }
 
 BOOL StreamDevice::Write(uint32_t, const void* data, DWORD size, DWORD* done) {
+  Sync();
   if (done) *done = 0;
   if (DWORD error = faults_.write_error()) return Fail(error);
   DWORD count = 0;
@@ -132,7 +144,32 @@ BOOL StreamDevice::WriteData(const uint8_t*, DWORD, DWORD*) {
 void StreamDevice::SaveLocked() const {
   if (home_.empty()) return;
   nlohmann::json state = SavedState();
-  StateFile(home_).Update(program_, [&state](nlohmann::json& section) { section = state; });
+  StateFile file(home_);
+  if (file.Update(
+          program_, [&state](nlohmann::json& section) { section = state; }, &version_))
+    return;
+  version_ = {};
+  version_.size = -2;  // not saved: the next Sync loads the file's state again
+}
+
+void StreamDevice::Sync() const {
+  if (home_.empty()) return;
+  StateFile file(home_);
+  StateFile::Version seen;
+  {
+    std::lock_guard lock(mutex_);
+    if (file.CurrentVersion() == version_) return;
+    seen = version_;
+  }
+  StateFile::Version now;
+  nlohmann::json saved = file.Read(program_, &now);
+  std::lock_guard lock(mutex_);
+  // A save or a load in between is at least as new as what was read.
+  if (!(version_ == seen)) return;
+  // The state is this device's copy of the file's section: loading it again changes what the
+  // device holds, not what it is.
+  const_cast<StreamDevice*>(this)->LoadState(saved.is_object() ? saved : nlohmann::json());
+  version_ = now;
 }
 
 BOOL StreamDevice::Fail(DWORD error) {

@@ -24,6 +24,7 @@
 #include "sim/drivers/device.h"
 #include "sim/drivers/driver_faults.h"
 #include "sim/program.h"
+#include "sim/state_file.h"
 
 namespace sim {
 
@@ -62,6 +63,8 @@ class StreamDevice : public Program,
   bool present() const override { return fitted_ && faults_.present(); }
   // {"device", "description", "present", "open_handles", "state": {...}, "faults": {...}}.
   nlohmann::json StateJson() const override;
+  // Sets the fields (SetFields) on the state as state.json holds it now.
+  void Set(const std::vector<DeviceField>& fields) final;
 
   // The faults it plays; a change takes effect at the next call.
   DriverFaults& faults() { return faults_; }
@@ -87,6 +90,10 @@ class StreamDevice : public Program,
   // Takes the state from state.json's section (null: the state handset.toml sets). Called with
   // mutex_ held.
   virtual void LoadState(const nlohmann::json& saved) = 0;
+  // Forgets, at each mount, what only the last mount's programs could use (a window to notify);
+  // LoadState keeps it, since a load within one mount takes up another process's changes.
+  // Called with mutex_ held.
+  virtual void ForgetMountState() {}
   // The state as state.json keeps it. Called with mutex_ held.
   virtual nlohmann::json SavedState() const = 0;
   // Answers a control whose buffers are checked: in holds at least the control's input size and
@@ -104,9 +111,16 @@ class StreamDevice : public Program,
   // Writes to the device; by default a device cannot be written (ERROR_INVALID_FUNCTION).
   virtual BOOL WriteData(const uint8_t* data, DWORD size, DWORD* done);
 
+  // Sets the fields as Device::Set promises, on the state as state.json holds it now.
+  virtual void SetFields(const std::vector<DeviceField>& fields) = 0;
+
   // Writes the state to state.json. Called with mutex_ held, so that saves keep the order of
   // the changes.
   void SaveLocked() const;
+  // Takes the state from state.json again when the file changed since the state was last loaded
+  // or saved here (another process, or another run, changed the device). Called without mutex_
+  // held, at the start of every call into the device.
+  void Sync() const;
   // Sets the last error and gives FALSE.
   static BOOL Fail(DWORD error);
   // Records in the journal ("device") what the device did of itself.
@@ -126,6 +140,8 @@ class StreamDevice : public Program,
   DriverFaults faults_;
   bool fitted_ = true;
   std::filesystem::path home_;
+  // The version of state.json the state was last loaded from or saved to; guarded by mutex_.
+  mutable StateFile::Version version_;
   mutable std::mutex opens_mutex_;
   std::map<uint32_t, DWORD> opens_;
   uint32_t next_open_ = 1;

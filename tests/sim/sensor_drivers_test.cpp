@@ -8,6 +8,7 @@
 #include "shell_support.h"
 #include "sim/drivers/accelerometer/accelerometer.h"
 #include "sim/drivers/infrared/infrared.h"
+#include "sim/state_file.h"
 
 namespace {
 
@@ -68,6 +69,27 @@ TEST_F(DeviceTest, AccelerometerAxesOutliveTheMountButNotItsMessage) {
   auto& acc = handset->program<sim::Accelerometer>();
   EXPECT_EQ(acc.Axes(), (std::array<int8_t, 3>{10, 20, 30}));
   EXPECT_EQ(acc.message(), 0u);
+}
+
+TEST_F(DeviceTest, ADeviceFollowsWhatAnotherProcessDidToIt) {
+  auto handset = Mount("[accelerometer]\nz = -9\n");
+  auto& acc = handset->program<sim::Accelerometer>();
+  acc.SetAxes(1, 2, 3);
+  Opened device(kAccelerometerDevice);
+  // Another process on the same handset tilts it further; this one's next call reads the tilt.
+  sim::StateFile state(handset->home());
+  ASSERT_TRUE(state.Update("accelerometer", [](nlohmann::json& s) {
+    ASSERT_TRUE(s.is_object());
+    s["x"] = 7;
+  }));
+  auto xyz = device.Control(IOCTL_ACC_GET_XYZ, {}, 3).out;
+  EXPECT_EQ(static_cast<int8_t>(xyz[0]), 7);
+  EXPECT_EQ(static_cast<int8_t>(xyz[1]), 2);
+  // A reboot in another process forgets the tilt: the device reads as handset.toml sets it.
+  ASSERT_TRUE(state.Clear());
+  xyz = device.Control(IOCTL_ACC_GET_XYZ, {}, 3).out;
+  EXPECT_EQ(static_cast<int8_t>(xyz[0]), 0);
+  EXPECT_EQ(static_cast<int8_t>(xyz[2]), -9) << "as handset.toml has it";
 }
 
 TEST_F(DeviceTest, InfraredLevelsAndStates) {

@@ -3,6 +3,9 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "sim/state_file.h"
@@ -69,6 +72,40 @@ TEST_F(StateFileTest, TwoWritersKeepEachOthersSections) {
   second.join();
   EXPECT_EQ(FileJson(sim::StateFile(dir()).path()),
             (nlohmann::json{{"first", kWrites}, {"second", kWrites}}));
+}
+
+// Another process's write, which this process's reads learn of only from the file.
+void UpdateInAnotherProcess(const std::filesystem::path& home, const char* section, int value) {
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool written =
+        sim::StateFile(home).Update(section, [value](nlohmann::json& s) { s = value; });
+    _exit(written ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(StateFileTest, ReadsAndVersionsFollowEveryWriteOfAnyProcess) {
+  sim::StateFile state(dir());
+  ASSERT_TRUE(state.Update("shell", [](nlohmann::json& s) { s = 1; }));
+  sim::StateFile::Version first;
+  EXPECT_EQ(state.Read("shell", &first), 1);
+  EXPECT_EQ(state.CurrentVersion(), first) << "nothing changed";
+  // Writes of the same size, quicker than the file system's clock moves: the write count tells
+  // them apart.
+  for (int value = 2; value <= 5; ++value) {
+    UpdateInAnotherProcess(dir(), "shell", value);
+    sim::StateFile::Version now;
+    EXPECT_EQ(state.Read("shell", &now), value);
+    EXPECT_FALSE(now == first);
+    first = now;
+  }
+  ASSERT_TRUE(state.Clear());
+  EXPECT_TRUE(state.Read("shell").is_null()) << "a cleared file is not read from memory";
+  EXPECT_FALSE(state.CurrentVersion() == first);
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ std::vector<std::pair<std::string, std::string>> Accelerometer::FieldHelp() cons
           {"z", "Z axis, -128 to 127 (a change of any axis posts the message)"}};
 }
 
-void Accelerometer::Set(const std::vector<DeviceField>& fields) {
+void Accelerometer::SetFields(const std::vector<DeviceField>& fields) {
   std::array<int8_t, 3> axes = Axes();
   for (const DeviceField& field : fields) {
     bool known = false;
@@ -95,9 +95,12 @@ void Accelerometer::ConfigureState(const ConfigTable& table) {
   }
 }
 
+void Accelerometer::ForgetMountState() {
+  message_ = 0;
+}
+
 void Accelerometer::LoadState(const nlohmann::json& saved) {
   axes_ = initial_;
-  message_ = 0;
   if (!saved.is_object()) return;
   for (int i = 0; i < 3; ++i) {
     int value = saved.value(kAxisNames[i], static_cast<int>(initial_[i]));

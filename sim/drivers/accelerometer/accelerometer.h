@@ -34,11 +34,13 @@ class Accelerometer : public StreamDevice {
   // Device.
   std::string Summary() const override;
   std::vector<std::pair<std::string, std::string>> FieldHelp() const override;
-  void Set(const std::vector<DeviceField>& fields) override;
+  void SetFields(const std::vector<DeviceField>& fields) override;
 
  protected:
   std::vector<std::string_view> StateKeys() const override;
   void ConfigureState(const ConfigTable& table) override;
+  // The message goes with the windows of the last mount.
+  void ForgetMountState() override;
   void LoadState(const nlohmann::json& saved) override;
   nlohmann::json SavedState() const override;
   BOOL Control(DWORD code, const uint8_t* in, DWORD in_size, uint8_t* out, DWORD out_size,

@@ -42,7 +42,7 @@ std::vector<std::pair<std::string, std::string>> Backlight::FieldHelp() const {
           {"lux_state", "the light sensor's state (0 off, else on)"}};
 }
 
-void Backlight::Set(const std::vector<DeviceField>& fields) {
+void Backlight::SetFields(const std::vector<DeviceField>& fields) {
   BacklightState next = State();
   for (const DeviceField& field : fields) {
     if (field.first == "level")

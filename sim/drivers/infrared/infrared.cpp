@@ -66,7 +66,7 @@ std::vector<std::pair<std::string, std::string>> Infrared::FieldHelp() const {
           {"level", "the sensitivity level, 1 to 3"}};
 }
 
-void Infrared::Set(const std::vector<DeviceField>& fields) {
+void Infrared::SetFields(const std::vector<DeviceField>& fields) {
   InfraredState next = State();
   for (const DeviceField& field : fields) {
     if (field.first == "detection")

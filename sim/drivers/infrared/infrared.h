@@ -51,7 +51,7 @@ class Infrared : public StreamDevice {
   // Device.
   std::string Summary() const override;
   std::vector<std::pair<std::string, std::string>> FieldHelp() const override;
-  void Set(const std::vector<DeviceField>& fields) override;
+  void SetFields(const std::vector<DeviceField>& fields) override;
 
  protected:
   std::vector<std::string_view> StateKeys() const override;

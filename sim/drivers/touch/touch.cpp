@@ -94,7 +94,7 @@ std::vector<std::pair<std::string, std::string>> Touch::FieldHelp() const {
           {"setting", "the driver's setting word"}};
 }
 
-void Touch::Set(const std::vector<DeviceField>& fields) {
+void Touch::SetFields(const std::vector<DeviceField>& fields) {
   TouchState now = State();
   TouchSample sample = now.sample;
   DWORD setting = now.setting;

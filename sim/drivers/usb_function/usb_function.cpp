@@ -116,7 +116,7 @@ std::vector<std::pair<std::string, std::string>> UsbFunction::FieldHelp() const 
       {"default_client", "the client loaded by default"}};
 }
 
-void UsbFunction::Set(const std::vector<DeviceField>& fields) {
+void UsbFunction::SetFields(const std::vector<DeviceField>& fields) {
   UsbFunctionState next = State();
   for (const DeviceField& field : fields) {
     const std::string& f = field.first;

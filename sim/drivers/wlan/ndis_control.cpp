@@ -55,6 +55,7 @@ int NdisControl::SetAdapterPower(int state) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
+  Sync();
   std::lock_guard lock(mutex_);
   SdioAdapterState next = adapter_;
   if (state == PwrDeviceUnspecified)
@@ -78,7 +79,7 @@ std::vector<std::pair<std::string, std::string>> NdisControl::FieldHelp() const 
           {"power", "the adapter's forced power state: -1 (none), 0 (on) to 4 (off)"}};
 }
 
-void NdisControl::Set(const std::vector<DeviceField>& fields) {
+void NdisControl::SetFields(const std::vector<DeviceField>& fields) {
   std::optional<bool> bound;
   std::optional<int> power;
   for (const DeviceField& field : fields) {

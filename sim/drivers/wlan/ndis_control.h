@@ -57,7 +57,7 @@ class NdisControl : public StreamDevice {
   std::string Summary() const override;
   std::vector<std::pair<std::string, std::string>> FieldHelp() const override;
   // bound=1/0 binds or unbinds the adapter; power=-1..4 sets its power as SetDevicePower does.
-  void Set(const std::vector<DeviceField>& fields) override;
+  void SetFields(const std::vector<DeviceField>& fields) override;
 
  protected:
   bool Fitted() const override;

@@ -61,7 +61,7 @@ std::vector<std::pair<std::string, std::string>> NdisPower::FieldHelp() const {
   return {{"ADAPTER", "the power state kept for the adapter so named: -1 (none) or 0 to 4"}};
 }
 
-void NdisPower::Set(const std::vector<DeviceField>& fields) {
+void NdisPower::SetFields(const std::vector<DeviceField>& fields) {
   std::vector<std::pair<std::u16string, int>> changes;
   for (const DeviceField& field : fields) {
     std::u16string name = cehost::ToUtf16(field.first);

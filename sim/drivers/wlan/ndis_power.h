@@ -33,7 +33,7 @@ class NdisPower : public StreamDevice {
   std::string Summary() const override;
   std::vector<std::pair<std::string, std::string>> FieldHelp() const override;
   // ADAPTER=STATE keeps the state for that adapter, as the control does.
-  void Set(const std::vector<DeviceField>& fields) override;
+  void SetFields(const std::vector<DeviceField>& fields) override;
 
  protected:
   bool Fitted() const override;
