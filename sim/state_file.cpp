@@ -5,9 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <system_error>
+
+#include "sim/file_replace.h"
 
 namespace sim {
 
@@ -44,25 +45,6 @@ nlohmann::json ReadObject(const std::filesystem::path& path) {
   return object.is_object() ? object : nlohmann::json::object();
 }
 
-// Writes the text beside the file and renames it over the file.
-bool ReplaceWith(const std::filesystem::path& path, const std::string& text) {
-  std::string temporary = path.string() + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  size_t written = 0;
-  while (written < text.size()) {
-    ssize_t n = write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  bool whole = written == text.size();
-  if (close(fd) != 0) whole = false;
-  if (whole && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
-  return false;
-}
-
 }  // namespace
 
 StateFile::StateFile(std::filesystem::path home)
@@ -86,8 +68,8 @@ bool StateFile::Update(std::string_view section,
     object.erase(name);
   else
     object[name] = std::move(value);
-  return ReplaceWith(path_,
-                     object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  return ReplaceFileContents(
+      path_, object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
 }
 
 bool StateFile::Clear() const {
