@@ -1,5 +1,6 @@
 #include "sim/file_replace.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,9 @@ bool ReplaceFileContents(const std::filesystem::path& path, const std::string& t
   std::string temporary = path.string() + ".XXXXXX";
   int fd = mkstemp(temporary.data());
   if (fd < 0) return false;
+  // The new file keeps the old one's permissions (mkstemp makes it readable by its owner only).
+  struct stat old;
+  fchmod(fd, stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644);
   size_t written = 0;
   while (written < text.size()) {
     ssize_t n = write(fd, text.data() + written, text.size() - written);

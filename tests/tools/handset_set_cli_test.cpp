@@ -135,7 +135,8 @@ TEST_F(HandsetSetCliTest, LiveStateOutlivesTheChangeUntilAReboot) {
 TEST_F(HandsetSetCliTest, ShowKeysPrintsTheDocumentedDefaultFile) {
   auto keys = Run({"handset", "show", "--keys"});
   ASSERT_EQ(keys.code, 0) << keys.err;
-  for (const char* documented : {"[modem]\ndial_result = 0", "fail_controls = \"\"", "[sip]"})
+  for (const char* documented :
+       {"[modem]\ndial_result = 0", "fail_controls = \"\"", "[shell.answer_delay_ms]"})
     EXPECT_NE(keys.out.find(documented), std::string::npos) << documented;
 }
 
