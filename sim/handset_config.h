@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/program.h"
@@ -27,5 +29,7 @@ struct HandsetConfig {
 // Reads a handset.toml; throws HandsetConfigError naming the file, line and key of a syntax
 // error, an unknown key, a value of the wrong type or one out of range.
 HandsetConfig LoadHandsetConfig(const std::filesystem::path& toml_file);
+// Reads the text of a handset.toml as LoadHandsetConfig reads the file; file names it in errors.
+HandsetConfig ParseHandsetConfig(std::string_view text, const std::string& file);
 
 }  // namespace sim

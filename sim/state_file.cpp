@@ -6,13 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
+
+#include "sim/file_replace.h"
 
 namespace sim {
 
@@ -53,25 +54,6 @@ nlohmann::json ReadObject(const std::filesystem::path& path) {
   if (!in) return nlohmann::json::object();
   nlohmann::json object = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
   return object.is_object() ? object : nlohmann::json::object();
-}
-
-// Writes the text beside the file and renames it over the file.
-bool ReplaceWith(const std::filesystem::path& path, const std::string& text) {
-  std::string temporary = path.string() + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  size_t written = 0;
-  while (written < text.size()) {
-    ssize_t n = write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  bool whole = written == text.size();
-  if (close(fd) != 0) whole = false;
-  if (whole && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
-  return false;
 }
 
 // The count of writes kept in the lock file; 0 while it has none.
@@ -175,8 +157,8 @@ bool StateFile::Update(std::string_view section, const std::function<void(nlohma
     object.erase(name);
   else
     object[name] = std::move(value);
-  if (!ReplaceWith(path_,
-                   object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"))
+  if (!ReplaceFileContents(
+          path_, object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"))
     return false;
   CountWrite(lock.fd());
   Version after = CurrentVersion();

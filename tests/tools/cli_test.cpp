@@ -62,6 +62,7 @@ TEST_F(CliTest, HelpOnEveryCommandExitsWithZero) {
                                         {"fs", "cat", "--help"},
                                         {"handset", "show", "--help"},
                                         {"handset", "reboot", "--help"},
+                                        {"handset", "set", "--help"},
                                         {"shell", "--help"},
                                         {"shell", "event", "--help"}}) {
     Result r = Run(args);

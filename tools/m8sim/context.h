@@ -48,6 +48,8 @@ void AddFsCommands(CLI::App& app, Context& ctx);
 void AddHandsetCommands(CLI::App& app, Context& ctx);
 // Adds snapshot and diff to the handset command.
 void AddSnapshotCommands(CLI::App& handset, Context& ctx);
+// Adds set to the handset command.
+void AddHandsetSetCommand(CLI::App& handset, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
 void AddDeviceCommands(CLI::App& app, Context& ctx);

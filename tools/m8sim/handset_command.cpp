@@ -1,5 +1,5 @@
-// m8sim handset: makes the default handset in the home, shows its hardware and programs, or
-// reboots it.
+// m8sim handset: makes the default handset in the home, shows its hardware and programs (or
+// every key its handset.toml takes), or reboots it.
 #include <toml++/toml.h>
 #include <fstream>
 #include <iterator>
@@ -26,6 +26,12 @@ constexpr const char* kHandsetHelp =
          of a handset in use (each reset visibly changes them); exit 1 when the home
          holds a handset already
   show   the home's handset.toml (hardware and programs) and what is installed
+  show --keys
+         every key handset.toml takes, with its meaning: the default handset's handset.toml
+         and its comments, which are where each table and key is documented
+  set KEY=VALUE...
+         changes keys of the home's handset.toml (modem.dial_result=691), keeping its
+         comments, once the handset is known to start with them; see set --help
   reboot forgets what the simulated hardware and programs held in memory (the home's
          state.json): the shell starts again empty, with the phone unlocked
   snapshot NAME
@@ -39,7 +45,8 @@ constexpr const char* kHandsetHelp =
          folders added or removed, by folder. Exit 0 whether or not anything changed (the
          last record says: "differences" in --json); 1 when there is no such snapshot
 
-Example:
+Examples:
+  m8sim handset set modem.dial_result=678 phone.imsi_fails=true
   m8sim handset snapshot before
   m8sim call SettingApiResetThemeSetting
   m8sim handset diff before)";
@@ -108,6 +115,16 @@ int Show(Context& ctx) {
   return 0;
 }
 
+// The default handset's handset.toml, whose comments say what every table and key does.
+int Keys(Context& ctx) {
+  std::filesystem::path file = sim::DefaultHandsetData() / "handset.toml";
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Failure("cannot read " + file.string());
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  ctx.out.Emit({{"type", "handset_keys"}, {"file", file.string()}, {"text", text}}, text);
+  return 0;
+}
+
 int Reboot(Context& ctx) {
   std::filesystem::path home = ctx.Home();
   sim::StateFile state(home);
@@ -125,16 +142,20 @@ int Reboot(Context& ctx) {
 }  // namespace
 
 void AddHandsetCommands(CLI::App& app, Context& ctx) {
-  auto* handset =
-      app.add_subcommand("handset", "Make, show, reboot, snapshot or diff the handset in the home");
+  auto* handset = app.add_subcommand(
+      "handset", "Make, show, set, reboot, snapshot or diff the handset in the home");
   handset->footer(kHandsetHelp);
   handset->require_subcommand(1);
   handset->add_subcommand("init", "Make the default handset in the home")->callback([&ctx] {
     ctx.action = [&ctx] { return Init(ctx); };
   });
-  handset->add_subcommand("show", "Show the handset's hardware and programs")->callback([&ctx] {
-    ctx.action = [&ctx] { return Show(ctx); };
-  });
+  auto keys = std::make_shared<bool>(false);
+  auto* show = handset->add_subcommand("show", "Show the handset's hardware and programs");
+  show->add_flag("--keys", *keys,
+                 "Every key handset.toml takes, with its meaning (the default handset.toml)");
+  show->callback(
+      [&ctx, keys] { ctx.action = [&ctx, keys] { return *keys ? Keys(ctx) : Show(ctx); }; });
+  AddHandsetSetCommand(*handset, ctx);
   handset->add_subcommand("reboot", "Forget what the handset held in memory (state.json)")
       ->callback([&ctx] { ctx.action = [&ctx] { return Reboot(ctx); }; });
   AddSnapshotCommands(*handset, ctx);
