@@ -19,6 +19,7 @@
 #include "frame/exports.h"
 #include "handset_fixture.h"
 #include "oem/shell.h"
+#include "shell_getters.h"
 #include "shell_support.h"
 #include "sim/shell/shell.h"
 
@@ -132,23 +133,7 @@ TEST_F(ShellFailuresTest, NamesThatCannotBeRegisteredGiveZero) {
        ++i) {
   }
   ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-  UINT(*getters[])
-  () = {ShellNotifyMsgGetShellNotifyMsg_ClickMKey,
-        ShellNotifyMsgGetShellNotifyMsg_ClickTaskbar,
-        ShellNotifyMsgGetShellNotifyMsg_EntryLockPhone,
-        ShellNotifyMsgGetShellNotifyMsg_LeaveLockPhone,
-        ShellNotifyMsgGetShellNotifyMsg_EntryShutDown,
-        ShellNotifyMsgGetShellNotifyMsg_LeaveShutDown,
-        ShellNotifyMsgGetShellNotifyMsg_ReadyPowerOFF,
-        ShellNotifyMsgGetShellNotifyMsg_BatteryLow,
-        ShellNotifyMsgGetShellNotifyMsg_EntryMusic,
-        ShellNotifyGetShellNotifyMsg_AllKeyEvent,
-        ShellNotifyMsgGetShellNotifyMsg_SyncBeginEvent,
-        ShellNotifyMsgGetMsg_SyncEndEvent,
-        ShellNotifyMsgGetShellNotifyMsg_NetConnect,
-        ShellNotifyMsgGetShellNotifyMsg_NetDisconnect,
-        ShellNotifyMsgGetShellNotifyMsg_ShowNotifyWnd};
-  for (auto getter : getters) {
+  for (auto getter : kShellEventGetters) {
     EXPECT_EQ(getter(), 0u);
     EXPECT_EQ(getter(), 0u);
   }
