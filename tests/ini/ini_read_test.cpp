@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ce/files.h"
+#include "ce/kernel.h"
 #include "frame/exports.h"
 #include "ini_support.h"
 
@@ -161,6 +162,26 @@ TEST_F(IniReadTest, SectionTestWantsACarriageReturnAndAWritableFile) {
   LPWSTR value = nullptr;
   EXPECT_EQ(IniReadStringEx(u"A", u"k", &value, kPath), 1);
   delete[] value;
+}
+
+// While another party holds the file open for writing, every reader answers 0 and delivers
+// nothing; once it lets go, they read again.
+TEST_F(IniReadTest, AFileOpenForWritingElsewhereReadsNothing) {
+  Put(u"[A]\r\n  k=1");
+  HANDLE writer =
+      CreateFileW(kPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  LPWSTR value = nullptr;
+  INT number = 5;
+  EXPECT_EQ(IniReadStringEx(u"A", u"k", &value, kPath), 0);
+  EXPECT_EQ(value, nullptr);
+  EXPECT_EQ(IniReadIntEx(u"A", u"k", &number, kPath), 0);
+  EXPECT_EQ(number, 5);
+  EXPECT_EQ(IsExistAppEx(u"A", kPath), 0);
+  CloseHandle(writer);
+  EXPECT_EQ(IniReadIntEx(u"A", u"k", &number, kPath), 1);
+  EXPECT_EQ(number, 1);
 }
 
 }  // namespace

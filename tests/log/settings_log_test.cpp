@@ -36,6 +36,22 @@ TEST_F(SettingsLogTest, NothingIsWrittenWithoutTheLogFolder) {
   EXPECT_TRUE(handset().journal().EntriesWithPrefix("file.").empty());
 }
 
+// A log file that cannot be opened for appending, read-only or in the way as a folder, keeps
+// its content and the caller never learns of it.
+TEST_F(SettingsLogTest, NothingIsWrittenToALogThatCannotBeOpened) {
+  MakeFolder();
+  handset().PutFile(kLog, {'o', 'l', 'd', '\r', '\n'});
+  ASSERT_TRUE(SetFileAttributesW(kLog, FILE_ATTRIBUTE_READONLY));
+  WriteSettingsLog(u"lost", 1);
+  EXPECT_EQ(Log(), "old\r\n");
+  ASSERT_TRUE(SetFileAttributesW(kLog, FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(DeleteFileW(kLog));
+  ASSERT_TRUE(CreateDirectoryW(kLog, nullptr));
+  WriteSettingsLog(u"lost", 0);
+  EXPECT_EQ(GetFileAttributesW(kLog), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_TRUE(handset().journal().Entries("file.write").empty());
+}
+
 TEST_F(SettingsLogTest, LinesAreAppendedInBothForms) {
   MakeFolder();
   WriteSettingsLog(u"GetDefConIniPath: CopyFile 1 Return=0", 1);

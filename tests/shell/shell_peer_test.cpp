@@ -8,6 +8,7 @@
 #include "frame/exports.h"
 #include "handset_fixture.h"
 #include "registry_helpers.h"
+#include "shell_getters.h"
 #include "shell_support.h"
 #include "sim/display/display.h"
 #include "sim/shell/shell.h"
@@ -26,27 +27,10 @@ class ShellPeerTest : public HandsetTest {
 };
 
 TEST_F(ShellPeerTest, GettersAnswerTheIdentifiersTheShellSends) {
-  UINT(*getters[])
-  () = {
-      ShellNotifyMsgGetShellNotifyMsg_ClickMKey,
-      ShellNotifyMsgGetShellNotifyMsg_ClickTaskbar,
-      ShellNotifyMsgGetShellNotifyMsg_EntryLockPhone,
-      ShellNotifyMsgGetShellNotifyMsg_LeaveLockPhone,
-      ShellNotifyMsgGetShellNotifyMsg_EntryShutDown,
-      ShellNotifyMsgGetShellNotifyMsg_LeaveShutDown,
-      ShellNotifyMsgGetShellNotifyMsg_ReadyPowerOFF,
-      ShellNotifyMsgGetShellNotifyMsg_BatteryLow,
-      ShellNotifyMsgGetShellNotifyMsg_EntryMusic,
-      ShellNotifyGetShellNotifyMsg_AllKeyEvent,
-      ShellNotifyMsgGetShellNotifyMsg_SyncBeginEvent,
-      ShellNotifyMsgGetMsg_SyncEndEvent,
-      ShellNotifyMsgGetShellNotifyMsg_NetConnect,
-      ShellNotifyMsgGetShellNotifyMsg_NetDisconnect,
-      ShellNotifyMsgGetShellNotifyMsg_ShowNotifyWnd,
-  };
   for (int event = 0; event < SHELL_EVENT_COUNT; ++event) {
-    EXPECT_EQ(getters[event](), shell().MessageId(static_cast<ShellEvent>(event))) << event;
-    EXPECT_NE(getters[event](), 0u);
+    EXPECT_EQ(kShellEventGetters[event](), shell().MessageId(static_cast<ShellEvent>(event)))
+        << event;
+    EXPECT_NE(kShellEventGetters[event](), 0u);
   }
 }
 

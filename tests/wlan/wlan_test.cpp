@@ -139,3 +139,52 @@ TEST_F(WlanTest, StreamDriverHardwareLoadsAndUnloadsItsDriver) {
 }
 
 }  // namespace
+
+// Steps of the SDIO variant whose device is missing or refuses are passed over; the others still
+// run, and the trace is written whatever the stack did.
+TEST_F(WlanTest, SdioStepsThatFailArePassedOver) {
+  const std::vector<std::string> all = {"NPW1: IOCTL_NPW_SAVE_POWER_STATE", "power -1",
+                                        "NDS0: IOCTL_NDIS_BIND_ADAPTER"};
+  struct Case {
+    const char* toml;
+    std::vector<std::string> asked;
+    bool up;
+  } cases[] = {
+      // The handset keeps its adapter's state from one mount to the next: the cases that leave
+      // it unbound come first.
+      {"[ndis]\npresent = false\n", {all[0], all[1]}, false},
+      {"[ndis]\nadapter = false\n", all, false},
+      {"[ndis]\nfail_controls = \"IOCTL_NDIS_BIND_ADAPTER\"\n", all, false},
+      {"[ndis_power]\npresent = false\n", {all[1], all[2]}, true},
+      {"[ndis_power]\nopen_error = 55\n", {all[1], all[2]}, true},
+      {"[ndis_power]\nfail_controls = \"IOCTL_NPW_SAVE_POWER_STATE\"\n", all, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.toml);
+    Start(std::string("[platform]\nhardware_version = 2\n") + c.toml);
+    Switches(1, 0);
+    EXPECT_TRUE(EnableViROVUEx(true));
+    EXPECT_EQ(Requests(), c.asked);
+    EXPECT_EQ(Traces(), std::vector<std::string>{"BIND  wlan!!!!\r\n!!!!!"});
+    EXPECT_EQ(WifiUp(), c.up);
+  }
+}
+
+// The stream-driver variant: a driver library that is missing loads nothing and traces nothing;
+// a listed driver whose handle the device manager does not know fails to unload, traced.
+TEST_F(WlanTest, StreamDriverThatCannotLoadOrUnload) {
+  Start("[platform]\nhardware_version = 1\n[swld24sp]\npresent = false\n");
+  EXPECT_TRUE(EnableViROVUEx(true));
+  EXPECT_EQ(Requests(), std::vector<std::string>{"device.activate"});
+  EXPECT_TRUE(Traces().empty());
+  EXPECT_FALSE(WifiUp());
+
+  Start("[platform]\nhardware_version = 1\n");
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\07", u"Name", Sz(u"NDL1:"));
+  Store(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\07", u"Hnd", Dword(0x1234));
+  ClearJournal();
+  EXPECT_TRUE(EnableViROVUEx(false));
+  EXPECT_EQ(Requests(), std::vector<std::string>{"device.deactivate"});
+  EXPECT_EQ(Traces(), (std::vector<std::string>{"RegQueryValueEx(07\\Name) returned\r\n",
+                                                "\r\nUnloadDriver : SWLD24SP\r\n"}));
+}
