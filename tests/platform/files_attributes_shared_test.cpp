@@ -156,8 +156,8 @@ TEST_F(FilesAttributesSharedTest, WritersAtTheSameTimeLoseNoBit) {
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   }
-  EXPECT_EQ(one.Answer(), "ok");
-  EXPECT_EQ(two.Answer(), "ok");
+  EXPECT_EQ(one.ReadLine(), "ok");
+  EXPECT_EQ(two.ReadLine(), "ok");
   const DWORD expected = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   std::vector<std::string> lost;
   for (const char* prefix : prefixes) {
