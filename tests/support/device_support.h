@@ -15,8 +15,8 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "cehost/journal.h"
+#include "handset_fixture.h"
 #include "sim/handset.h"
-#include "temp_dir.h"
 
 namespace device_test {
 
@@ -106,15 +106,8 @@ inline void PrintTo(const Sent& s, std::ostream* os) {
 
 // A handset home of the test's own, mounted in turn by the test's handsets: each a handset the
 // test holds (Mount), or the fixture's current one (Start) whose journal the fixture reads.
-class DeviceTest : public ::testing::Test {
+class DeviceTest : public HandsetHomeTest {
  protected:
-  // A handset on the test's home; handset.toml as given, when it is.
-  std::unique_ptr<sim::Handset> Mount(const std::string& toml = "") {
-    if (!toml.empty()) WriteText(temp_.home() / "handset.toml", toml);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
-  }
   // Mounts the current handset in place of the one before, with handset.toml tables when given.
   void Start(const std::string& toml = "") {
     handset_.reset();
@@ -149,8 +142,6 @@ class DeviceTest : public ::testing::Test {
     return lines;
   }
   void ClearJournal() { handset_->journal().Clear(); }
-
-  TempDir temp_;
 
  private:
   size_t Count(const std::string& kind, const std::string& device) const {
