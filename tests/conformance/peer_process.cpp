@@ -11,11 +11,6 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "cehost/handset.h"
 #endif
 
@@ -156,53 +151,17 @@ std::string PeerProcess::Ask(const std::string& line) {
 
 #else
 
-PeerProcess::PeerProcess() {
-  // A peer that is gone makes writes to it fail rather than end the checks.
-  signal(SIGPIPE, SIG_IGN);
-  int to_peer[2], from_peer[2];
-  if (pipe2(to_peer, O_CLOEXEC) != 0) return;
-  if (pipe2(from_peer, O_CLOEXEC) != 0) {
-    close(to_peer[0]);
-    close(to_peer[1]);
-    return;
-  }
-  std::string program = "/proc/self/exe";
-  std::string flag = "--peer";
-  std::string home = cehost::CurrentHome().string();
-  char* argv[] = {program.data(), flag.data(), home.data(), nullptr};
-  pid_ = fork();
-  if (pid_ == 0) {
-    // Only calls that are safe between fork and exec.
-    dup2(to_peer[0], 0);
-    dup2(from_peer[1], 1);
-    execv(argv[0], argv);
-    _exit(127);
-  }
-  close(to_peer[0]);
-  close(from_peer[1]);
-  to_ = to_peer[1];
-  from_ = from_peer[0];
-  started_ = pid_ > 0;
+// The peer is this program again, on the handset whose home it is given.
+PeerProcess::PeerProcess() : child_({"/proc/self/exe", "--peer", cehost::CurrentHome().string()}) {
+  started_ = child_.running();
 }
 
 PeerProcess::~PeerProcess() {
-  if (started_) {
-    Ask("exit");
-    waitpid(pid_, nullptr, 0);
-  }
-  if (to_ >= 0) close(to_);
-  if (from_ >= 0) close(from_);
+  if (started_) Ask("exit");
 }
 
 std::string PeerProcess::Ask(const std::string& line) {
-  std::string text = line + "\n";
-  if (!started_ || write(to_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-    return "<no answer>";
-  std::string answer;
-  char c;
-  ssize_t got = 0;
-  while ((got = read(from_, &c, 1)) == 1 && c != '\n') answer += c;
-  return got == 1 ? answer : "<no answer>";
+  return child_.Ask(line);
 }
 
 #endif

@@ -7,6 +7,10 @@
 
 #include "portable.h"
 
+#ifndef _WIN32
+#include "pipe_child.h"
+#endif
+
 namespace conformance {
 
 class PeerProcess {
@@ -35,9 +39,7 @@ class PeerProcess {
   HANDLE to_ = nullptr;
   HANDLE from_ = nullptr;
 #else
-  int pid_ = -1;
-  int to_ = -1;
-  int from_ = -1;
+  PipeChild child_;
 #endif
 };
 

@@ -156,8 +156,8 @@ TEST_F(FilesAttributesSharedTest, WritersAtTheSameTimeLoseNoBit) {
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   }
-  EXPECT_EQ(one.Answer(), "ok");
-  EXPECT_EQ(two.Answer(), "ok");
+  EXPECT_EQ(one.ReadLine(), "ok");
+  EXPECT_EQ(two.ReadLine(), "ok");
   const DWORD expected = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   std::vector<std::string> lost;
   for (const char* prefix : prefixes) {
@@ -174,11 +174,9 @@ TEST_F(FilesAttributesSharedTest, WritersAtTheSameTimeLoseNoBit) {
 // be saved there. Each change then fails (EFBIG, which cehost reports as ERROR_ACCESS_DENIED) and
 // leaves files and table as they were.
 TEST_F(FilesAttributesSharedTest, ChangeWhoseTableCannotBeSavedFailsAndChangesNothing) {
-  Put(u"\\keep.txt", "keep");
-  Put(u"\\gone.txt", "gone");
+  Put(u"\\keep.txt", "keep", FILE_ATTRIBUTE_HIDDEN);
+  Put(u"\\gone.txt", "gone", FILE_ATTRIBUTE_HIDDEN);
   Put(u"\\plain.txt", "plain");
-  ASSERT_TRUE(SetFileAttributesW(u"\\keep.txt", FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(SetFileAttributesW(u"\\gone.txt", FILE_ATTRIBUTE_HIDDEN));
   std::string table = TableText();
   Peer peer(handset().home());
   ASSERT_EQ(peer.Ask("limit-file-size 8"), "ok");

@@ -57,8 +57,7 @@ TEST_F(FilesAttributesTest, ChangesAreJournaledAndUnchangedBitsRewriteNothing) {
 }
 
 TEST_F(FilesAttributesTest, RomFilesRefuseEveryChange) {
-  Put(u"\\Windows\\rom.dll", "code");
-  ASSERT_TRUE(SetFileAttributesW(u"\\Windows\\rom.dll", FILE_ATTRIBUTE_INROM));
+  Put(u"\\Windows\\rom.dll", "code", FILE_ATTRIBUTE_INROM);
   EXPECT_EQ(GetFileAttributesW(u"\\Windows\\rom.dll"),
             FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_READONLY);
   EXPECT_FAILS(Open(u"\\Windows\\rom.dll", GENERIC_WRITE) == INVALID_HANDLE_VALUE,
@@ -92,8 +91,7 @@ TEST_F(FilesAttributesTest, BitsOfAFileGoneWithoutCehostPassToNothingAtItsName) 
   for (const auto& c : cases) {
     SCOPED_TRACE(c.how);
     Put(u"\\src.txt", "src");
-    Put(u"\\old.txt", "old");
-    ASSERT_TRUE(SetFileAttributesW(u"\\old.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    Put(u"\\old.txt", "old", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     std::filesystem::remove(handset().fs_root() / "old.txt");
     ASSERT_TRUE(c.make());
     EXPECT_EQ(GetFileAttributesW(u"\\old.txt"), c.bits);

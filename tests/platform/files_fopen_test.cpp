@@ -49,8 +49,7 @@ TEST_F(FilesFopenTest, ModesReadWriteAndTruncate) {
 }
 
 TEST_F(FilesFopenTest, FailuresSetErrno) {
-  Put(u"\\ro.txt", "ro");
-  ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+  Put(u"\\ro.txt", "ro", FILE_ATTRIBUTE_READONLY);
   struct Case {
     const char* path;
     const char* mode;

@@ -21,6 +21,11 @@ class FilesTest : public HandsetTest {
   void Put(const char16_t* path, const std::string& text) {
     handset().PutFile(path, std::vector<unsigned char>(text.begin(), text.end()));
   }
+  // Writes a file directly on the host, then gives it the attributes through the platform.
+  void Put(const char16_t* path, const std::string& text, DWORD attributes) {
+    Put(path, text);
+    ASSERT_TRUE(SetFileAttributesW(path, attributes)) << U8(path);
+  }
   // The content of a file, read directly on the host.
   std::string Content(const char16_t* path) {
     auto bytes = handset().ReadFile(path);

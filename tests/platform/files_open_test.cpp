@@ -19,8 +19,7 @@ TEST_F(FilesOpenTest, NewFileTakesRequestedAttributesPlusArchive) {
 }
 
 TEST_F(FilesOpenTest, ReadOnlyFileRefusesEveryWriteEvenToRoot) {
-  Put(u"\\ro.txt", "keep");
-  ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+  Put(u"\\ro.txt", "keep", FILE_ATTRIBUTE_READONLY);
   HANDLE reader = Open(u"\\ro.txt", GENERIC_READ, FILE_SHARE_READ);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadAll(reader), "keep");

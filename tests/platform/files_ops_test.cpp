@@ -9,9 +9,8 @@ class FilesOpsTest : public FilesTest {};
 
 TEST_F(FilesOpsTest, DeleteRefusesOpenReadOnlyFoldersAndMissing) {
   Put(u"\\open.txt", "still here");
-  Put(u"\\ro.txt", "ro");
+  Put(u"\\ro.txt", "ro", FILE_ATTRIBUTE_READONLY);
   Put(u"\\gone.txt", "x");
-  ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(CreateDirectoryW(u"\\dir", nullptr));
   HANDLE open = Open(u"\\open.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   EXPECT_FAILS(!DeleteFileW(u"\\OPEN.txt"), ERROR_SHARING_VIOLATION);
@@ -47,8 +46,7 @@ TEST_F(FilesOpsTest, FoldersAreMadeAndRemovedOnlyWhenEmpty) {
 TEST_F(FilesOpsTest, CopyRules) {
   Put(u"\\src.txt", "source");
   Put(u"\\dst.txt", "target");
-  Put(u"\\hidden.txt", "hidden");
-  ASSERT_TRUE(SetFileAttributesW(u"\\hidden.txt", FILE_ATTRIBUTE_HIDDEN));
+  Put(u"\\hidden.txt", "hidden", FILE_ATTRIBUTE_HIDDEN);
   EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\DST.txt", TRUE), ERROR_FILE_EXISTS);
   EXPECT_FAILS(!CopyFileW(u"\\src.txt", u"\\hidden.txt", FALSE), ERROR_ACCESS_DENIED);
   EXPECT_FAILS(!CopyFileW(u"\\none.txt", u"\\x.txt", FALSE), ERROR_FILE_NOT_FOUND);
@@ -85,11 +83,9 @@ TEST_F(FilesOpsTest, CopyHonoursOpenHandles) {
 }
 
 TEST_F(FilesOpsTest, MoveRules) {
-  Put(u"\\a.txt", "a");
+  Put(u"\\a.txt", "a", FILE_ATTRIBUTE_HIDDEN);
   Put(u"\\b.txt", "b");
-  Put(u"\\dir\\inner.txt", "inner");
-  ASSERT_TRUE(SetFileAttributesW(u"\\a.txt", FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(SetFileAttributesW(u"\\dir\\inner.txt", FILE_ATTRIBUTE_SYSTEM));
+  Put(u"\\dir\\inner.txt", "inner", FILE_ATTRIBUTE_SYSTEM);
   HANDLE open = Open(u"\\b.txt", 0, 0);
   EXPECT_FAILS(!MoveFileW(u"\\a.txt", u"\\B.TXT"), ERROR_ALREADY_EXISTS);
   EXPECT_FAILS(!MoveFileW(u"\\none.txt", u"\\c.txt"), ERROR_FILE_NOT_FOUND);

@@ -13,11 +13,9 @@ TEST_F(FilesRemovalTest, ReadOnlyAndRomEntriesResistRemoval) {
   ASSERT_TRUE(CreateDirectoryW(u"\\Tree", nullptr));
   ASSERT_TRUE(CreateDirectoryW(u"\\Tree\\Locked", nullptr));
   ASSERT_TRUE(CreateDirectoryW(u"\\Tree\\Plain", nullptr));
-  Put(u"\\Tree\\rom.dll", "rom");
-  Put(u"\\Tree\\ro.txt", "ro");
+  Put(u"\\Tree\\rom.dll", "rom", FILE_ATTRIBUTE_INROM);
+  Put(u"\\Tree\\ro.txt", "ro", FILE_ATTRIBUTE_READONLY);
   Put(u"\\Tree\\Locked\\inside.txt", "in");
-  ASSERT_TRUE(SetFileAttributesW(u"\\Tree\\rom.dll", FILE_ATTRIBUTE_INROM));
-  ASSERT_TRUE(SetFileAttributesW(u"\\Tree\\ro.txt", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(
       SetFileAttributesW(u"\\Tree\\Locked", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 

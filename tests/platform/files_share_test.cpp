@@ -207,8 +207,8 @@ TEST_F(FilesShareTest, RewritesThroughAReplacementLoseNoUpdate) {
   Peer second(handset().home());
   first.Send("increment \\counter.txt 100 2");
   second.Send("increment \\counter.txt 100 2");
-  EXPECT_EQ(first.Answer(), "ok");
-  EXPECT_EQ(second.Answer(), "ok");
+  EXPECT_EQ(first.ReadLine(), "ok");
+  EXPECT_EQ(second.ReadLine(), "ok");
   EXPECT_EQ(Content(u"\\counter.txt"), "400");
 }
 

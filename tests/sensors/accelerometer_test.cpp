@@ -4,19 +4,19 @@
 
 #include "ce/errors.h"
 #include "ce/windows.h"
+#include "device_support.h"
 #include "frame/exports.h"
-#include "sensors_support.h"
 #include "sim/drivers/accelerometer/accelerometer.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-using sensors_test::Sent;
+using device_test::DeviceTest;
+using device_test::Sent;
 
 constexpr char kOpenedTrace[] = "[Acc Api] ACC0 not opened..........\n";
 constexpr char kCloseTrace[] = "[Acc Api] Close ACC0..........\n";
 
-class AccelerometerTest : public SensorsTest {
+class AccelerometerTest : public DeviceTest {
  protected:
   sim::Accelerometer& driver() { return handset().program<sim::Accelerometer>(); }
   // The 4 bytes of the "AccMessage" identifier, as the driver is given them.

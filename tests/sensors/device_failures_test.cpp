@@ -5,15 +5,13 @@
 
 #include <string>
 
+#include "device_support.h"
 #include "frame/exports.h"
 #include "sensors/touch.h"
-#include "sensors_support.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-
-using DeviceFailuresTest = SensorsTest;
+using DeviceFailuresTest = device_test::DeviceTest;
 
 struct Case {
   const char* toml;

@@ -6,19 +6,18 @@
 #include <cstdint>
 
 #include "ce/registry.h"
+#include "device_support.h"
 #include "frame/exports.h"
 #include "registry_helpers.h"
-#include "sensors_support.h"
 #include "sim/drivers/backlight/backlight.h"
 #include "sim/drivers/infrared/infrared.h"
 #include "sim/drivers/leds/leds.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-using sensors_test::Sent;
+using device_test::Sent;
 
-using StatelessSensorsTest = SensorsTest;
+using StatelessSensorsTest = device_test::DeviceTest;
 
 TEST_F(StatelessSensorsTest, InfraredLevelsOutsideOneToThreeNeverReachTheDriver) {
   Start();

@@ -6,20 +6,19 @@
 #include <cstring>
 
 #include "ce/windows.h"
+#include "device_support.h"
 #include "frame/exports.h"
 #include "oem/drivers.h"
 #include "sensors/touch.h"
 #include "sensors/usb_controller.h"
-#include "sensors_support.h"
 #include "sim/drivers/touch/touch.h"
 #include "sim/drivers/usb_function/usb_function.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-using sensors_test::Sent;
+using device_test::Sent;
 
-using TouchUsbTest = SensorsTest;
+using TouchUsbTest = device_test::DeviceTest;
 
 TEST_F(TouchUsbTest, TheTouchHandleLivesFromFirstUseToUnregister) {
   Start();

@@ -9,22 +9,20 @@
 
 #include "cehost/text.h"
 #include "frame/exports.h"
+#include "handset_fixture.h"
 #include "registry_helpers.h"
 #include "reset_support.h"
 #include "sim/default_handset.h"
 #include "sim/handset.h"
 #include "telephony/access_point.h"
-#include "temp_dir.h"
 
 namespace {
 
-class FactoryChainTest : public ::testing::Test {
+class FactoryChainTest : public HandsetHomeTest {
  protected:
   void SetUp() override {
     sim::InitHandset(temp_.home());
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    handset_ = std::make_unique<sim::Handset>(options);
+    handset_ = Mount();
   }
   sim::Handset& handset() { return *handset_; }
   bool Exists(std::u16string_view path) {
@@ -52,7 +50,6 @@ class FactoryChainTest : public ::testing::Test {
     return steps;
   }
 
-  TempDir temp_;
   std::unique_ptr<sim::Handset> handset_;
 };
 

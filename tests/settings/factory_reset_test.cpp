@@ -9,11 +9,11 @@
 
 #include "ce/locale.h"
 #include "ce/windows.h"
+#include "device_support.h"
 #include "frame/exports.h"
 #include "registry_helpers.h"
 #include "reset_support.h"
 #include "sensors/touch.h"
-#include "sensors_support.h"
 #include "settings/usb_client.h"
 #include "sim/default_handset.h"
 #include "sim/drivers/infrared/infrared.h"
@@ -22,12 +22,12 @@
 
 namespace {
 
-using sensors_test::SensorsTest;
+using device_test::DeviceTest;
 
 constexpr char16_t kRing[] = u"ControlPanel\\Ring";
 constexpr char16_t kLanguage[] = u"ControlPanel\\Setting\\Language";
 
-class FactoryResetTest : public SensorsTest {
+class FactoryResetTest : public DeviceTest {
  protected:
   bool Exists(std::u16string_view path) {
     return std::filesystem::exists(handset().HostPath(path));

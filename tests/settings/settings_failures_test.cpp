@@ -7,17 +7,15 @@
 #include <vector>
 
 #include "ce/files.h"
+#include "device_support.h"
 #include "frame/exports.h"
 #include "registry_helpers.h"
-#include "sensors_support.h"
 #include "settings/usb_client.h"
 #include "sim/drivers/usb_function/usb_function.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-
-using SettingsFailuresTest = SensorsTest;
+using SettingsFailuresTest = device_test::DeviceTest;
 
 BOOL ChangeCurrent() {
   return USBChangeCurrentDriver(u"Mass_Storage_Class");

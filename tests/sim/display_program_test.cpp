@@ -6,21 +6,18 @@
 #include <string>
 
 #include "ce/windows.h"
+#include "handset_fixture.h"
 #include "oem/shell.h"
 #include "sim/display/display.h"
 #include "sim/handset.h"
-#include "temp_dir.h"
 
 namespace {
 
-class DisplayProgramTest : public ::testing::Test {
+class DisplayProgramTest : public HandsetHomeTest {
  protected:
   // A handset on the test's home; handset.toml's [display] table as given, when one is.
   std::unique_ptr<sim::Handset> Mount(const std::string& table = "") {
-    if (!table.empty()) WriteText(temp_.home() / "handset.toml", "[display]\n" + table);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
+    return HandsetHomeTest::Mount(table.empty() ? "" : "[display]\n" + table);
   }
   static int Escape(int escape) {
     HDC dc = GetDC(nullptr);
@@ -28,8 +25,6 @@ class DisplayProgramTest : public ::testing::Test {
     ReleaseDC(nullptr, dc);
     return result;
   }
-
-  TempDir temp_;
 };
 
 TEST_F(DisplayProgramTest, SwitchesAnswerAsScriptedAndOnlyDoneOnesSwitch) {

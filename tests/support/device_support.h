@@ -1,5 +1,6 @@
 // What the simulated devices' tests share: a handset home of the test's own with handset.toml
-// tables as the test gives them, and the platform calls an application makes on a device.
+// tables as the test gives them, the platform calls an application makes on a device, and what
+// the journal says each device was asked.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +14,9 @@
 #include "ce/errors.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "cehost/journal.h"
+#include "handset_fixture.h"
 #include "sim/handset.h"
-#include "temp_dir.h"
 
 namespace device_test {
 
@@ -91,18 +93,64 @@ class Opened {
   DWORD error_ = 0;
 };
 
-// A handset home of the test's own, mounted in turn by the test's handsets.
-class DeviceTest : public ::testing::Test {
+// One control a device was sent, as the journal shows it.
+struct Sent {
+  std::string code_name;
+  std::string in;  // input bytes in hexadecimal
+  bool operator==(const Sent&) const = default;
+};
+
+inline void PrintTo(const Sent& s, std::ostream* os) {
+  *os << s.code_name << "(" << s.in << ")";
+}
+
+// A handset home of the test's own, mounted in turn by the test's handsets: each a handset the
+// test holds (Mount), or the fixture's current one (Start) whose journal the fixture reads.
+class DeviceTest : public HandsetHomeTest {
  protected:
-  // A handset on the test's home; handset.toml as given, when it is.
-  std::unique_ptr<sim::Handset> Mount(const std::string& toml = "") {
-    if (!toml.empty()) WriteText(temp_.home() / "handset.toml", toml);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
+  // Mounts the current handset in place of the one before, with handset.toml tables when given.
+  void Start(const std::string& toml = "") {
+    handset_.reset();
+    handset_ = Mount(toml);
+  }
+  sim::Handset& handset() { return *handset_; }
+
+  std::vector<cehost::JournalEntry> Entries(const std::string& kind) const {
+    return handset_->journal().Entries(kind);
+  }
+  // The controls sent to the device, in order.
+  std::vector<Sent> Controls(const std::string& device) const {
+    std::vector<Sent> sent;
+    for (const auto& e : Entries("device.control"))
+      if (e.Field("device") == device)
+        sent.push_back({e.Field("code_name"), cehost::HexBytes(e.bytes.data(), e.bytes.size())});
+    return sent;
+  }
+  // How many times the device was opened, and closed.
+  size_t Opens(const std::string& device) const { return Count("device.open", device); }
+  size_t Closes(const std::string& device) const { return Count("device.close", device); }
+  // The access each open of the device asked for ("0xc0000000").
+  std::vector<std::string> OpenAccess(const std::string& device) const {
+    std::vector<std::string> access;
+    for (const auto& e : Entries("device.open"))
+      if (e.Field("device") == device) access.push_back(e.Field("access"));
+    return access;
+  }
+  std::vector<std::string> Traces() const {
+    std::vector<std::string> lines;
+    for (const auto& e : Entries("trace")) lines.push_back(e.Field("text"));
+    return lines;
+  }
+  void ClearJournal() { handset_->journal().Clear(); }
+
+ private:
+  size_t Count(const std::string& kind, const std::string& device) const {
+    size_t n = 0;
+    for (const auto& e : Entries(kind)) n += e.Field("device") == device;
+    return n;
   }
 
-  TempDir temp_;
+  std::unique_ptr<sim::Handset> handset_;
 };
 
 }  // namespace device_test

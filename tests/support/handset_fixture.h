@@ -1,4 +1,4 @@
-// Gives every test its own fresh handset.
+// Gives every test its own fresh handset, or a handset home of its own that its handsets mount.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include "cehost/handset.h"
 #include "cehost/text.h"
 #include "sim/handset.h"
+#include "temp_dir.h"
 
 class HandsetTest : public ::testing::Test {
  protected:
@@ -18,6 +19,20 @@ class HandsetTest : public ::testing::Test {
   sim::Handset& handset() { return *handset_; }
 
   std::unique_ptr<sim::Handset> handset_;
+};
+
+// A handset home of the test's own, which the test's handsets mount in turn.
+class HandsetHomeTest : public ::testing::Test {
+ protected:
+  // A handset on the test's home; handset.toml as given, when it is.
+  std::unique_ptr<sim::Handset> Mount(const std::string& toml = "") {
+    if (!toml.empty()) WriteText(temp_.home() / "handset.toml", toml);
+    sim::Handset::Options options;
+    options.home = temp_.home();
+    return std::make_unique<sim::Handset>(options);
+  }
+
+  TempDir temp_;
 };
 
 // A fresh handset that runs none of sim's programs: cehost's own behaviour, with no shell that

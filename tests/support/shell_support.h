@@ -15,9 +15,9 @@
 #include "ce/msgqueue.h"
 #include "ce/windows.h"
 #include "cehost/windows.h"
+#include "handset_fixture.h"
 #include "oem/shell.h"
 #include "sim/handset.h"
-#include "temp_dir.h"
 
 namespace shell_test {
 
@@ -148,17 +148,12 @@ class LoggingWindow {
 };
 
 // A handset home of the test's own, which the test's handsets mount in turn.
-class ShellHomeTest : public ::testing::Test {
+class ShellHomeTest : public HandsetHomeTest {
  protected:
   // A handset on the test's home; handset.toml's [shell] table as given, when one is.
   std::unique_ptr<sim::Handset> Mount(const std::string& shell_table = "") {
-    if (!shell_table.empty()) WriteText(temp_.home() / "handset.toml", "[shell]\n" + shell_table);
-    sim::Handset::Options options;
-    options.home = temp_.home();
-    return std::make_unique<sim::Handset>(options);
+    return HandsetHomeTest::Mount(shell_table.empty() ? "" : "[shell]\n" + shell_table);
   }
-
-  TempDir temp_;
 };
 
 }  // namespace shell_test

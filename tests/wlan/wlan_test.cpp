@@ -7,20 +7,20 @@
 #include <vector>
 
 #include "cehost/network.h"
+#include "device_support.h"
 #include "frame/exports.h"
 #include "registry_helpers.h"
 #include "reset_support.h"
-#include "sensors_support.h"
 
 namespace {
 
-using sensors_test::SensorsTest;
-using sensors_test::Sent;
+using device_test::DeviceTest;
+using device_test::Sent;
 
 constexpr char16_t kWifi[] = u"Software\\VIROVU";
 constexpr char16_t kFlyMode[] = u"ControlPanel\\Setting\\FlyMode";
 
-class WlanTest : public SensorsTest {
+class WlanTest : public DeviceTest {
  protected:
   void StartHardware(int version) {
     Start("[platform]\nhardware_version = " + std::to_string(version) + "\n");
