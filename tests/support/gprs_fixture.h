@@ -2,6 +2,9 @@
 #pragma once
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,11 +13,25 @@
 #include "handset_fixture.h"
 #include "ini_bytes.h"
 #include "sim/network/network.h"
+#include "temp_dir.h"
 
 class GprsTest : public HandsetTest {
  protected:
   void SetUp() override {
     HandsetTest::SetUp();
+    PutProfile();
+  }
+  // Starts the test's handset again, in a home of its own whose handset.toml has the text.
+  void StartWith(const std::string& toml) {
+    handset_.reset();
+    scripted_ = std::make_unique<TempDir>();
+    std::filesystem::create_directories(scripted_->home());
+    std::ofstream(scripted_->home() / "handset.toml") << toml;
+    handset_ = std::make_unique<sim::Handset>(sim::Handset::Options{scripted_->home()});
+    PutProfile();
+  }
+  // The profile file of operator 46000, with two access points.
+  void PutProfile() {
     handset().PutFile(
         u"\\Windows\\46000.ini",
         IniBytes(u"[CMNET]\r\n  IsSelect=1\r\n  APN=cmnet\r\n  NAME=\r\n  PASSWORD=\r\n"
@@ -55,4 +72,6 @@ class GprsTest : public HandsetTest {
   }
   // A Wi-Fi link of the default hardware (version 1) with an address.
   void WifiUp() { cehost::SetNetworkInterface(sim::WifiInterface(sim::WifiChip::kSwld24sp1)); }
+
+  std::unique_ptr<TempDir> scripted_;
 };

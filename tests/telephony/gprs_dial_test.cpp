@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "ce/ras.h"
 #include "cehost/ras.h"
@@ -234,31 +237,34 @@ TEST_F(GprsDialTest, HangUpFoldsTrafficAnnouncesAndDeletesTheEntry) {
   EXPECT_TRUE(handset().journal().EntriesWithPrefix("reg.").empty());
 }
 
-TEST_F(GprsDialTest, ConnectionsNamedWithGprsInsideAreHungUpToo) {
-  ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 1);
-  // Another entry on another device, whose name holds "GPRS".
-  class Line : public cehost::RasDevice {
-    DWORD Dial(const cehost::DialRequest&) override { return 0; }
-    void HangUp() override {}
-  };
-  cehost::InstallRasDevice(u"Line1:", std::make_shared<Line>());
-  RASENTRY entry = {};
-  entry.dwSize = sizeof entry;
-  std::memcpy(entry.szDeviceName, u"Line1:", 14);
-  WCHAR name[] = u"MyGPRS2";
-  ASSERT_EQ(RasSetEntryProperties(nullptr, name, &entry, sizeof entry, nullptr, 0), 0u);
-  RASDIALPARAMS params = {};
-  params.dwSize = sizeof params;
-  std::memcpy(params.szEntryName, name, sizeof name);
-  HRASCONN connection = nullptr;
-  ASSERT_EQ(RasDial(nullptr, nullptr, &params, 0xFFFFFFFF, nullptr, &connection), 0u);
-  Dial_StopGprsConnect2(nullptr);
-  DWORD size = sizeof(RASCONN);
-  DWORD count = 5;
-  RASCONN list[1] = {};
+// Other dial-up links up on the handset, more than the ten the hang-up's first list holds: those
+// whose entry name holds "GPRS" anywhere (in that case) go down with the modem's, the others stay.
+TEST_F(GprsDialTest, HangUpEndsEveryLinkNamedWithGprsAndNoOther) {
+  std::string links = R"("Office VPN", "MyGPRSLink", "my gprs")";
+  for (int i = 0; i < 10; ++i) links += ", \"Line " + std::to_string(i) + "\"";
+  links += R"(, "GPRS backup")";
+  StartWith("[ras]\nlinks = [" + links + "]\n");
+  ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 0, nullptr), 1);
+  handset().journal().Clear();
+  EXPECT_EQ(Dial_StopGprsConnect2(nullptr), 1);
+  std::vector<std::string> ended;
+  for (const auto& e : handset().journal().Entries("ras.hangup")) ended.push_back(e.Field("entry"));
+  std::sort(ended.begin(), ended.end());
+  EXPECT_EQ(ended, (std::vector<std::string>{"GPRS", "GPRS backup", "MyGPRSLink"}));
+  auto traces = Traces();
+  EXPECT_EQ(std::count(traces.begin(), traces.end(),
+                       "Corvanta::Dial_StopGprsConnect2::ras connect count = 15...\r\n"),
+            3);
+  EXPECT_EQ(handset().journal().Entries("window.post").size(), 1u);
+
+  RASCONN list[16] = {};
   list[0].dwSize = sizeof(RASCONN);
-  EXPECT_EQ(RasEnumConnections(list, &size, &count), 0u);
-  EXPECT_EQ(count, 0u);
+  DWORD size = sizeof list;
+  DWORD count = 0;
+  ASSERT_EQ(RasEnumConnections(list, &size, &count), 0u);
+  EXPECT_EQ(count, 12u);
+  for (DWORD i = 0; i < count; ++i)
+    EXPECT_EQ(U8(list[i].szEntryName).find("GPRS"), std::string::npos);
 }
 
 }  // namespace

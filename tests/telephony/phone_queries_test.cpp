@@ -18,6 +18,7 @@ class PhoneQueriesTest : public HandsetTest {
   sim::Locked<sim::PhoneScript> Script() {
     return handset().program<sim::PhoneAdapter>().phone().Script();
   }
+  sim::Phone& Phone() { return handset().program<sim::PhoneAdapter>().phone(); }
   // The phone adapter calls made so far, by name.
   std::vector<std::string> Calls() {
     std::vector<std::string> calls;
@@ -109,7 +110,7 @@ TEST_F(PhoneQueriesTest, SessionIsClosedBeforeResultsAreJudged) {
 
   Script()->detach_refused = false;
   EXPECT_EQ(SetGprsAttachState(FALSE), 1);
-  EXPECT_FALSE(Script()->gprs_attached);
+  EXPECT_FALSE(Phone().Live().gprs_attached);
 }
 
 TEST_F(PhoneQueriesTest, FailedSessionStartIsThreeForAttachAndZeroForTraffic) {
@@ -137,12 +138,12 @@ TEST_F(PhoneQueriesTest, TrafficIsReadThenResetEvenWhenTheReadFails) {
                                                "PAC_SSetGprsTrafficCount", "PAC_Deinitialize"}));
   EXPECT_TRUE(handset().journal().Entries("phone")[2].Field("args").ends_with(",1,0,0,5000"));
 
-  Script()->traffic_sent = 7;
+  Phone().ChangeLive([](sim::PhoneLive& live) { live.traffic_sent = 7; });
   Script()->traffic_read_fails = true;
   received = sent = 99;
   EXPECT_EQ(ReadAndResetTrafficCount(&received, &sent), 0);
   EXPECT_EQ(received, 99u);
-  EXPECT_EQ(Script()->traffic_sent, 0u);
+  EXPECT_EQ(Phone().Live().traffic_sent, 0u);
   EXPECT_EQ(Traces().back(), "Corvanta::PAC_AGetGprsTrafficCount:is fail\r\n");
 }
 
@@ -165,7 +166,7 @@ TEST_F(PhoneQueriesTest, TotalsStartAtZeroAndWrapAround) {
 
   ASSERT_TRUE(
       WriteRegistryDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", 0xFFFFFFF0));
-  Script()->traffic_sent = 0x20;
+  Phone().ChangeLive([](sim::PhoneLive& live) { live.traffic_sent = 0x20; });
   ASSERT_EQ(Dial_GetGprsReceiveAndSendData(&received, &sent), 1);
   EXPECT_EQ(sent, 0x10u);
   EXPECT_EQ(received, 20u);
