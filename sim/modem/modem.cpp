@@ -120,9 +120,11 @@ DWORD Modem::HangUp(std::u16string_view entry_name) {
     Record({{"event", "hangup"}, {"result", std::to_string(refused)}});
     return refused;
   }
-  bool ended = false;
   std::string entry = cehost::ToUtf8(entry_name);
-  StateFile(home_).Update(kModemState, [&](nlohmann::json& section) {
+  StateFile state(home_);
+  if (StateText(state.Read(kModemState), "entry", "") != entry) return 0;
+  bool ended = false;
+  state.Update(kModemState, [&](nlohmann::json& section) {
     ended = StateText(section, "entry", "") == entry;
     if (ended) section = nullptr;
   });

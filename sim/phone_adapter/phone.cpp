@@ -52,9 +52,14 @@ void Phone::ChangeLive(const std::function<void(PhoneLive&)>& change) {
     change(*live_);
     return;
   }
+  auto read = store_.read;
   auto write = store_.change;
   lock.unlock();
-  write(start, change);
+  // A change that leaves the state as it is now writes nothing: it takes effect at this read.
+  PhoneLive now = read(start);
+  PhoneLive changed = now;
+  change(changed);
+  if (changed != now) write(start, change);
 }
 
 std::shared_ptr<Phone> CurrentPhone() {

@@ -56,6 +56,7 @@ struct PhoneLive {
   DWORD traffic_sent = 0;
   DWORD traffic_received = 0;
   bool gprs_attached = false;
+  bool operator==(const PhoneLive&) const = default;
 };
 
 // Where the phone keeps its live state: a store that every process on the handset shares. Read

@@ -2,9 +2,6 @@
 #pragma once
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +10,6 @@
 #include "handset_fixture.h"
 #include "ini_bytes.h"
 #include "sim/network/network.h"
-#include "temp_dir.h"
 
 class GprsTest : public HandsetTest {
  protected:
@@ -21,13 +17,9 @@ class GprsTest : public HandsetTest {
     HandsetTest::SetUp();
     PutProfile();
   }
-  // Starts the test's handset again, in a home of its own whose handset.toml has the text.
+  // Starts the test's handset again from a handset.toml with the text, with the profile file.
   void StartWith(const std::string& toml) {
-    handset_.reset();
-    scripted_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(scripted_->home());
-    std::ofstream(scripted_->home() / "handset.toml") << toml;
-    handset_ = std::make_unique<sim::Handset>(sim::Handset::Options{scripted_->home()});
+    RestartWith(toml);
     PutProfile();
   }
   // The profile file of operator 46000, with two access points.
@@ -72,6 +64,4 @@ class GprsTest : public HandsetTest {
   }
   // A Wi-Fi link of the default hardware (version 1) with an address.
   void WifiUp() { cehost::SetNetworkInterface(sim::WifiInterface(sim::WifiChip::kSwld24sp1)); }
-
-  std::unique_ptr<TempDir> scripted_;
 };
