@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ce/registry.h"
@@ -61,6 +62,14 @@ class GprsTest : public HandsetTest {
         RegQueryValueExW(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(handle);
     return rc == ERROR_SUCCESS;
+  }
+  // The traffic totals in the registry: received, then sent (0 for one that is missing).
+  std::pair<DWORD, DWORD> Totals() {
+    DWORD received = 0;
+    DWORD sent = 0;
+    ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received);
+    ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent);
+    return {received, sent};
   }
   // A Wi-Fi link of the default hardware (version 1) with an address.
   void WifiUp() { cehost::SetNetworkInterface(sim::WifiInterface(sim::WifiChip::kSwld24sp1)); }

@@ -220,12 +220,7 @@ TEST_F(GprsDialTest, HangUpFoldsTrafficAnnouncesAndDeletesTheEntry) {
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Field("to"), "HWND_BROADCAST");
   EXPECT_EQ(posts[0].Field("wparam"), "0x2");
-  DWORD received = 0;
-  DWORD sent = 0;
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
-  EXPECT_EQ(received, 5000u);
-  EXPECT_EQ(sent, 1000u);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{5000}, DWORD{1000}));
   EXPECT_EQ(handset().journal().Entries("ras.delete_entry").size(), 1u);
 
   // Without a GPRS connection: GPRS is detached all the same, nothing else happens.
@@ -285,12 +280,7 @@ TEST_F(GprsDialTest, TheWholeRoad) {
   EXPECT_EQ(CalllNotifyApiQueryNetWorkStatus(), 5);
   EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);
   EXPECT_EQ(QueryNetWorkStatus(), 1u);
-  DWORD received = 0;
-  DWORD sent = 0;
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
-  EXPECT_EQ(received, 4000u);
-  EXPECT_EQ(sent, 300u);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{4000}, DWORD{300}));
   // The working copy was made on the way.
   EXPECT_FALSE(handset().ReadFile(u"\\Windows\\46000cpy.ini").empty());
 }
@@ -382,12 +372,7 @@ TEST_F(GprsDialTest, TheConnectionOutlivesTheMount) {
   EXPECT_EQ(RasHangUp(second), 0u);
   Remount();
   EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);
-  DWORD received = 0;
-  DWORD sent = 0;
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
-  EXPECT_EQ(received, 72u);
-  EXPECT_EQ(sent, 8u);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{72}, DWORD{8}));
   Remount();
   EXPECT_EQ(QueryNetWorkStatus(), 1u);
   sim::PhoneLive live = handset().program<sim::PhoneAdapter>().phone().Live();

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "ce/ras.h"
-#include "ce/registry.h"
 #include "frame/exports.h"
 #include "program_run.h"
+#include "registry_helpers.h"
 #include "sim/handset.h"
 #include "temp_dir.h"
 
@@ -96,14 +96,7 @@ TEST_F(GprsCliTest, AProcessHoldingTheHandsetSeesAnothersConnection) {
   EXPECT_EQ(RasEnumConnections(list, &size, &count), 0u);
   EXPECT_EQ(count, 0u);
 
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"DialParameter", 0, 0, &key), ERROR_SUCCESS);
-  DWORD received = 0;
-  DWORD bytes = sizeof received;
-  RegQueryValueExW(key, u"gprsReceiveDataCount", nullptr, nullptr,
-                   reinterpret_cast<BYTE*>(&received), &bytes);
-  RegCloseKey(key);
-  EXPECT_EQ(received, 8000u);
+  EXPECT_EQ(Load(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount"), Dword(8000));
 }
 
 }  // namespace
