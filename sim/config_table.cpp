@@ -1,5 +1,7 @@
 #include "sim/config_table.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 
 #include <limits>
@@ -59,11 +61,40 @@ std::optional<std::vector<ConfigTable>> ConfigTable::TableArray(std::string_view
   return tables;
 }
 
+void ConfigTable::ReadNames(std::string_view key, const std::vector<std::string_view>& known,
+                            std::string_view what, std::set<std::string>* out) const {
+  if (!Has(key)) return;
+  std::string list;
+  Read(key, &list);
+  out->clear();
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = std::min(list.find(',', start), list.size());
+    std::string name = list.substr(start, comma - start);
+    start = comma + 1;
+    name.erase(0, name.find_first_not_of(" \t"));
+    name.erase(name.find_last_not_of(" \t") + 1);
+    if (name.empty()) continue;
+    if (std::find(known.begin(), known.end(), name) == known.end())
+      Fail(key, "no " + std::string(what) + " " + name);
+    out->insert(name);
+  }
+}
+
 void ConfigTable::Read(std::string_view key, std::string* out) const {
   if (const toml::node* node = table_->get(key)) {
     if (!node->is_string()) Fail(key, "expected a string");
     *out = node->as_string()->get();
   }
+}
+
+void ConfigTable::Read(std::string_view key, std::vector<std::string>* out) const {
+  const toml::node* node = table_->get(key);
+  if (!node) return;
+  if (!node->is_array() ||
+      (!node->as_array()->empty() && !node->as_array()->is_homogeneous<std::string>()))
+    Fail(key, "expected an array of strings");
+  out->clear();
+  for (const toml::node& item : *node->as_array()) out->push_back(item.as_string()->get());
 }
 
 void ConfigTable::Read(std::string_view key, std::u16string* out) const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,8 +45,14 @@ class ConfigTable {
   void Read(std::string_view key, bool* out) const;
   void Read(std::string_view key, uint32_t* out) const;
   void Read(std::string_view key, int32_t* out) const;
+  // An array of strings.
+  void Read(std::string_view key, std::vector<std::string>* out) const;
   // A dotted IPv4 address.
   void ReadAddress(std::string_view key, std::string* out) const;
+  // A comma-separated list of names ("A, B"), each one of the known ones; what says what a name
+  // stands for in the message that refuses another ("phone adapter entry").
+  void ReadNames(std::string_view key, const std::vector<std::string_view>& known,
+                 std::string_view what, std::set<std::string>* out) const;
 
   // One of the named choices.
   template <class T>

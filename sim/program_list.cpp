@@ -16,6 +16,7 @@
 #include "sim/network/network_links.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
 #include "sim/platform_record/platform_record.h"
+#include "sim/ras_links/ras_links.h"
 #include "sim/shell/shell.h"
 #include "sim/ui_library/ui_library_program.h"
 #include "sim/wifi_test/wifi_test_program.h"
@@ -25,15 +26,25 @@ namespace sim {
 std::vector<std::shared_ptr<Program>> MakePrograms() {
   // The shell comes first: it registers its message names before anything else can.
   return {
-      std::make_shared<Shell>(),         std::make_shared<PlatformRecord>(),
-      std::make_shared<PhoneAdapter>(),  std::make_shared<Modem>(),
-      std::make_shared<Bluetooth>(),     std::make_shared<NetworkLinks>(),
-      std::make_shared<Display>(),       std::make_shared<UiLibrary>(),
-      std::make_shared<Accelerometer>(), std::make_shared<Infrared>(),
-      std::make_shared<Backlight>(),     std::make_shared<Touch>(),
-      std::make_shared<UsbFunction>(),   std::make_shared<Leds>(),
-      std::make_shared<SerialWlan>(),    std::make_shared<NdisPower>(),
-      std::make_shared<NdisControl>(),   std::make_shared<WifiTestProgram>(),
+      std::make_shared<Shell>(),
+      std::make_shared<PlatformRecord>(),
+      std::make_shared<PhoneAdapter>(),
+      std::make_shared<Modem>(),
+      std::make_shared<RasLinks>(),
+      std::make_shared<Bluetooth>(),
+      std::make_shared<NetworkLinks>(),
+      std::make_shared<Display>(),
+      std::make_shared<UiLibrary>(),
+      std::make_shared<Accelerometer>(),
+      std::make_shared<Infrared>(),
+      std::make_shared<Backlight>(),
+      std::make_shared<Touch>(),
+      std::make_shared<UsbFunction>(),
+      std::make_shared<Leds>(),
+      std::make_shared<SerialWlan>(),
+      std::make_shared<NdisPower>(),
+      std::make_shared<NdisControl>(),
+      std::make_shared<WifiTestProgram>(),
       std::make_shared<InputMethod>(),
   };
 }

@@ -7,10 +7,15 @@
 #include "cehost/text.h"
 #include "sim/network/network.h"
 #include "sim/phone_adapter/phone.h"
+#include "sim/state_file.h"
+#include "sim/state_values.h"
 
 namespace sim {
 
 namespace {
+
+// The modem's section of state.json.
+constexpr char kModemState[] = "modem";
 
 // The quoted arguments of a command, in order: +XGAUTH=1,1,"user","pw" gives user and pw.
 std::vector<std::u16string> Quoted(std::u16string_view command) {
@@ -80,9 +85,13 @@ DWORD Modem::Dial(const cehost::DialRequest& request) {
   // Without a packet data context the network has nothing to connect to.
   if (result == 0 && dial.apn.empty()) result = ERROR_NO_CARRIER;
   std::string address = script_.address;
-  if (result == 0) connected_ = true;
   lock.unlock();
 
+  if (result == 0) {
+    StateFile(home_).Update(kModemState, [&](nlohmann::json& section) {
+      section = {{"entry", cehost::ToUtf8(request.entry_name)}, {"address", address}};
+    });
+  }
   std::string commands;
   for (const auto& command : dial.commands) commands += "AT" + cehost::ToUtf8(command) + "\n";
   Record({{"event", "dial"},
@@ -92,35 +101,60 @@ DWORD Modem::Dial(const cehost::DialRequest& request) {
           {"user", cehost::ToUtf8(dial.user_name)},
           {"result", std::to_string(result)}});
   if (result != 0) return result;
-  if (std::shared_ptr<Phone> phone = CurrentPhone()) phone->Script()->gprs_attached = true;
-  cehost::SetNetworkInterface(GprsLinkInterface(address));
+  if (std::shared_ptr<Phone> phone = CurrentPhone())
+    phone->ChangeLive([](PhoneLive& live) { live.gprs_attached = true; });
   return 0;
 }
 
-void Modem::HangUp() {
+DWORD Modem::HangUp(std::u16string_view entry_name) {
+  DWORD refused = 0;
   DWORD sent = 0;
   DWORD received = 0;
   {
     std::lock_guard lock(mutex_);
-    if (!connected_) return;
-    connected_ = false;
+    refused = script_.hangup_result;
     sent = script_.connection_sent;
     received = script_.connection_received;
   }
-  cehost::RemoveNetworkInterface(kGprsIndex);
+  if (refused != 0) {
+    Record({{"event", "hangup"}, {"result", std::to_string(refused)}});
+    return refused;
+  }
+  std::string entry = cehost::ToUtf8(entry_name);
+  StateFile state(home_);
+  if (StateText(state.Read(kModemState), "entry", "") != entry) return 0;
+  bool ended = false;
+  state.Update(kModemState, [&](nlohmann::json& section) {
+    ended = StateText(section, "entry", "") == entry;
+    if (ended) section = nullptr;
+  });
+  if (!ended) return 0;
   if (std::shared_ptr<Phone> phone = CurrentPhone()) {
-    auto script = phone->Script();
-    script->traffic_sent += sent;
-    script->traffic_received += received;
+    phone->ChangeLive([sent, received](PhoneLive& live) {
+      live.traffic_sent += sent;
+      live.traffic_received += received;
+    });
   }
   Record({{"event", "hangup"},
           {"sent", std::to_string(sent)},
           {"received", std::to_string(received)}});
+  return 0;
+}
+
+std::vector<std::u16string> Modem::Connections() {
+  std::string entry = StateText(StateFile(home_).Read(kModemState), "entry", "");
+  if (entry.empty()) return {};
+  return {cehost::ToUtf16(entry)};
 }
 
 bool Modem::Connected() {
-  std::lock_guard lock(mutex_);
-  return connected_;
+  return !Connections().empty();
+}
+
+std::vector<cehost::NetworkInterface> Modem::Links() {
+  nlohmann::json section = StateFile(home_).Read(kModemState);
+  if (StateText(section, "entry", "").empty()) return {};
+  return {GprsLinkInterface(StateText(section, "address", "0.0.0.0"))};
 }
 
 ModemDial Modem::LastDial() {

@@ -1,14 +1,19 @@
 // The modem behind "Hayes COM9:": it reads the AT commands of the dial modifier, connects or
 // fails as scripted, and while connected shows a GPRS link among the handset's networks. It
 // tells the phone installed on the handset that GPRS is attached and what a connection carried.
+// Its connection is kept in the handset home's state.json (section "modem": the entry and the
+// link's address), so that it outlives the process that dialled and every process on the
+// handset sees the same one.
 #pragma once
 
 #include "sim/locked.h"
 
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "cehost/network.h"
 #include "cehost/ras.h"
 #include "sim/program.h"
 
@@ -22,6 +27,8 @@ struct ModemScript {
   // Traffic of one connection, added to the phone adapter's counters when it is hung up.
   DWORD connection_sent = 0;
   DWORD connection_received = 0;
+  // 0 ends a connection when asked; a RAS error code refuses, and the connection stays up.
+  DWORD hangup_result = 0;
 };
 
 // What the last dial told the modem.
@@ -40,19 +47,23 @@ struct ModemDial {
 class Modem : public Program, public cehost::RasDevice {
  public:
   std::string_view name() const override { return "modem"; }
-  // Reads the script: the dial's result, the link's address and a connection's traffic.
+  // Reads the script: the dial's and hang-up's results, the link's address and a connection's
+  // traffic.
   void Configure(const ConfigTable& table) override;
-  // Installs the modem as the RAS device "Hayes COM9:".
+  // Installs the modem as the RAS device "Hayes COM9:", and its link among the networks.
   void Install() override;
 
   // The script, to read or change while the returned lock is held.
   Locked<ModemScript> Script() { return {std::unique_lock(mutex_), script_}; }
 
   DWORD Dial(const cehost::DialRequest& request) override;
-  void HangUp() override;
+  DWORD HangUp(std::u16string_view entry_name) override;
+  std::vector<std::u16string> Connections() override;
 
   // True while a connection is up.
   bool Connected();
+  // The GPRS link while a connection is up; none otherwise.
+  std::vector<cehost::NetworkInterface> Links();
   // What the last dial carried.
   ModemDial LastDial();
 
@@ -60,7 +71,8 @@ class Modem : public Program, public cehost::RasDevice {
   std::mutex mutex_;
   ModemScript script_;
   ModemDial last_;
-  bool connected_ = false;
+  // The handset home whose state.json keeps the connection.
+  std::filesystem::path home_;
 };
 
 // Splits a dial modifier into its AT commands and reads the ones the modem acts on.

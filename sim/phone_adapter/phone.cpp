@@ -25,6 +25,43 @@ size_t Phone::OpenSessions() {
   return sessions_.size();
 }
 
+void Phone::SetLiveStore(PhoneLiveStore store) {
+  std::lock_guard lock(mutex_);
+  store_ = std::move(store);
+}
+
+PhoneLive Phone::Start() {
+  std::lock_guard lock(mutex_);
+  return {script_.traffic_sent, script_.traffic_received, script_.gprs_attached};
+}
+
+PhoneLive Phone::Live() {
+  PhoneLive start = Start();
+  std::unique_lock lock(mutex_);
+  if (!store_.read) return live_.value_or(start);
+  auto read = store_.read;
+  lock.unlock();
+  return read(start);
+}
+
+void Phone::ChangeLive(const std::function<void(PhoneLive&)>& change) {
+  PhoneLive start = Start();
+  std::unique_lock lock(mutex_);
+  if (!store_.change) {
+    if (!live_) live_ = start;
+    change(*live_);
+    return;
+  }
+  auto read = store_.read;
+  auto write = store_.change;
+  lock.unlock();
+  // A change that leaves the state as it is now writes nothing: it takes effect at this read.
+  PhoneLive now = read(start);
+  PhoneLive changed = now;
+  change(changed);
+  if (changed != now) write(start, change);
+}
+
 std::shared_ptr<Phone> CurrentPhone() {
   return cehost::CurrentProgramState<Phone>(kPhoneProgram);
 }

@@ -5,8 +5,10 @@
 #include "sim/locked.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -30,7 +32,8 @@ struct PhoneScript {
   DWORD unread_messages = 0;
   DWORD session_status = 2;
   DWORD registration_status = 1;
-  // The adapter's GPRS traffic counters since they were last set to zero.
+  // The adapter's GPRS traffic counters and attach state when the handset starts; the phone's
+  // live state (PhoneLive) takes over from them at their first change.
   DWORD traffic_sent = 0;
   DWORD traffic_received = 0;
   bool gprs_attached = false;
@@ -43,6 +46,25 @@ struct PhoneScript {
   bool model_fails = false;
   bool imsi_fails = false;
   bool session_status_fails = false;
+  // Calls that succeed without writing their output ("PAL_SGetMissedCallCnt"), by name.
+  std::set<std::string> unwritten_outputs;
+};
+
+// What the adapter changes as it runs: its GPRS traffic counters since they were last set to
+// zero, and whether GPRS is attached.
+struct PhoneLive {
+  DWORD traffic_sent = 0;
+  DWORD traffic_received = 0;
+  bool gprs_attached = false;
+  bool operator==(const PhoneLive&) const = default;
+};
+
+// Where the phone keeps its live state: a store that every process on the handset shares. Read
+// gives the state now, or the start values when nothing was changed yet; Change changes it with
+// no other change lost.
+struct PhoneLiveStore {
+  std::function<PhoneLive(const PhoneLive& start)> read;
+  std::function<void(const PhoneLive& start, const std::function<void(PhoneLive&)>& change)> change;
 };
 
 class Phone : public cehost::ProgramState {
@@ -59,9 +81,21 @@ class Phone : public cehost::ProgramState {
   // Number of sessions open now.
   size_t OpenSessions();
 
+  // Keeps the live state in the store from now on; without one it is kept in this object.
+  void SetLiveStore(PhoneLiveStore store);
+  // The live state now: the store's, or the script's start values before the first change.
+  PhoneLive Live();
+  // Changes the live state; no change made meanwhile by another process is lost.
+  void ChangeLive(const std::function<void(PhoneLive&)>& change);
+
  private:
+  // The script's start values of the live state.
+  PhoneLive Start();
+
   std::mutex mutex_;
   PhoneScript script_;
+  PhoneLiveStore store_;
+  std::optional<PhoneLive> live_;
   std::set<HPAC> sessions_;
   HPAC next_session_ = 0x5A000000;
 };

@@ -31,12 +31,18 @@ BOOL CopyText(const std::u16string& text, WCHAR* buffer, DWORD cch) {
   return TRUE;
 }
 
+// Whether the script makes the call succeed without writing its output.
+bool Unwritten(const sim::PhoneScript& script, const char* call) {
+  return script.unwritten_outputs.count(call) == 1;
+}
+
 // Writes one count from the script; a phone that is not there writes nothing.
 BOOL WriteCount(const char* call, DWORD* out, DWORD sim::PhoneScript::*field) {
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
   if (phone && out) {
-    *out = phone->Script().script.*field;
+    auto locked = phone->Script();
+    if (!Unwritten(locked.script, call)) *out = locked.script.*field;
     ok = TRUE;
   }
   return Record(call, out ? "&count" : "null", ok);
@@ -48,11 +54,16 @@ BOOL WriteText(const char* call, WCHAR* buffer, DWORD cch, std::u16string sim::P
   std::string args = std::string(buffer ? "&buffer" : "null") + "," + std::to_string(cch);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
+  bool written = false;
   if (phone) {
     auto locked = phone->Script();
-    ok = !(locked.script.*fails) && CopyText(locked.script.*text, buffer, cch);
+    if (!(locked.script.*fails) && Unwritten(locked.script, call)) {
+      ok = TRUE;
+    } else {
+      ok = written = !(locked.script.*fails) && CopyText(locked.script.*text, buffer, cch);
+    }
   }
-  return Record(call, ok ? args + " -> \"" + cehost::ToUtf8(buffer) + "\"" : args, ok);
+  return Record(call, written ? args + " -> \"" + cehost::ToUtf8(buffer) + "\"" : args, ok);
 }
 
 }  // namespace
@@ -82,9 +93,9 @@ extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeou
       cehost::HexNumber(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession)) return Record("PAC_SSetGPRSAttached", args, kFailed);
-  auto script = phone->Script();
-  if (!fAttach && script->detach_refused) return Record("PAC_SSetGPRSAttached", args, LONG{0});
-  script->gprs_attached = fAttach != 0;
+  if (!fAttach && phone->Script()->detach_refused)
+    return Record("PAC_SSetGPRSAttached", args, LONG{0});
+  phone->ChangeLive([fAttach](sim::PhoneLive& live) { live.gprs_attached = fAttach != 0; });
   return Record("PAC_SSetGPRSAttached", args, LONG{1});
 }
 
@@ -96,15 +107,20 @@ extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
   if (!phone || !phone->SessionOpen(hSession) || !pCount) {
     return Record("PAC_SGetGprsTrafficCount", args, kFailed);
   }
-  auto script = phone->Script();
-  if (script->traffic_read_fails) return Record("PAC_SGetGprsTrafficCount", args, kFailed);
+  {
+    auto script = phone->Script();
+    if (script->traffic_read_fails) return Record("PAC_SGetGprsTrafficCount", args, kFailed);
+    if (Unwritten(script.script, "PAC_SGetGprsTrafficCount"))
+      return Record("PAC_SGetGprsTrafficCount", args, LONG{0});
+  }
+  sim::PhoneLive live = phone->Live();
   *pCount = PAC_GPRS_TRAFFIC_COUNT{};
-  pCount->dwSent = script->traffic_sent;
-  pCount->dwReceived = script->traffic_received;
+  pCount->dwSent = live.traffic_sent;
+  pCount->dwReceived = live.traffic_received;
   if (pdwInfo) *pdwInfo = 0;
   return Record("PAC_SGetGprsTrafficCount",
-                args + " -> sent " + std::to_string(script->traffic_sent) + ", received " +
-                    std::to_string(script->traffic_received),
+                args + " -> sent " + std::to_string(live.traffic_sent) + ", received " +
+                    std::to_string(live.traffic_received),
                 LONG{0});
 }
 
@@ -116,9 +132,10 @@ extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwS
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   if (!phone || !phone->SessionOpen(hSession))
     return Record("PAC_SSetGprsTrafficCount", args, kFailed);
-  auto script = phone->Script();
-  script->traffic_sent = dwSent;
-  script->traffic_received = dwReceived;
+  phone->ChangeLive([dwSent, dwReceived](sim::PhoneLive& live) {
+    live.traffic_sent = dwSent;
+    live.traffic_received = dwReceived;
+  });
   return Record("PAC_SSetGprsTrafficCount", args, LONG{0});
 }
 
@@ -129,7 +146,10 @@ extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD
   if (!phone || !phone->SessionOpen(hSession) || !pdwStatus) {
     return Record("PAC_SGetRegistrationStatus", args, kFailed);
   }
-  *pdwStatus = phone->Script()->registration_status;
+  auto script = phone->Script();
+  if (Unwritten(script.script, "PAC_SGetRegistrationStatus"))
+    return Record("PAC_SGetRegistrationStatus", args, LONG{0});
+  *pdwStatus = script->registration_status;
   return Record("PAC_SGetRegistrationStatus", args + " -> " + std::to_string(*pdwStatus), LONG{0});
 }
 
@@ -166,7 +186,7 @@ extern "C" BOOL PAL_SGetSessionStatus(DWORD* pdwStatus) {
   if (phone && pdwStatus) {
     auto script = phone->Script();
     if (!script->session_status_fails) {
-      *pdwStatus = script->session_status;
+      if (!Unwritten(script.script, "PAL_SGetSessionStatus")) *pdwStatus = script->session_status;
       ok = TRUE;
     }
   }

@@ -9,6 +9,7 @@
 // leaves this file out.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ce/ras.h"
 #include "cehost/ras.h"
@@ -17,11 +18,24 @@
 
 namespace {
 
-// A modem that connects every dial.
+// A modem that connects every dial and holds the connection until it is hung up.
 class Modem : public cehost::RasDevice {
  public:
-  DWORD Dial(const cehost::DialRequest&) override { return 0; }
-  void HangUp() override {}
+  DWORD Dial(const cehost::DialRequest& request) override {
+    held_ = request.entry_name;
+    return 0;
+  }
+  DWORD HangUp(std::u16string_view) override {
+    held_.clear();
+    return 0;
+  }
+  std::vector<std::u16string> Connections() override {
+    if (held_.empty()) return {};
+    return {held_};
+  }
+
+ private:
+  std::u16string held_;
 };
 
 WCHAR* Text(const WCHAR* text) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ce/kernel.h"
 #include "ce/ras.h"
@@ -10,17 +12,26 @@
 
 namespace {
 
-// A device that connects with the scripted result and counts its hang-ups.
+// A device that connects with the scripted result, holds what it connected as the entries it
+// reports, and counts its hang-ups; a nonzero hangup_result refuses them.
 class FakeDevice : public cehost::RasDevice {
  public:
   DWORD Dial(const cehost::DialRequest& request) override {
     last = request;
+    if (result == 0) held.push_back(request.entry_name);
     return result;
   }
-  void HangUp() override { ++hangups; }
+  DWORD HangUp(std::u16string_view entry) override {
+    ++hangups;
+    if (hangup_result == 0) std::erase(held, entry);
+    return hangup_result;
+  }
+  std::vector<std::u16string> Connections() override { return held; }
   DWORD result = 0;
+  DWORD hangup_result = 0;
   int hangups = 0;
   cehost::DialRequest last;
+  std::vector<std::u16string> held;
 };
 
 class RasTest : public HandsetTest {
@@ -138,6 +149,50 @@ TEST_F(RasTest, AFailedDialStillHandsBackAConnectionToHangUp) {
   params.dwSize = 100;
   EXPECT_EQ(RasDial(nullptr, nullptr, &params, 0xFFFFFFFF, nullptr, &connection),
             DWORD{ERROR_INVALID_SIZE});
+}
+
+// The device, like hardware, holds its connections whoever dialled them: one it holds that this
+// process never dialled is listed under a handle of its own, one it dropped is no longer listed,
+// and one it refuses to end stays up with its handle.
+TEST_F(RasTest, ConnectionsAreTheDevicesWhoeverDialledThem) {
+  auto listed = [](RASCONN* list, DWORD* count) {
+    list[0].dwSize = sizeof(RASCONN);
+    DWORD size = 2 * sizeof(RASCONN);
+    return RasEnumConnections(list, &size, count);
+  };
+  RASCONN list[2] = {};
+  DWORD count = 0;
+  device_->held = {u"Elsewhere"};
+  ASSERT_EQ(listed(list, &count), 0u);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(std::u16string(list[0].szEntryName), u"Elsewhere");
+  HRASCONN adopted = list[0].hrasconn;
+  ASSERT_EQ(listed(list, &count), 0u);
+  EXPECT_EQ(list[0].hrasconn, adopted);
+  // While it holds a connection the device takes no other dial.
+  HRASCONN refused = nullptr;
+  EXPECT_EQ(Dial(&refused), DWORD{ERROR_PORT_ALREADY_OPEN});
+  EXPECT_EQ(RasHangUp(refused), 0u);
+  EXPECT_EQ(device_->hangups, 0);
+
+  device_->hangup_result = 668;
+  EXPECT_EQ(RasHangUp(adopted), 668u);
+  ASSERT_EQ(listed(list, &count), 0u);
+  EXPECT_EQ(count, 1u);
+  device_->hangup_result = 0;
+  EXPECT_EQ(RasHangUp(adopted), 0u);
+  EXPECT_TRUE(device_->held.empty());
+
+  // Hung up elsewhere: no longer listed, and its holder's hang-up asks the device nothing.
+  HRASCONN mine = nullptr;
+  ASSERT_EQ(Dial(&mine), 0u);
+  device_->held.clear();
+  ASSERT_EQ(listed(list, &count), 0u);
+  EXPECT_EQ(count, 0u);
+  int hangups = device_->hangups;
+  EXPECT_EQ(RasHangUp(mine), 0u);
+  EXPECT_EQ(device_->hangups, hangups);
+  EXPECT_EQ(handset().journal().Entries("ras.hangup").back().Field("was_up"), "0");
 }
 
 DWORD Seven(LPVOID parameter) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ce/registry.h"
@@ -15,6 +16,15 @@ class GprsTest : public HandsetTest {
  protected:
   void SetUp() override {
     HandsetTest::SetUp();
+    PutProfile();
+  }
+  // Starts the test's handset again from a handset.toml with the text, with the profile file.
+  void StartWith(const std::string& toml) {
+    RestartWith(toml);
+    PutProfile();
+  }
+  // The profile file of operator 46000, with two access points.
+  void PutProfile() {
     handset().PutFile(
         u"\\Windows\\46000.ini",
         IniBytes(u"[CMNET]\r\n  IsSelect=1\r\n  APN=cmnet\r\n  NAME=\r\n  PASSWORD=\r\n"
@@ -52,6 +62,14 @@ class GprsTest : public HandsetTest {
         RegQueryValueExW(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(handle);
     return rc == ERROR_SUCCESS;
+  }
+  // The traffic totals in the registry: received, then sent (0 for one that is missing).
+  std::pair<DWORD, DWORD> Totals() {
+    DWORD received = 0;
+    DWORD sent = 0;
+    ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received);
+    ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent);
+    return {received, sent};
   }
   // A Wi-Fi link of the default hardware (version 1) with an address.
   void WifiUp() { cehost::SetNetworkInterface(sim::WifiInterface(sim::WifiChip::kSwld24sp1)); }

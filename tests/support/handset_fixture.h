@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -17,8 +19,22 @@ class HandsetTest : public ::testing::Test {
   void TearDown() override { handset_.reset(); }
 
   sim::Handset& handset() { return *handset_; }
+  // Starts the test's handset again, in a fresh home of its own whose handset.toml has the text.
+  void RestartWith(const std::string& toml) {
+    handset_.reset();
+    scripted_ = std::make_unique<TempDir>();
+    std::filesystem::create_directories(scripted_->home());
+    std::ofstream(scripted_->home() / "handset.toml") << toml;
+    Remount();
+  }
+  // Mounts the handset of the home RestartWith made anew, as the next process to use it does.
+  void Remount() {
+    handset_.reset();
+    handset_ = std::make_unique<sim::Handset>(sim::Handset::Options{scripted_->home()});
+  }
 
   std::unique_ptr<sim::Handset> handset_;
+  std::unique_ptr<TempDir> scripted_;
 };
 
 // A handset home of the test's own, which the test's handsets mount in turn.

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "ce/ras.h"
 #include "cehost/ras.h"
@@ -11,6 +14,7 @@
 #include "gprs_fixture.h"
 #include "sim/modem/modem.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
+#include "sim/state_file.h"
 
 namespace {
 
@@ -216,12 +220,7 @@ TEST_F(GprsDialTest, HangUpFoldsTrafficAnnouncesAndDeletesTheEntry) {
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].Field("to"), "HWND_BROADCAST");
   EXPECT_EQ(posts[0].Field("wparam"), "0x2");
-  DWORD received = 0;
-  DWORD sent = 0;
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
-  EXPECT_EQ(received, 5000u);
-  EXPECT_EQ(sent, 1000u);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{5000}, DWORD{1000}));
   EXPECT_EQ(handset().journal().Entries("ras.delete_entry").size(), 1u);
 
   // Without a GPRS connection: GPRS is detached all the same, nothing else happens.
@@ -234,31 +233,34 @@ TEST_F(GprsDialTest, HangUpFoldsTrafficAnnouncesAndDeletesTheEntry) {
   EXPECT_TRUE(handset().journal().EntriesWithPrefix("reg.").empty());
 }
 
-TEST_F(GprsDialTest, ConnectionsNamedWithGprsInsideAreHungUpToo) {
-  ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 1, nullptr), 1);
-  // Another entry on another device, whose name holds "GPRS".
-  class Line : public cehost::RasDevice {
-    DWORD Dial(const cehost::DialRequest&) override { return 0; }
-    void HangUp() override {}
-  };
-  cehost::InstallRasDevice(u"Line1:", std::make_shared<Line>());
-  RASENTRY entry = {};
-  entry.dwSize = sizeof entry;
-  std::memcpy(entry.szDeviceName, u"Line1:", 14);
-  WCHAR name[] = u"MyGPRS2";
-  ASSERT_EQ(RasSetEntryProperties(nullptr, name, &entry, sizeof entry, nullptr, 0), 0u);
-  RASDIALPARAMS params = {};
-  params.dwSize = sizeof params;
-  std::memcpy(params.szEntryName, name, sizeof name);
-  HRASCONN connection = nullptr;
-  ASSERT_EQ(RasDial(nullptr, nullptr, &params, 0xFFFFFFFF, nullptr, &connection), 0u);
-  Dial_StopGprsConnect2(nullptr);
-  DWORD size = sizeof(RASCONN);
-  DWORD count = 5;
-  RASCONN list[1] = {};
+// Other dial-up links up on the handset, more than the ten the hang-up's first list holds: those
+// whose entry name holds "GPRS" anywhere (in that case) go down with the modem's, the others stay.
+TEST_F(GprsDialTest, HangUpEndsEveryLinkNamedWithGprsAndNoOther) {
+  std::string links = R"("Office VPN", "MyGPRSLink", "my gprs")";
+  for (int i = 0; i < 10; ++i) links += ", \"Line " + std::to_string(i) + "\"";
+  links += R"(, "GPRS backup")";
+  StartWith("[ras]\nlinks = [" + links + "]\n");
+  ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 0, nullptr), 1);
+  handset().journal().Clear();
+  EXPECT_EQ(Dial_StopGprsConnect2(nullptr), 1);
+  std::vector<std::string> ended;
+  for (const auto& e : handset().journal().Entries("ras.hangup")) ended.push_back(e.Field("entry"));
+  std::sort(ended.begin(), ended.end());
+  EXPECT_EQ(ended, (std::vector<std::string>{"GPRS", "GPRS backup", "MyGPRSLink"}));
+  auto traces = Traces();
+  EXPECT_EQ(std::count(traces.begin(), traces.end(),
+                       "Corvanta::Dial_StopGprsConnect2::ras connect count = 15...\r\n"),
+            3);
+  EXPECT_EQ(handset().journal().Entries("window.post").size(), 1u);
+
+  RASCONN list[16] = {};
   list[0].dwSize = sizeof(RASCONN);
-  EXPECT_EQ(RasEnumConnections(list, &size, &count), 0u);
-  EXPECT_EQ(count, 0u);
+  DWORD size = sizeof list;
+  DWORD count = 0;
+  ASSERT_EQ(RasEnumConnections(list, &size, &count), 0u);
+  EXPECT_EQ(count, 12u);
+  for (DWORD i = 0; i < count; ++i)
+    EXPECT_EQ(U8(list[i].szEntryName).find("GPRS"), std::string::npos);
 }
 
 }  // namespace
@@ -278,14 +280,107 @@ TEST_F(GprsDialTest, TheWholeRoad) {
   EXPECT_EQ(CalllNotifyApiQueryNetWorkStatus(), 5);
   EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);
   EXPECT_EQ(QueryNetWorkStatus(), 1u);
-  DWORD received = 0;
-  DWORD sent = 0;
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsReceiveDataCount", &received));
-  ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", &sent));
-  EXPECT_EQ(received, 4000u);
-  EXPECT_EQ(sent, 300u);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{4000}, DWORD{300}));
   // The working copy was made on the way.
   EXPECT_FALSE(handset().ReadFile(u"\\Windows\\46000cpy.ini").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Failures that handset.toml scripts, each on a handset of its own: the dial's result, its trace
+// and whether the connection is up afterwards.
+TEST_F(GprsDialTest, ScriptedFailuresOfTheDial) {
+  struct Case {
+    const char* toml;
+    LONG result;
+    const char* trace;
+  } cases[] = {
+      {"[ras]\nphone_book = \"locked\"\n", 3,
+       "Corvanta::SetRasEntry::RasSetEntryProperties is error = 0x0000026d\r\n"},
+      {"[modem]\ndial_result = 691\n", 3, "Corvanta::SetRasEntry::RasDial is error = 691\r\n"},
+      {"[phone]\ncalls_in_progress = 2\n", 3, "Corvanta::StartRasConnect::have existing call.\r\n"},
+      {"[phone]\nsession_status = 1\n", 3,
+       "Corvanta::StartRasConnect::is not PAL_SESSSTATUS_READY\r\n"},
+      // A session status the adapter does not deliver, or delivers without writing, lets the
+      // dial go on.
+      {"[phone]\nsession_status = 1\nsession_status_fails = true\n", 1,
+       "Corvanta::SetRasEntry::RasDial is successful\r\n"},
+      {"[phone]\nsession_status = 1\nunwritten_outputs = \"PAL_SGetSessionStatus\"\n", 1,
+       "Corvanta::SetRasEntry::RasDial is successful\r\n"},
+      // Roaming data off: roaming refuses, an unwritten status counts as not roaming.
+      {"[phone]\nregistration_status = 5\n", 3,
+       "Corvanta::HandleGprsSettingStatus::RIL_REGSTAT_ROAMING status return \r\n"},
+      {"[phone]\nregistration_status = 5\nunwritten_outputs = \"PAC_SGetRegistrationStatus\"\n", 1,
+       "Corvanta::SetRasEntry::RasDial is successful\r\n"},
+      {"[phone]\nsession_start_fails = true\n", 3,
+       "Corvanta::HandleGprsSettingStatus::PAC_PInitialize:is fail\r\n"},
+      // An IMSI that is not reported gives operator 0, which has no profile file.
+      {"[phone]\nunwritten_outputs = \"PAL_SGetPhoneIMSI\"\n", 3,
+       "Corvanta::GetAccessPointContent::Get Default Access Name is fail\r\n"},
+      {"[phone]\nimsi = \"310260123456789\"\n", 3,
+       "Corvanta::SetRasEntry::GetAccessPointContent is fail\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.toml);
+    StartWith(c.toml);
+    SetDword(HKEY_CURRENT_USER, kEdge, u"RoamSwitch", 0);
+    EXPECT_EQ(Dial_StartGprsConnect2(nullptr, 0, nullptr), c.result);
+    EXPECT_TRUE(Traced(c.trace));
+    EXPECT_EQ(QueryNetWorkStatus(), c.result == 1 ? 5u : 1u);
+  }
+}
+
+// A modem that refuses to end the connection: the hang-up traces the error and goes on as if it
+// had ended (broadcast, totals, entry deleted), but the connection stays up until the modem
+// takes a hang-up again.
+TEST_F(GprsDialTest, ARefusedHangUpLeavesTheConnectionUp) {
+  StartWith("[modem]\nhangup_result = 668\nconnection_sent = 10\n");
+  ASSERT_EQ(Dial_StartGprsConnect2(nullptr, 0, nullptr), 1);
+  handset().journal().Clear();
+  EXPECT_EQ(Dial_StopGprsConnect2(nullptr), 1);
+  EXPECT_TRUE(Traced("Corvanta::Dial_StopGprsConnect2::RasHangUp error=668.\r\n"));
+  EXPECT_EQ(handset().journal().Entries("window.post").size(), 1u);
+  EXPECT_EQ(handset().journal().Entries("ras.delete_entry").size(), 1u);
+  EXPECT_EQ(QueryNetWorkStatus(), 5u);
+  handset().program<sim::Modem>().Script()->hangup_result = 0;
+  EXPECT_EQ(Dial_StopGprsConnect2(nullptr), 1);
+  EXPECT_TRUE(Traced("Corvanta::Dial_StopGprsConnect2::RasHangUp is successful\r\n"));
+  EXPECT_EQ(QueryNetWorkStatus(), 1u);
+}
+
+// The connection and the phone's counters outlive the handset's mount, as they outlive a process:
+// the next mount of the home sees the link, hangs it up and folds its traffic; state.json takes
+// over from the script's counters once they change, until it is cleared.
+TEST_F(GprsDialTest, TheConnectionOutlivesTheMount) {
+  StartWith(
+      "[modem]\nconnection_sent = 7\nconnection_received = 70\n"
+      "[phone]\ntraffic_sent = 1\ntraffic_received = 2\n");
+  ASSERT_EQ(CalllNotifyApiStartGprsConnect2(nullptr, 0), 1);
+  Remount();
+  EXPECT_TRUE(handset().program<sim::Modem>().Connected());
+  EXPECT_TRUE(handset().program<sim::PhoneAdapter>().phone().Live().gprs_attached);
+  EXPECT_EQ(QueryNetWorkStatus(), 5u);
+  // Another dial over the modem while it holds the connection is refused.
+  RASDIALPARAMS params = {};
+  params.dwSize = sizeof params;
+  std::memcpy(params.szEntryName, u"GPRS", 10);
+  HRASCONN second = nullptr;
+  EXPECT_EQ(RasDial(nullptr, nullptr, &params, 0xFFFFFFFF, nullptr, &second),
+            DWORD{ERROR_PORT_ALREADY_OPEN});
+  EXPECT_EQ(RasHangUp(second), 0u);
+  Remount();
+  EXPECT_EQ(CalllNotifyApiStopGprsConnect2(nullptr), 1);
+  EXPECT_EQ(Totals(), std::make_pair(DWORD{72}, DWORD{8}));
+  Remount();
+  EXPECT_EQ(QueryNetWorkStatus(), 1u);
+  sim::PhoneLive live = handset().program<sim::PhoneAdapter>().phone().Live();
+  EXPECT_EQ(live.traffic_sent, 0u);
+  EXPECT_FALSE(live.gprs_attached);
+  // A reboot forgets it: the script's counters again.
+  sim::StateFile(handset().home()).Clear();
+  EXPECT_EQ(handset().program<sim::PhoneAdapter>().phone().Live().traffic_sent, 1u);
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "cehost/modules.h"
 #include "frame/exports.h"
 #include "frame/registry_value.h"
 #include "handset_fixture.h"
+#include "sim/handset_config.h"
 #include "sim/phone_adapter/phone_adapter_program.h"
 #include "telephony/gprs_traffic.h"
 #include "telephony/phone_queries.h"
@@ -18,6 +18,7 @@ class PhoneQueriesTest : public HandsetTest {
   sim::Locked<sim::PhoneScript> Script() {
     return handset().program<sim::PhoneAdapter>().phone().Script();
   }
+  sim::Phone& Phone() { return handset().program<sim::PhoneAdapter>().phone(); }
   // The phone adapter calls made so far, by name.
   std::vector<std::string> Calls() {
     std::vector<std::string> calls;
@@ -86,13 +87,37 @@ TEST_F(PhoneQueriesTest, CountsComeFromTheAdapter) {
   EXPECT_EQ(handset().journal().Entries("module.free").size(), 1u);
 }
 
-TEST_F(PhoneQueriesTest, UnreadCountIsZeroWithoutTheAdapterOrItsEntry) {
-  Script()->unread_messages = 12;
-  cehost::InstallModule(u"\\Windows\\PhoneAdapter.dll", {});
-  EXPECT_EQ(Dial_GetUnreadSmsCnt(), 0u);
-  EXPECT_EQ(handset().journal().Entries("module.free").size(), 1u);
-  cehost::RemoveModule(u"\\Windows\\PhoneAdapter.dll");
-  EXPECT_EQ(Dial_GetUnreadSmsCnt(), 0u);
+// Counts the adapter cannot give are 0: the module or its looked-up entry missing, or a call
+// that succeeds without writing its count.
+TEST_F(PhoneQueriesTest, CountsTheAdapterDoesNotGiveAreZero) {
+  const std::string counts = "[phone]\nunread_messages = 12\nmissed_calls = 4\n";
+  struct Case {
+    std::string toml;
+    DWORD unread, missed, frees;
+  } cases[] = {
+      {counts, 12, 4, 1},
+      {counts + "module = \"missing\"\n", 0, 4, 0},
+      {counts + "missing_entries = \"PAL_SGetUnreadMsgCnt\"\n", 0, 4, 1},
+      {counts + "unwritten_outputs = \"PAL_SGetUnreadMsgCnt, PAL_SGetMissedCallCnt\"\n", 0, 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.toml);
+    RestartWith(c.toml);
+    EXPECT_EQ(Dial_GetUnreadSmsCnt(), c.unread);
+    EXPECT_EQ(Dial_GetMissCallCnt(), c.missed);
+    // A module that was loaded is freed again within the call.
+    EXPECT_EQ(handset().journal().Entries("module.free").size(), c.frees);
+  }
+}
+
+// Only entries looked up by name can be missing, and only calls with an output can leave it
+// unwritten.
+TEST_F(PhoneQueriesTest, TheFailureKeysRefuseOtherNames) {
+  for (const char* toml :
+       {"[phone]\nmissing_entries = \"PAL_SGetPhoneIMEI\"\n",
+        "[phone]\nunwritten_outputs = \"PAC_Initialize\"\n", "[phone]\nmodule = \"gone\"\n"}) {
+    EXPECT_THROW(RestartWith(toml), sim::HandsetConfigError) << toml;
+  }
 }
 
 TEST_F(PhoneQueriesTest, SessionIsClosedBeforeResultsAreJudged) {
@@ -109,7 +134,7 @@ TEST_F(PhoneQueriesTest, SessionIsClosedBeforeResultsAreJudged) {
 
   Script()->detach_refused = false;
   EXPECT_EQ(SetGprsAttachState(FALSE), 1);
-  EXPECT_FALSE(Script()->gprs_attached);
+  EXPECT_FALSE(Phone().Live().gprs_attached);
 }
 
 TEST_F(PhoneQueriesTest, FailedSessionStartIsThreeForAttachAndZeroForTraffic) {
@@ -137,12 +162,12 @@ TEST_F(PhoneQueriesTest, TrafficIsReadThenResetEvenWhenTheReadFails) {
                                                "PAC_SSetGprsTrafficCount", "PAC_Deinitialize"}));
   EXPECT_TRUE(handset().journal().Entries("phone")[2].Field("args").ends_with(",1,0,0,5000"));
 
-  Script()->traffic_sent = 7;
+  Phone().ChangeLive([](sim::PhoneLive& live) { live.traffic_sent = 7; });
   Script()->traffic_read_fails = true;
   received = sent = 99;
   EXPECT_EQ(ReadAndResetTrafficCount(&received, &sent), 0);
   EXPECT_EQ(received, 99u);
-  EXPECT_EQ(Script()->traffic_sent, 0u);
+  EXPECT_EQ(Phone().Live().traffic_sent, 0u);
   EXPECT_EQ(Traces().back(), "Corvanta::PAC_AGetGprsTrafficCount:is fail\r\n");
 }
 
@@ -165,7 +190,7 @@ TEST_F(PhoneQueriesTest, TotalsStartAtZeroAndWrapAround) {
 
   ASSERT_TRUE(
       WriteRegistryDword(HKEY_LOCAL_MACHINE, u"DialParameter", u"gprsSendDataCount", 0xFFFFFFF0));
-  Script()->traffic_sent = 0x20;
+  Phone().ChangeLive([](sim::PhoneLive& live) { live.traffic_sent = 0x20; });
   ASSERT_EQ(Dial_GetGprsReceiveAndSendData(&received, &sent), 1);
   EXPECT_EQ(sent, 0x10u);
   EXPECT_EQ(received, 20u);

@@ -2,42 +2,16 @@
 // registry the home keeps.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "ce/registry.h"
+#include "program_run.h"
 #include "sim/handset.h"
 #include "temp_dir.h"
 
 namespace {
-
-struct ProgramRun {
-  int code = -1;
-  std::vector<nlohmann::json> records;
-};
-
-ProgramRun RunM8sim(const std::string& args) {
-  ProgramRun run;
-  std::string command = std::string(M8SIM_PATH) + " " + args;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::string out;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
-  int status = pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    run.records.push_back(nlohmann::json::parse(out.substr(start, end - start)));
-    start = end + 1;
-  }
-  return run;
-}
 
 bool ReadDword(HKEY root, const char16_t* path, const char16_t* name, DWORD* value) {
   HKEY key = nullptr;

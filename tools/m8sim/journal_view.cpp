@@ -99,8 +99,12 @@ std::string Ras(const cehost::JournalEntry& e) {
   }
   if (e.kind == "ras.dial")
     return Pad("ras") + "dial " + entry + " on " + e.Field("device") + " -> " + e.Field("result");
-  if (e.kind == "ras.hangup")
-    return Pad("ras") + "hang up " + entry + (e.Field("was_up") == "1" ? "" : " (was down)");
+  if (e.kind == "ras.hangup") {
+    std::string result =
+        e.HasField("result") && e.Field("result") != "0" ? " -> refused " + e.Field("result") : "";
+    return Pad("ras") + "hang up " + entry + (e.Field("was_up") == "1" ? "" : " (was down)") +
+           result;
+  }
   if (e.kind == "ras.delete_entry") return Pad("ras") + "delete entry " + entry;
   return Pad("ras") + e.kind.substr(4) + Generic(e);
 }
@@ -121,6 +125,8 @@ std::string Modem(const cehost::JournalEntry& e) {
     return Pad("modem") + "dial " + e.Field("number") + ", apn " + e.Field("apn") + ", commands " +
            OneLine(e.Field("commands")) + " -> " + e.Field("result");
   }
+  if (e.Field("event") == "hangup" && e.HasField("result"))
+    return Pad("modem") + "hang up refused -> " + e.Field("result");
   if (e.Field("event") == "hangup")
     return Pad("modem") + "hang up: sent " + e.Field("sent") + ", received " + e.Field("received");
   return Pad("modem") + Generic(e);

@@ -15,6 +15,10 @@ bool RemoveNetworkInterface(uint32_t index) {
   return Current().network.Remove(index);
 }
 
+void InstallNetworkSource(std::string_view name, NetworkSource source) {
+  Current().network.SetSource(name, std::move(source));
+}
+
 std::vector<NetworkInterface> NetworkInterfaces() {
   std::vector<NetworkInterface> interfaces = Current().network.AsAdded();
   std::sort(interfaces.begin(), interfaces.end(),

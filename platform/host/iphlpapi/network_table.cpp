@@ -24,9 +24,31 @@ bool NetworkTable::Remove(uint32_t index) {
   return true;
 }
 
-std::vector<NetworkInterface> NetworkTable::AsAdded() const {
+void NetworkTable::SetSource(std::string_view name, NetworkSource source) {
   std::lock_guard lock(mutex_);
-  return interfaces_;
+  if (source)
+    sources_[std::string(name)] = std::move(source);
+  else if (auto found = sources_.find(name); found != sources_.end())
+    sources_.erase(found);
+}
+
+std::vector<NetworkInterface> NetworkTable::AsAdded() const {
+  std::vector<NetworkInterface> interfaces;
+  std::vector<NetworkSource> sources;
+  {
+    std::lock_guard lock(mutex_);
+    interfaces = interfaces_;
+    for (const auto& [name, source] : sources_) sources.push_back(source);
+  }
+  // The sources are asked without the lock: they may read state kept outside the process.
+  for (const NetworkSource& source : sources) {
+    for (NetworkInterface& link : source()) {
+      bool taken = std::any_of(interfaces.begin(), interfaces.end(),
+                               [&](const NetworkInterface& i) { return i.index == link.index; });
+      if (!taken) interfaces.push_back(std::move(link));
+    }
+  }
+  return interfaces;
 }
 
 }  // namespace cehost

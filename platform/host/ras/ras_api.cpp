@@ -1,4 +1,5 @@
 // The RAS calls over the current handset's phone book, devices and connections.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ bool ValidName(LPCWSTR name) {
   if (!name) return false;
   size_t length = wcslen(name);
   return length > 0 && length <= RAS_MaxEntryName;
+}
+
+// Whether the device holds a connection on the entry now.
+bool Holds(RasDevice& device, const std::u16string& entry_name) {
+  auto held = device.Connections();
+  return std::find(held.begin(), held.end(), entry_name) != held.end();
 }
 
 }  // namespace
@@ -120,7 +127,8 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
 
   DWORD result = ERROR_DEVICE_DOES_NOT_EXIST;
   if (device) {
-    result = state.ras.DeviceInUse(device.get()) ? ERROR_PORT_ALREADY_OPEN : device->Dial(request);
+    // A device carries one connection, whichever process dialled it.
+    result = device->Connections().empty() ? device->Dial(request) : ERROR_PORT_ALREADY_OPEN;
   }
   if (result == ERROR_SUCCESS) state.ras.Connected(connection);
   RecordEffect(state.journal, EffectKind::kRasDial,
@@ -135,18 +143,27 @@ extern "C" DWORD RasHangUp(HRASCONN hrasconn) {
   HandsetState& state = Current();
   auto connection = state.handles.Get<RasConnection>(hrasconn, HandleKind::kRasConnection);
   if (!connection) return ERROR_INVALID_HANDLE;
-  state.handles.Remove(connection->handle, HandleKind::kRasConnection);
-  bool was_up = state.ras.Disconnect(*connection);
-  if (was_up && connection->device()) connection->device()->HangUp();
+  const std::u16string& name = connection->entry_name();
+  // Only the device's own word counts: another process may have hung the connection up.
+  RasDevice* device = connection->device();
+  bool was_up = state.ras.IsUp(connection->handle) && device && Holds(*device, name);
+  DWORD result = was_up ? device->HangUp(name) : ERROR_SUCCESS;
   RecordEffect(state.journal, EffectKind::kRasHangUp,
-               {{"entry", ToUtf8(connection->entry_name())}, {"was_up", was_up ? "1" : "0"}});
+               {{"entry", ToUtf8(name)},
+                {"was_up", was_up ? "1" : "0"},
+                {"result", std::to_string(result)}});
+  // A device that refuses keeps the connection up, and its holder the handle.
+  if (result != ERROR_SUCCESS) return result;
+  state.handles.Remove(connection->handle, HandleKind::kRasConnection);
+  state.ras.Disconnect(*connection);
   return ERROR_SUCCESS;
 }
 
 extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
   if (!lpcb || !lpcConnections) return ERROR_INVALID_PARAMETER;
   if (lprasconn && lprasconn->dwSize != sizeof(RASCONN)) return ERROR_INVALID_SIZE;
-  auto connections = Current().ras.Connections();
+  HandsetState& state = Current();
+  auto connections = state.ras.Connections(state.handles);
   DWORD count = static_cast<DWORD>(connections.size());
   DWORD needed = count * static_cast<DWORD>(sizeof(RASCONN));
   if (!lprasconn || *lpcb < needed) {

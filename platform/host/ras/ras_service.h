@@ -44,14 +44,17 @@ class RasService {
   void LockPhoneBook(bool locked);
   // Whether the phone book refuses new entries.
   bool PhoneBookLocked() const;
-  // Whether a connection that is up uses the device.
-  bool DeviceInUse(const RasDevice* device) const;
   // Counts the connection as up.
   void Connected(std::shared_ptr<RasConnection> connection);
+  // Whether the connection of that handle value is counted as up.
+  bool IsUp(uint32_t handle) const;
   // Counts the connection as down; false when it was not up.
   bool Disconnect(const RasConnection& connection);
-  // The connections that are up, by handle value, in the order they were made.
-  std::map<uint32_t, std::shared_ptr<RasConnection>> Connections() const;
+  // The connections that are up, by handle value, in the order they were made, as the devices
+  // hold them now: one a device holds that the service does not know (dialled by another
+  // process) is adopted under a new handle of the table; one no device holds any longer is
+  // forgotten, its handle left to its holder's RasHangUp.
+  std::map<uint32_t, std::shared_ptr<RasConnection>> Connections(HandleTable& handles);
 
  private:
   mutable std::mutex mutex_;

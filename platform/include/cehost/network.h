@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cehost {
@@ -35,7 +37,16 @@ void SetNetworkInterface(const NetworkInterface& interface);
 // Removes the interface with that index from the current handset; false when there is none.
 bool RemoveNetworkInterface(uint32_t index);
 
-// The current handset's interfaces, in index order.
+// Interfaces that a program reports afresh each time the handset's interfaces are listed, instead
+// of leaving them in the table: links whose state lives outside the process, such as a dial-up
+// link that another process on the handset may bring up or take down.
+using NetworkSource = std::function<std::vector<NetworkInterface>()>;
+
+// Puts the source on the current handset under the name, replacing one of that name; an empty
+// source removes it. An interface of a source whose index the table already has is left out.
+void InstallNetworkSource(std::string_view name, NetworkSource source);
+
+// The current handset's interfaces, its sources' included, in index order.
 std::vector<NetworkInterface> NetworkInterfaces();
 
 }  // namespace cehost
