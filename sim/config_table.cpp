@@ -119,6 +119,11 @@ void ConfigTable::Read(std::string_view key, int32_t* out) const {
       Integer(key, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), *out));
 }
 
+void ConfigTable::Read(std::string_view key, int64_t* out) const {
+  *out =
+      Integer(key, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(), *out);
+}
+
 void ConfigTable::ReadAddress(std::string_view key, std::string* out) const {
   Read(key, out);
   in_addr parsed;

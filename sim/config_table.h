@@ -45,6 +45,7 @@ class ConfigTable {
   void Read(std::string_view key, bool* out) const;
   void Read(std::string_view key, uint32_t* out) const;
   void Read(std::string_view key, int32_t* out) const;
+  void Read(std::string_view key, int64_t* out) const;
   // An array of strings.
   void Read(std::string_view key, std::vector<std::string>* out) const;
   // A dotted IPv4 address.

@@ -18,6 +18,7 @@
 #include "sim/platform_record/platform_record.h"
 #include "sim/ras_links/ras_links.h"
 #include "sim/shell/shell.h"
+#include "sim/storage/storage.h"
 #include "sim/ui_library/ui_library_program.h"
 #include "sim/wifi_test/wifi_test_program.h"
 
@@ -28,6 +29,7 @@ std::vector<std::shared_ptr<Program>> MakePrograms() {
   return {
       std::make_shared<Shell>(),
       std::make_shared<PlatformRecord>(),
+      std::make_shared<Storage>(),
       std::make_shared<PhoneAdapter>(),
       std::make_shared<Modem>(),
       std::make_shared<RasLinks>(),

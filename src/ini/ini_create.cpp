@@ -52,5 +52,7 @@ bool CreateIniFile(LPCWSTR path) {
   DWORD written = 0;
   bool ok = WriteFile(file, kMark, sizeof kMark, &written, nullptr) && written == sizeof kMark;
   CloseHandle(file);
+  // A file that did not get its whole mark (a full storage) is no file of the engine's: it goes.
+  if (!ok) DeleteFileW(path);
   return ok;
 }

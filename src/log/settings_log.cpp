@@ -1,5 +1,7 @@
 #include "log/settings_log.h"
 
+#include <cstdio>
+
 #include "ce/crt.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
@@ -10,6 +12,19 @@
 namespace {
 constexpr size_t kLineChars = 512;
 constexpr int kLineBytes = 1024;
+constexpr const WCHAR* kLogPath = u"\\Disk\\Application Data\\Log\\Settings.txt";
+
+// Cuts the log back to size bytes: a line the storage could not take whole goes, so that the
+// next line does not run on from its piece.
+void CutLog(LONG size) {
+  HANDLE file = CreateFileW(kLogPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  if (SetFilePointer(file, size, nullptr, FILE_BEGIN) == static_cast<DWORD>(size))
+    SetEndOfFile(file);
+  CloseHandle(file);
+}
+
 }  // namespace
 
 void WriteSettingsLog(LPCWSTR message, int with_timestamp) {
@@ -37,6 +52,13 @@ void WriteSettingsLog(LPCWSTR message, int with_timestamp) {
   char bytes[kLineBytes] = {};
   int count = WideCharToMultiByte(936, WC_COMPOSITECHECK, line, static_cast<int>(wcslen(line)),
                                   bytes, kLineBytes, nullptr, nullptr);
-  if (count > 0) fwrite(bytes, 1, static_cast<size_t>(count), log);
+  if (count <= 0) {
+    fclose(log);
+    return;
+  }
+  long start = fseek(log, 0, SEEK_END) == 0 ? ftell(log) : -1;
+  bool whole = fwrite(bytes, 1, static_cast<size_t>(count), log) == static_cast<size_t>(count) &&
+               fflush(log) == 0;
   fclose(log);
+  if (!whole && start >= 0) CutLog(static_cast<LONG>(start));
 }

@@ -5,6 +5,7 @@
 
 #include "ce/files.h"
 #include "cehost/handset.h"
+#include "cehost/storage.h"
 #include "handset_fixture.h"
 #include "log/settings_log.h"
 
@@ -80,6 +81,24 @@ TEST_F(SettingsLogTest, AnOverLongLineIsCutAndStillEndsTheLine) {
   EXPECT_LE(log.size(), 511u);
   EXPECT_GT(log.size(), 480u);
   EXPECT_TRUE(log.ends_with("xx\r\n")) << log.substr(log.size() - 8);
+}
+
+// A line the storage cannot take whole is not left cut: the caller never learns of it, and the
+// lines written once there is room again each stand on their own.
+TEST_F(SettingsLogTest, ALineThatDoesNotFitLeavesNoPiece) {
+  for (int free_bytes : {0, 4, 12}) {
+    SCOPED_TRACE(free_bytes);
+    RestartWith("[storage]\nfree_bytes = " + std::to_string(free_bytes) + "\n");
+    MakeFolder();
+    handset().PutFile(kLog, {'o', 'l', 'd', '\r', '\n'});
+    WriteSettingsLog(u"first", 0);
+    WriteSettingsLog(u"a line longer than the room", 0);
+    std::string expected = free_bytes >= 7 ? "old\r\nfirst\r\n" : "old\r\n";
+    EXPECT_EQ(Log(), expected);
+    cehost::SetFreeStorage(std::nullopt);
+    WriteSettingsLog(u"next", 0);
+    EXPECT_EQ(Log(), expected + "next\r\n");
+  }
 }
 
 }  // namespace

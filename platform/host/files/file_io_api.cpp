@@ -70,10 +70,25 @@ extern "C" BOOL SetEndOfFile(HANDLE hFile) {
     return FALSE;
   }
   std::lock_guard lock(file->pointer_mutex());
-  if (ftruncate(file->fd(), static_cast<off_t>(file->pointer)) != 0) {
+  struct stat st;
+  if (fstat(file->fd(), &st) != 0) {
     SetLastError(cehost::ErrorFromErrno(errno));
     return FALSE;
   }
+  // Growing takes room on the handset's storage, when that is limited; cutting gives it back.
+  const auto old_size = static_cast<uint64_t>(st.st_size);
+  const auto new_size = static_cast<uint64_t>(file->pointer);
+  cehost::StorageLimit& storage = file->storage();
+  if (new_size > old_size && !storage.TakeAll(new_size - old_size)) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  if (ftruncate(file->fd(), static_cast<off_t>(file->pointer)) != 0) {
+    if (new_size > old_size) storage.GiveBack(new_size - old_size);
+    SetLastError(cehost::ErrorFromErrno(errno));
+    return FALSE;
+  }
+  if (new_size < old_size) storage.GiveBack(old_size - new_size);
   cehost::RecordEffect(file->journal(), cehost::EffectKind::kFileTruncate,
                        {{"path", file->ce_path()}, {"size", std::to_string(file->pointer)}});
   return TRUE;

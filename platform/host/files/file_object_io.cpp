@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "files/file_objects.h"
@@ -58,18 +59,29 @@ BOOL FileObject::Write(const void* data, DWORD size, DWORD* done) {
   const auto* bytes = static_cast<const uint8_t*>(data);
   std::lock_guard lock(pointer_mutex_);
   int64_t offset = pointer;
+  // On a handset whose storage is limited, only the bytes that fit are written; the room taken
+  // and not used goes back.
+  struct stat st = {};
+  if (fstat(fd_, &st) != 0) st.st_size = 0;
+  const auto old_size = static_cast<uint64_t>(st.st_size);
+  const uint64_t end = static_cast<uint64_t>(offset) + size;
+  const uint64_t allowed_end = files_->storage().Grow(old_size, end);
+  const size_t fits =
+      allowed_end > static_cast<uint64_t>(offset) ? static_cast<size_t>(allowed_end - offset) : 0;
   size_t written = 0;
-  while (written < size) {
+  int error = ENOSPC;
+  while (written < fits) {
     ssize_t put =
-        pwrite(fd_, bytes + written, size - written, static_cast<off_t>(offset + written));
+        pwrite(fd_, bytes + written, fits - written, static_cast<off_t>(offset + written));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
-      if (put == 0) errno = ENOSPC;
+      error = put == 0 ? ENOSPC : errno;
       break;
     }
     written += static_cast<size_t>(put);
   }
-  int error = errno;
+  const uint64_t reached = std::max(old_size, static_cast<uint64_t>(offset) + written);
+  if (allowed_end > reached) files_->storage().GiveBack(allowed_end - reached);
   if (written > 0) {
     RecordEffect(
         *journal_, EffectKind::kFileWrite,

@@ -37,6 +37,8 @@ class FileObject : public HandleObject {
   // The CE path in stored case, as the journal names the file.
   const std::string& ce_path() const { return ce_path_; }
   DataAccess access() const { return access_; }
+  // The storage space of the handset that opened it.
+  StorageLimit& storage() const { return files_->storage(); }
   // The journal of the handset that opened it, where its effects are recorded.
   Journal& journal() const { return *journal_; }
 

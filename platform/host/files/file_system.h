@@ -28,6 +28,7 @@
 #include "files/attribute_table.h"
 #include "files/folder_index.h"
 #include "files/host_fd.h"
+#include "files/storage_limit.h"
 
 namespace cehost {
 
@@ -114,6 +115,9 @@ class FileSystem {
   DWORD SetAttributes(const CePath& path, DWORD attributes, Journal& journal);
   // Every entry that the search pattern finds, in the CE layout; 0 or the error code.
   DWORD Find(const CePath& pattern, std::vector<WIN32_FIND_DATAW>* found);
+
+  // The free space of the handset's storage, when it is limited (cehost/storage.h).
+  StorageLimit& storage() { return storage_; }
 
   // Counts a handle among this process's open files (for moving folders that hold them).
   void Track(FileObject& file);
@@ -202,6 +206,8 @@ class FileSystem {
   // Folders by case-folded name, for names looked up in another case than the stored one; under
   // mutex_ (look-ups are const, hence mutable).
   mutable FolderIndexes folder_indexes_;
+
+  StorageLimit storage_;
 
   mutable std::mutex open_mutex_;
   std::set<const FileObject*> open_;

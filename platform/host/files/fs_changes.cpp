@@ -104,6 +104,7 @@ DWORD FileSystem::Delete(const CePath& path, Journal& journal) {
         return error;
       }
     }
+    if (S_ISREG(where.st.st_mode)) storage_.GiveBack(static_cast<uint64_t>(where.st.st_size));
     RecordEffect(journal, EffectKind::kFileDelete, {{"path", where.ce}});
     return 0;
   }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "files/file_objects.h"
@@ -55,6 +56,14 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
       return ERROR_ACCESS_DENIED;
   }
 
+  // The copy must fit on the storage: the target's old data goes, the source's comes. A copy that
+  // does not fit fails before the target is touched.
+  const auto needed = static_cast<uint64_t>(source.st.st_size);
+  const uint64_t freed = existed ? static_cast<uint64_t>(target.st.st_size) : 0;
+  if (std::optional<uint64_t> free = storage_.Free();
+      free && ((!existed && *free == 0) || needed > freed + *free))
+    return ERROR_DISK_FULL;
+
   // Both ends are opened like handles, so that the share checks hold: the source may be open for
   // reading or writing elsewhere (a log still being appended to can be copied), the target not.
   // A name that changed under the call is a file busy elsewhere.
@@ -89,6 +98,11 @@ DWORD FileSystem::Copy(const CePath& from, const CePath& to, bool fail_if_exists
     if (!existed && StillNamed(target, target.st))
       unlinkat(target.parent.get(), target.name.c_str(), 0);
     return error;
+  }
+  if (needed > freed) {
+    storage_.Grow(freed, needed);
+  } else {
+    storage_.GiveBack(freed - needed);
   }
   RecordEffect(journal, EffectKind::kFileCopy, {{"from", source.ce}, {"to", target.ce}});
   return 0;

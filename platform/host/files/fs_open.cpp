@@ -101,11 +101,13 @@ DWORD FileSystem::OpenExisting(Location& where, const OpenRequest& request, Data
   // file; CE is not known to, and cehost does not.) The handle may have no write access of its
   // own (CREATE_ALWAYS with GENERIC_READ or with none): its descriptor is open for writing anyway.
   if (truncate) {
+    const auto old_size = static_cast<uint64_t>(where.st.st_size);
     if (ftruncate((*file)->fd(), 0) != 0) {
       DWORD error = ErrorFromErrno(errno);
       file->reset();
       return error;
     }
+    storage_.GiveBack(old_size);
     RecordEffect(journal, EffectKind::kFileTruncate, {{"path", where.ce}, {"size", "0"}});
   }
   *existed = true;
@@ -116,6 +118,8 @@ DWORD FileSystem::Create(Location& where, const OpenRequest& request, DataAccess
                          Journal& journal, std::shared_ptr<FileObject>* file, bool* existed) {
   if (request.disposition == OPEN_EXISTING || request.disposition == TRUNCATE_EXISTING)
     return ERROR_FILE_NOT_FOUND;
+  // A full volume has no room for a new file.
+  if (!storage_.HasRoom()) return ERROR_DISK_FULL;
   HostFd fd;
   if (DWORD error = OpenHostFile(&where, OpenFlags(access, false) | O_CREAT | O_EXCL, &fd)) {
     // Made by another caller since the look-up: CREATE_NEW fails, the others open it.

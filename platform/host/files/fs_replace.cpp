@@ -56,6 +56,8 @@ DWORD FileSystem::Replace(const CePath& dest, const CePath& source, Journal& jou
         return error;
       }
     }
+    // The replaced file's data goes, and its room with it.
+    storage_.GiveBack(static_cast<uint64_t>(target.st.st_size));
     RecordEffect(journal, EffectKind::kFileReplace, {{"path", target.ce}, {"from", from.ce}});
     return 0;
   }
