@@ -1,6 +1,5 @@
 #include "sim/file_replace.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,21 +9,7 @@
 
 namespace sim {
 
-namespace {
-
-// Exchanges the files and removes the one that was at path; false (nothing changed) when there
-// is no file at path, or the file system cannot exchange.
-bool Exchange(const std::string& temporary, const std::filesystem::path& path) {
-  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0)
-    return false;
-  std::remove(temporary.c_str());
-  return true;
-}
-
-}  // namespace
-
-bool ReplaceFileContents(const std::filesystem::path& path, const std::string& text,
-                         Replacement replacement) {
+bool ReplaceFileContents(const std::filesystem::path& path, const std::string& text) {
   std::string temporary = path.string() + ".XXXXXX";
   int fd = mkstemp(temporary.data());
   if (fd < 0) return false;
@@ -40,7 +25,6 @@ bool ReplaceFileContents(const std::filesystem::path& path, const std::string& t
   }
   bool whole = written == text.size();
   if (close(fd) != 0) whole = false;
-  if (whole && replacement == Replacement::kExchange && Exchange(temporary, path)) return true;
   if (whole && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
   std::remove(temporary.c_str());
   return false;

@@ -58,6 +58,36 @@ nlohmann::json ReadObject(const std::filesystem::path& path) {
   return object.is_object() ? object : nlohmann::json::object();
 }
 
+// How often a read starts again when writes keep coming.
+constexpr int kReadTries = 64;
+
+// Puts the text in the file's place; called by the lock's holder. The text is written into the
+// spare beside the file (state.json.spare, the file before last), which is then exchanged with
+// the file: readers see the old file or the new one. Nothing is created, truncated to nothing or
+// renamed over an existing file, which are what make a file system write the contents out
+// before going on (ext4 does, to save a replaced file from a crash); the file stands for the
+// handset's memory, which a crash of the machine may clear as a reboot would. A file system
+// that cannot exchange gets a new file renamed over the old one.
+bool Replace(const std::filesystem::path& path, const std::string& text) {
+  std::string spare = path.string() + ".spare";
+  int fd = open(spare.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return ReplaceFileContents(path, text);
+  size_t written = 0;
+  while (written < text.size()) {
+    ssize_t n =
+        pwrite(fd, text.data() + written, text.size() - written, static_cast<off_t>(written));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  bool whole = written == text.size() && ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+  if (close(fd) != 0) whole = false;
+  if (!whole) return ReplaceFileContents(path, text);
+  if (renameat2(AT_FDCWD, spare.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) return true;
+  if (errno == ENOENT) return std::rename(spare.c_str(), path.c_str()) == 0;
+  return ReplaceFileContents(path, text);
+}
+
 // The files this process read or wrote last, with the version they had, so that a read of an
 // unchanged file costs two system calls rather than a parse.
 class ReadCache {
@@ -116,7 +146,13 @@ nlohmann::json StateFile::Read(std::string_view section, Version* read) const {
   Version version = CurrentVersion();
   std::shared_ptr<const nlohmann::json> object = Cache().Find(path_.string(), version);
   if (!object) {
+    // The file read may have become the spare and been written again meanwhile (see Replace):
+    // a write counted between the version and the end of the read makes it read again.
     nlohmann::json fresh = ReadObject(path_);
+    for (int tries = 1; tries < kReadTries && StateWrites(home_) != version.writes; ++tries) {
+      version = CurrentVersion();
+      fresh = ReadObject(path_);
+    }
     if (read) *read = version;
     auto found = fresh.find(section);
     nlohmann::json value = found == fresh.end() ? nlohmann::json() : *found;
@@ -141,11 +177,7 @@ bool StateFile::Update(std::string_view section, const std::function<void(nlohma
     object.erase(name);
   else
     object[name] = std::move(value);
-  // The file stands for the handset's memory: a crash of the machine may clear it, as a reboot
-  // would, so it is not written out before it takes the old file's place.
-  if (!ReplaceFileContents(
-          path_, object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
-          Replacement::kExchange))
+  if (!Replace(path_, object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"))
     return false;
   CountStateWrite(home_, lock.fd());
   Version after = CurrentVersion();
@@ -159,6 +191,7 @@ bool StateFile::Clear() const {
   std::error_code ec;
   std::filesystem::remove(path_, ec);
   if (ec) return false;
+  std::filesystem::remove(path_.string() + ".spare", ec);
   if (lock.held()) CountStateWrite(home_, lock.fd());
   return true;
 }

@@ -2,8 +2,8 @@
 // two runs of a program on the handset (the shell's subscriptions and lock, a backlight level,
 // a connection that is up). One JSON object with a section per program. Only sim writes it,
 // never by hand: each change is a read-modify-write under a lock that every process on the home
-// takes, and the file is replaced whole by a new file exchanged with it, so a reader sees the old
-// file or the new one and no writer loses another's section.
+// takes, and the new file is written beside it and exchanged with it, so a reader through
+// StateFile sees the old file or the new one and no writer loses another's section.
 //
 // Programs that several processes use at once follow the file rather than their memory: they
 // compare its version with the one they last loaded or wrote, and load their section again when
