@@ -86,19 +86,22 @@ CopyOver CopySourceOver(const Folder& dir, const WideString& name, DWORD source_
   return result;
 }
 
+// A source copied over an existing target in a row of its own: its name and attributes.
+struct SourceRow {
+  const char* what;
+  const WCHAR* name;
+  DWORD source_bits;
+};
+
 // CopyFileW over a target that exists replaces its bytes with the source's, whatever the
 // source's attributes.
 CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_bytes) {
   Folder dir;
-  struct Row {
-    const char* what;
-    const WCHAR* name;
-    DWORD source_bits;
-  } rows[] = {
+  const SourceRow rows[] = {
       {"plain source", WS("plain"), 0},
       {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
   };
-  for (const Row& row : rows) {
+  for (const SourceRow& row : rows) {
     CopyOver copy = CopySourceOver(dir, row.name, row.source_bits);
     EXPECT_ROW(row.what, copy.outcome, std::string("worked"));
     EXPECT_ROW(row.what, copy.target_bytes, std::string("new bytes"));
@@ -113,16 +116,12 @@ CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_attribut
       "existed keeps its own, where Windows documents that the file's attributes are copied to "
       "the new file");
   Folder dir;
-  struct Row {
-    const char* what;
-    const WCHAR* name;
-    DWORD source_bits;
-  } rows[] = {
+  const SourceRow rows[] = {
       {"plain source", WS("plain"), 0},
       {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
       {"hidden source", WS("hidden"), FILE_ATTRIBUTE_HIDDEN},
   };
-  for (const Row& row : rows) {
+  for (const SourceRow& row : rows) {
     CopyOver copy = CopySourceOver(dir, row.name, row.source_bits);
     EXPECT_ROW(row.what, copy.outcome, std::string("worked"));
     EXPECT_ROW(row.what, copy.target_bits, row.source_bits);
