@@ -1,6 +1,6 @@
 # cmake --install: the library with the libraries it stands on, its public headers, a CMake
 # package (find_package(m8api) gives m8api::m8api), a pkg-config file, and m8sim with the
-# default handset's data.
+# default handset's data and its panel's page.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -20,6 +20,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ce
                   ${PROJECT_SOURCE_DIR}/platform/include/oem
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/m8api FILES_MATCHING PATTERN "*.h")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/default-handset/ DESTINATION ${M8_INSTALL_DATADIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/m8sim/panel/web/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/m8api/panel)
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/m8apiConfig.cmake.in
   ${PROJECT_BINARY_DIR}/m8apiConfig.cmake INSTALL_DESTINATION ${M8_INSTALL_CMAKEDIR}

@@ -56,6 +56,11 @@ void Handset::MakeCurrent() {
   // What the programs did to start (the shell making its queues) is the handset's boot, not an
   // effect of what runs on it: the journal starts after it.
   cehost::CurrentJournal().Clear();
+  // A journal file in the home is followed by someone (m8sim serve): every later entry is
+  // appended to it too. Without one nothing is written, so the home does not grow unwatched.
+  std::filesystem::path file = home_ / "journal.jsonl";
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(file, ec)) cehost::CurrentJournal().AttachFile(file);
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

@@ -100,8 +100,8 @@ class ReadCache {
     if (found == entries_.end() || !(found->second.version == version)) return nullptr;
     return found->second.object;
   }
-  void Keep(const std::string& path, const StateFile::Version& version, nlohmann::json object) {
-    auto kept = std::make_shared<const nlohmann::json>(std::move(object));
+  void Keep(const std::string& path, const StateFile::Version& version,
+            std::shared_ptr<const nlohmann::json> kept) {
     std::lock_guard lock(mutex_);
     if (entries_.size() >= kEntries && !entries_.count(path)) entries_.clear();
     entries_[path] = {version, std::move(kept)};
@@ -142,7 +142,7 @@ StateFile::Version StateFile::CurrentVersion() const {
   return version;
 }
 
-nlohmann::json StateFile::Read(std::string_view section, Version* read) const {
+std::shared_ptr<const nlohmann::json> StateFile::ReadWhole(Version* read) const {
   Version version = CurrentVersion();
   std::shared_ptr<const nlohmann::json> object = Cache().Find(path_.string(), version);
   if (!object) {
@@ -153,15 +153,21 @@ nlohmann::json StateFile::Read(std::string_view section, Version* read) const {
       version = CurrentVersion();
       fresh = ReadObject(path_);
     }
-    if (read) *read = version;
-    auto found = fresh.find(section);
-    nlohmann::json value = found == fresh.end() ? nlohmann::json() : *found;
-    Cache().Keep(path_.string(), version, std::move(fresh));
-    return value;
+    object = std::make_shared<const nlohmann::json>(std::move(fresh));
+    Cache().Keep(path_.string(), version, object);
   }
   if (read) *read = version;
+  return object;
+}
+
+nlohmann::json StateFile::Read(std::string_view section, Version* read) const {
+  std::shared_ptr<const nlohmann::json> object = ReadWhole(read);
   auto found = object->find(section);
   return found == object->end() ? nlohmann::json() : *found;
+}
+
+nlohmann::json StateFile::ReadAll(Version* read) const {
+  return *ReadWhole(read);
 }
 
 bool StateFile::Update(std::string_view section, const std::function<void(nlohmann::json&)>& change,
@@ -181,7 +187,7 @@ bool StateFile::Update(std::string_view section, const std::function<void(nlohma
     return false;
   CountStateWrite(home_, lock.fd());
   Version after = CurrentVersion();
-  Cache().Keep(path_.string(), after, std::move(object));
+  Cache().Keep(path_.string(), after, std::make_shared<const nlohmann::json>(std::move(object)));
   if (written) *written = after;
   return true;
 }

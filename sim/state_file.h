@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -43,6 +44,8 @@ class StateFile {
   // not a JSON object counts as missing.
   // version, when given, receives the version of the content read.
   nlohmann::json Read(std::string_view section, Version* version = nullptr) const;
+  // Every section: the file's object, empty when the file is missing or not an object.
+  nlohmann::json ReadAll(Version* version = nullptr) const;
   // The file's version now; equal versions mean the same content.
   Version CurrentVersion() const;
   // Changes one section: change gets the section as the file holds it (null when missing) and
@@ -55,6 +58,8 @@ class StateFile {
   bool Clear() const;
 
  private:
+  std::shared_ptr<const nlohmann::json> ReadWhole(Version* version) const;
+
   std::filesystem::path home_;
   std::filesystem::path path_;
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -41,11 +44,21 @@ TEST_F(JournalTest, EntriesAreNumberedInOrderAndWrittenAsJsonLines) {
       "\"size\":\"2\",\"bytes\":\"fffe\"}\n"
       "{\"seq\":2,\"kind\":\"trace\",\"text\":\"line\\r\\n\"}\n";
   EXPECT_EQ(out.str(), expected);
-  // The attached file holds the same lines, appended as the entries came.
+  // The attached file holds the same entries, appended as they came, each naming its process;
+  // read back, each is the entry recorded.
   std::ifstream file(handset().home() / "journal.jsonl");
-  std::stringstream written;
-  written << file.rdbuf();
-  EXPECT_EQ(written.str(), expected);
+  std::vector<cehost::JournalLine> lines;
+  for (std::string text; std::getline(file, text);) {
+    cehost::JournalLine line;
+    ASSERT_TRUE(cehost::ParseJournalLine(text, &line)) << text;
+    lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(lines[i].process, getpid());
+    EXPECT_FALSE(lines[i].mark);
+    EXPECT_EQ(lines[i].entry.ToJson(), entries[i].ToJson());
+  }
 
   journal.Clear();
   EXPECT_EQ(journal.Size(), 0u);
@@ -116,6 +129,63 @@ TEST_F(JournalTest, AttachedFileGetsEveryEntryWhole) {
   EXPECT_EQ(kept["bytes_cut"], true);
 
   EXPECT_FALSE(journal.AttachFile((handset().home() / "no-folder" / "j.jsonl").string()));
+}
+
+TEST_F(JournalTest, MarksGoToTheFileOnlyAndForeignLinesAreRefused) {
+  cehost::Journal journal;
+  journal.Mark("m8sim.command", {{"command", "nothing attached"}});
+  std::string path = (handset().home() / "journal.jsonl").string();
+  ASSERT_TRUE(journal.AttachFile(path));
+  journal.Mark("m8sim.command", {{"command", "call QueryNetWorkStatus"}});
+  journal.Record(WithBytes(2));
+  EXPECT_EQ(journal.Size(), 1u);
+
+  std::ifstream file(path);
+  std::string first, second;
+  std::getline(file, first);
+  std::getline(file, second);
+  cehost::JournalLine mark, entry;
+  ASSERT_TRUE(cehost::ParseJournalLine(first, &mark));
+  EXPECT_TRUE(mark.mark);
+  EXPECT_EQ(mark.entry.kind, "m8sim.command");
+  EXPECT_EQ(mark.entry.Field("command"), "call QueryNetWorkStatus");
+  ASSERT_TRUE(cehost::ParseJournalLine(second, &entry));
+  EXPECT_FALSE(entry.mark);
+  EXPECT_EQ(entry.entry.bytes, (std::vector<uint8_t>{0, 1}));
+
+  cehost::JournalLine line;
+  for (const char* text : {"", "[]", "{\"seq\":1}", "{\"kind\":\"trace\",\"bytes\":\"0g\"}",
+                           "{\"kind\":\"trace\",\"text\":[1]}", "{\"kind\":\"trace\""})
+    EXPECT_FALSE(cehost::ParseJournalLine(text, &line)) << text;
+}
+
+TEST_F(JournalTest, LinesOfTwoProcessesAppendingAtOnceStayWhole) {
+  std::string path = (handset().home() / "journal.jsonl").string();
+  // Entries far larger than any stream buffer, written by this process and a child at once.
+  constexpr int kEntries = 40;
+  auto write_entries = [&] {
+    cehost::Journal journal;
+    if (!journal.AttachFile(path)) return false;
+    for (int i = 0; i < kEntries; ++i) journal.Record(WithBytes(100000));
+    return true;
+  };
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(write_entries() ? 0 : 1);
+  ASSERT_TRUE(write_entries());
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  std::ifstream file(path);
+  std::map<int64_t, int> per_process;
+  for (std::string text; std::getline(file, text);) {
+    cehost::JournalLine line;
+    ASSERT_TRUE(cehost::ParseJournalLine(text, &line)) << "a line cut by another: " << text.size();
+    EXPECT_EQ(line.entry.bytes.size(), 100000u);
+    ++per_process[line.process];
+  }
+  EXPECT_EQ(per_process, (std::map<int64_t, int>{{getpid(), kEntries}, {child, kEntries}}));
 }
 
 TEST_F(JournalTest, RewritingAFileInALoopKeepsTheJournalBounded) {

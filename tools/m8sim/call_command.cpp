@@ -89,6 +89,7 @@ int RunCall(Context& ctx, const std::string& name, const std::vector<std::string
   for (size_t i = 0; i < words.size(); ++i) text += (i ? ", " : "") + words[i];
   text += ")";
   if (result.has_value) text += " -> " + ResultText(info, result.value);
+  ctx.result_text = text;
   for (const auto& [param, value] : outputs.items()) text += "\n  " + param + " = " + value.dump();
   nlohmann::json record = {{"type", "call"},
                            {"export", info.name},

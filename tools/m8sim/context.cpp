@@ -25,8 +25,20 @@ sim::Handset& Context::Handset() {
     options.home = home;
     handset_ = std::make_unique<sim::Handset>(options);
     handset_->journal().Clear();
+    if (journal_file)
+      handset_->journal().Mark("m8sim.command", {{"command", command_line}});
+    else
+      handset_->journal().AttachFile("");
   }
   return *handset_;
+}
+
+void Context::MarkEnd(int code, const std::string& error) {
+  if (!handset_ || !journal_file) return;
+  handset_->journal().Mark(
+      "m8sim.end", {{"exit", std::to_string(code)}, {"result", result_text}, {"error", error}});
+  // What the programs do as the handset is let go of is its shutting down, not the command's.
+  handset_->journal().AttachFile("");
 }
 
 }  // namespace m8sim

@@ -25,12 +25,23 @@ struct Context {
   std::ostream& err;
   // What the chosen command does once the command line is parsed; returns the exit code.
   std::function<int()> action;
+  // The command being run, as a shell would show it, without the global options.
+  std::string command_line;
+  // What the command made of the handset in a line ("QueryNetWorkStatus() -> 5"), for the mark
+  // that ends it in the journal file.
+  std::string result_text;
+  // Whether the effects go to the home's journal file (when it has one), between a mark naming
+  // the command and one with its outcome. A context that only looks at the handset turns it off.
+  bool journal_file = true;
 
   // The handset home the options name.
   std::filesystem::path Home() const;
   // The handset at Home(), made current; the default handset is made there first when the home
   // holds none. Its journal starts empty.
   sim::Handset& Handset();
+  // Ends the command in the journal file: a mark with its exit code, result_text and the error
+  // message; nothing when no handset was mounted. Nothing more goes to the file after it.
+  void MarkEnd(int code, const std::string& error);
 
  private:
   std::unique_ptr<sim::Handset> handset_;
@@ -53,5 +64,6 @@ void AddHandsetSetCommand(CLI::App& handset, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
 void AddDeviceCommands(CLI::App& app, Context& ctx);
+void AddServeCommand(CLI::App& app, Context& ctx);
 
 }  // namespace m8sim

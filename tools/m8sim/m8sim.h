@@ -11,4 +11,9 @@ namespace m8sim {
 // code: 0 success, 1 the operation ran and failed, 2 a usage or input error.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+struct Context;
+// Runs one command line on a context that may have run others: the handset it mounted stays
+// mounted for the next. The exit code as above.
+int Run(Context& ctx, const std::vector<std::string>& args);
+
 }  // namespace m8sim

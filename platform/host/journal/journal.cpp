@@ -1,5 +1,9 @@
 #include "cehost/journal.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <nlohmann/json.hpp>
 
 namespace cehost {
@@ -16,18 +20,96 @@ bool JournalEntry::HasField(std::string_view name) const {
   return false;
 }
 
-std::string JournalEntry::ToJson() const {
+namespace {
+
+nlohmann::ordered_json EntryObject(const JournalEntry& entry) {
   nlohmann::ordered_json j;
-  j["seq"] = seq;
-  j["kind"] = kind;
-  for (const auto& [key, value] : fields) j[key] = value;
-  if (!bytes.empty()) j["bytes"] = HexBytes(bytes.data(), bytes.size());
-  if (BytesCut()) {
-    j["byte_count"] = byte_count;
+  j["seq"] = entry.seq;
+  j["kind"] = entry.kind;
+  for (const auto& [key, value] : entry.fields) j[key] = value;
+  if (!entry.bytes.empty()) j["bytes"] = HexBytes(entry.bytes.data(), entry.bytes.size());
+  if (entry.BytesCut()) {
+    j["byte_count"] = entry.byte_count;
     j["bytes_cut"] = true;
   }
-  // Text that is not valid UTF-8 (it never should be) is replaced rather than thrown on.
+  return j;
+}
+
+// Text that is not valid UTF-8 (it never should be) is replaced rather than thrown on.
+std::string Dump(const nlohmann::ordered_json& j) {
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// A journal file's line: the object with the process that wrote it ("pid"), and a line end.
+std::string FileLine(nlohmann::ordered_json j) {
+  j["pid"] = static_cast<int64_t>(getpid());
+  return Dump(j) + "\n";
+}
+
+// Writes the whole line with one call where the system allows, so that a reader or another
+// writer never sees it cut in two by someone else's line.
+void WriteLine(int fd, const std::string& line) {
+  size_t done = 0;
+  while (done < line.size()) {
+    ssize_t n = write(fd, line.data() + done, line.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseHex(const std::string& text, std::vector<uint8_t>* bytes) {
+  if (text.size() % 2) return false;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes->push_back(static_cast<uint8_t>(high * 16 + low));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string JournalEntry::ToJson() const {
+  return Dump(EntryObject(*this));
+}
+
+bool ParseJournalLine(std::string_view text, JournalLine* line) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::parse(text, nullptr, false);
+  if (!j.is_object() || !j.contains("kind") || !j["kind"].is_string()) return false;
+  JournalLine parsed;
+  for (const auto& [key, value] : j.items()) {
+    if (key == "kind") {
+      parsed.entry.kind = value.get<std::string>();
+    } else if (key == "seq" && value.is_number_unsigned()) {
+      parsed.entry.seq = value.get<uint64_t>();
+    } else if (key == "pid" && value.is_number_integer()) {
+      parsed.process = value.get<int64_t>();
+    } else if (key == "mark" && value.is_boolean()) {
+      parsed.mark = value.get<bool>();
+    } else if (key == "byte_count" && value.is_number_unsigned()) {
+      parsed.entry.byte_count = value.get<size_t>();
+    } else if (key == "bytes_cut" && value.is_boolean()) {
+      continue;
+    } else if (key == "bytes" && value.is_string()) {
+      if (!ParseHex(value.get<std::string>(), &parsed.entry.bytes)) return false;
+    } else if (value.is_string()) {
+      parsed.entry.fields.emplace_back(key, value.get<std::string>());
+    } else {
+      return false;
+    }
+  }
+  if (parsed.entry.byte_count < parsed.entry.bytes.size())
+    parsed.entry.byte_count = parsed.entry.bytes.size();
+  *line = std::move(parsed);
+  return true;
 }
 
 void RecordEffect(Journal& journal, EffectKind kind,
@@ -44,11 +126,8 @@ void Journal::Record(JournalEntry entry) {
   std::lock_guard lock(mutex_);
   entry.seq = next_seq_++;
   entry.byte_count = entry.bytes.size();
-  if (file_.is_open()) {
-    file_ << entry.ToJson() << '\n';
-    // Each line reaches the file as its effect happens, for a reader that follows it.
-    file_.flush();
-  }
+  // Each line reaches the file as its effect happens, for a reader that follows it.
+  if (file_ >= 0) WriteLine(file_, FileLine(EntryObject(entry)));
   if (entry.bytes.size() > limits_.max_entry_bytes) {
     // A new vector of the kept length, so that the memory of the rest goes too.
     auto first = entry.bytes.begin();
@@ -106,13 +185,28 @@ void Journal::WriteJsonLines(std::ostream& out) const {
   for (const auto& e : entries_) out << e.ToJson() << '\n';
 }
 
+Journal::~Journal() {
+  if (file_ >= 0) close(file_);
+}
+
 bool Journal::AttachFile(const std::string& path) {
   std::lock_guard lock(mutex_);
-  file_.close();
-  file_.clear();
+  if (file_ >= 0) close(file_);
+  file_ = -1;
   if (path.empty()) return true;
-  file_.open(path, std::ios::app | std::ios::binary);
-  return file_.is_open();
+  file_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  return file_ >= 0;
+}
+
+void Journal::Mark(const std::string& kind,
+                   const std::vector<std::pair<std::string, std::string>>& fields) {
+  std::lock_guard lock(mutex_);
+  if (file_ < 0) return;
+  nlohmann::ordered_json j;
+  j["kind"] = kind;
+  j["mark"] = true;
+  for (const auto& [key, value] : fields) j[key] = value;
+  WriteLine(file_, FileLine(std::move(j)));
 }
 
 void Journal::SetLimits(const JournalLimits& limits) {

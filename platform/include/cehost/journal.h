@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <fstream>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -54,6 +53,11 @@ struct JournalLimits {
 
 class Journal {
  public:
+  Journal() = default;
+  ~Journal();
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
   // Appends an entry, numbering it and recording how many bytes it carried; writes it whole to
   // the journal file when one is attached, and keeps it in memory within the limits.
   void Record(JournalEntry entry);
@@ -72,10 +76,16 @@ class Journal {
   void Clear();
   // Writes every kept entry as JSON lines.
   void WriteJsonLines(std::ostream& out) const;
-  // Appends each later entry, whole, to the file as a JSON line (the file stays open until
-  // another is attached); an empty path detaches. False when the file cannot be opened: then no
-  // file is attached.
+  // Appends each later entry, whole, to the file as a JSON line that also names the process
+  // ("pid"), each line with one write so that the lines of several processes appending to
+  // one file never mix (the file stays open until another is attached); an empty path detaches.
+  // False when the file cannot be opened: then no file is attached.
   bool AttachFile(const std::string& path);
+  // Writes a mark to the attached file only: a line with "mark": true, the kind and fields,
+  // unnumbered and not kept, telling a reader of the file what the entries after it belong to
+  // (the command that caused them). Nothing happens without a file.
+  void Mark(const std::string& kind,
+            const std::vector<std::pair<std::string, std::string>>& fields);
   // Sets how much is kept from now on: entries beyond the new count are dropped at once, oldest
   // first; the byte limit applies to the entries recorded later.
   void SetLimits(const JournalLimits& limits);
@@ -89,8 +99,19 @@ class Journal {
   std::deque<JournalEntry> entries_;
   uint64_t next_seq_ = 1;
   JournalLimits limits_;
-  std::ofstream file_;
+  int file_ = -1;
 };
+
+// One line of a journal file read back: the process that wrote it, whether it is a mark, and the
+// entry (a mark's has seq 0).
+struct JournalLine {
+  int64_t process = 0;
+  bool mark = false;
+  JournalEntry entry;
+};
+
+// The line as a journal file holds it; false when it is not one (not a JSON object with a kind).
+bool ParseJournalLine(std::string_view text, JournalLine* line);
 
 // Records an effect in the journal: its kind, its named fields and, where the effect carried
 // bytes, those bytes. Every entry the platform and the simulated handset make goes through it.
