@@ -217,9 +217,11 @@ def choose_export(driver, export, count):
         inputs = d.find_elements(By.CSS_SELECTOR, "#call-params input")
         if len(inputs) != count:
             return None
-        return [(i.get_attribute("name"), i.get_attribute("data-type")) for i in inputs]
+        # In a tuple, so that an export without parameters ends the wait too.
+        return ([(i.get_attribute("name"), i.get_attribute("data-type")) for i in inputs],)
 
-    return wait_for(driver, params, f"{count} parameter input(s) for {export} in #call-params")
+    wanted = f"{count} parameter input(s) for {export} in #call-params"
+    return wait_for(driver, params, wanted)[0]
 
 
 def run_call(driver, args):
@@ -283,22 +285,34 @@ def check_refused_input(driver, url):
 
 
 def check_journal_filter(driver):
-    """Choosing the devices' kind in #journal-kind leaves only their entries shown."""
+    """Choosing the devices' kind in #journal-kind hides the other entries, and only them."""
     select = Select(driver.find_element(By.CSS_SELECTOR, "#journal-kind"))
     kinds = [option.get_property("value") for option in select.options]
     # An option stands for every kind its value begins ("device" for "device.write").
-    devices = [kind for kind in kinds if kind and "device.write".startswith(kind)]
-    if not devices:
+    devices = next((kind for kind in kinds if kind and "device.write".startswith(kind)), None)
+    if devices is None:
         raise CheckFailed(f"#journal-kind offers nothing for device.write; it offers {kinds}")
+
+    # QueryNetWorkStatus only traces: an entry the filter must hide.
+    call_from_form(driver, "QueryNetWorkStatus", [])
+
+    def other_entry(d):
+        group = group_titled(d, "call QueryNetWorkStatus")
+        entries = group.find_elements(By.CSS_SELECTOR, ".entry") if group else []
+        return next((e for e in entries if not e.get_attribute("data-kind").startswith(devices)),
+                    None)
+
+    other = wait_for(driver, other_entry, "a journal group for QueryNetWorkStatus with its trace")
     initial = select.first_selected_option.get_property("index")
-    select.select_by_index(kinds.index(devices[0]))
+    select.select_by_index(kinds.index(devices))
 
     def only_devices_shown(d):
         shown = [e for e in d.find_elements(By.CSS_SELECTOR, "#journal .entry") if e.is_displayed()]
-        return shown and all(e.get_attribute("data-kind").startswith(devices[0]) for e in shown)
+        return shown and all(e.get_attribute("data-kind").startswith(devices) for e in shown)
 
-    wait_for(driver, only_devices_shown, f"only (and some) {devices[0]}* entries shown")
+    wait_for(driver, only_devices_shown, f"only (and some) {devices}* entries shown")
     select.select_by_index(initial)
+    wait_for(driver, lambda d: other.is_displayed(), "the trace shown again with the filter off")
 
 
 def check_tilt(driver, m8sim, home):
