@@ -2,8 +2,8 @@
 
 Starts "m8sim serve" on a fresh handset home, then works the page as a user would: a call from
 the call form, a refused input, a tilt of the accelerometer, a call made by another m8sim process
-that the page must show live, and the server's refusal of foreign Host and Origin headers. A
-screenshot of the page is saved in the output folder whatever the outcome.
+that the page must show live, the journal's filter, and the server's refusal of foreign Host and
+Origin headers. A screenshot of the page is saved in the output folder whatever the outcome.
 
 Usage: panel_browser_test.py M8SIM OUTPUT_DIR
        panel_browser_test.py --screenshot-only M8SIM PNG_PATH
