@@ -27,7 +27,7 @@ import urllib.request
 
 SKIP = 77
 WAIT_SECONDS = 20
-WINDOW_SIZE = "1280,1000"
+WINDOW_SIZE = "1280,1200"
 URL_LINE = re.compile(r"^serving (?P<home>.+) at (?P<url>http://127\.0\.0\.1:\d+/)$")
 
 try:

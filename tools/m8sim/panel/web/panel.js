@@ -265,6 +265,7 @@ async function runCall(event) {
   const name = $("call-export").value.trim();
   const args = [...$("call-params").querySelectorAll("input")].map((i) => i.value);
   text("call-error", "");
+  text("call-result", "");
   const { ok, reply } = await post("/api/call", { export: name, args });
   if (!ok) {
     text("call-error", reply.error || "the call was refused");
