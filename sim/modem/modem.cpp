@@ -89,7 +89,9 @@ DWORD Modem::Dial(const cehost::DialRequest& request) {
 
   if (result == 0) {
     StateFile(home_).Update(kModemState, [&](nlohmann::json& section) {
-      section = {{"entry", cehost::ToUtf8(request.entry_name)}, {"address", address}};
+      section = {{"entry", cehost::ToUtf8(request.entry_name)},
+                 {"address", address},
+                 {"apn", cehost::ToUtf8(dial.apn)}};
     });
   }
   std::string commands;

@@ -1,9 +1,9 @@
 // The modem behind "Hayes COM9:": it reads the AT commands of the dial modifier, connects or
 // fails as scripted, and while connected shows a GPRS link among the handset's networks. It
 // tells the phone installed on the handset that GPRS is attached and what a connection carried.
-// Its connection is kept in the handset home's state.json (section "modem": the entry and the
-// link's address), so that it outlives the process that dialled and every process on the
-// handset sees the same one.
+// Its connection is kept in the handset home's state.json (section "modem": the entry, the
+// link's address and the access point name it connected to), so that it outlives the process
+// that dialled and every process on the handset sees the same one.
 #pragma once
 
 #include "sim/locked.h"

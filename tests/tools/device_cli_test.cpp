@@ -76,6 +76,36 @@ TEST_F(DeviceCliTest, ASettingIsWhatTheNextRunSees) {
   CloseHandle(bkl);
 }
 
+TEST_F(DeviceCliTest, ATiltIsReadBackByCallsMadeInTurnByOneProgram) {
+  ASSERT_EQ(Run({"device", "set", "ACC0:", "x=-5", "y=10", "z=0"}).code, 0);
+  auto read = Run({"--json", "call", "AccAPIOpen", "+", "AccAPIGetXYZ", "out", "out", "out"});
+  ASSERT_EQ(read.code, 0) << read.err;
+  std::vector<nlohmann::json> calls;
+  std::vector<std::string> journal_of;
+  for (const auto& r : read.Records()) {
+    if (r["type"] == "call") calls.push_back(r);
+    if (r["type"] == "journal") journal_of.push_back(r["export"]);
+  }
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0]["result"], 1);
+  EXPECT_EQ(calls[1]["outputs"], nlohmann::json({{"pX", -5}, {"pY", 10}, {"pZ", 0}}));
+  // Each call's effects are shown under it once: the open under the first, the reads under
+  // the second.
+  ASSERT_FALSE(journal_of.empty());
+  EXPECT_EQ(journal_of.front(), "AccAPIOpen");
+  EXPECT_EQ(journal_of.back(), "AccAPIGetXYZ");
+
+  // A call that does not fit stops every call before any is made.
+  for (std::vector<std::string> bad : {std::vector<std::string>{"AccAPIOpen", "+"},
+                                       {"AccAPIOpen", "+", "+", "AccAPIClose"},
+                                       {"AccAPIOpen", "+", "AccAPIGetX", "far"}}) {
+    bad.insert(bad.begin(), {"--json", "call"});
+    auto refused = Run(bad);
+    EXPECT_EQ(refused.code, 2) << bad.back();
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+  }
+}
+
 TEST_F(DeviceCliTest, SettingsNoteWhatTheDeviceDid) {
   auto tilt = Run({"--json", "device", "set", "acc0", "x=-5", "y=10", "z=0"});
   ASSERT_EQ(tilt.code, 0) << tilt.err;

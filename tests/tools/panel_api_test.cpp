@@ -246,8 +246,12 @@ TEST_F(PanelApiTest, SnapshotsShellEventsAndExportsAreListed) {
   ASSERT_EQ(Post("/api/snapshot", {{"name", "before"}}).status, 200);
   EXPECT_EQ(api_->Get("/api/snapshots", {}).body, nlohmann::json({"before"}));
   ASSERT_EQ(Post("/api/device", {{"device", "BKL1:"}, {"set", {{"level", 10}}}}).status, 200);
+  ASSERT_EQ(Post("/api/call", {{"export", "SettingApiSetFlyModeReg"}, {"args", {1}}}).status, 200);
   m8sim::ApiReply diff = Post("/api/diff", {{"name", "before"}});
   EXPECT_EQ(diff.status, 200) << diff.body.dump();
+  EXPECT_NE(diff.body["text"].get<std::string>().find("\"FlyModeFlag\": dword 0"),
+            std::string::npos)
+      << diff.body["text"];
 
   ASSERT_EQ(Post("/api/shell", {{"event", "ClickMKey"}}).status, 200);
   nlohmann::json events = api_->Get("/api/shell-events", {}).body;

@@ -1,9 +1,10 @@
 """m8sim's web panel in a real browser: headless Chromium driven by Selenium.
 
 Starts "m8sim serve" on a fresh handset home, then works the page as a user would: a call from
-the call form, a refused input, a tilt of the accelerometer, a call made by another m8sim process
-that the page must show live, the journal's filter, and the server's refusal of foreign Host and
-Origin headers. A screenshot of the page is saved in the output folder whatever the outcome.
+the call form, a refused input, a tilt of the accelerometer read back by another program, a
+call made by another m8sim process that the page must show live, the journal's filter, a
+snapshot and its diff, and the server's refusal of foreign Host and Origin headers. A screenshot
+of the page is saved in the output folder whatever the outcome.
 
 Usage: panel_browser_test.py M8SIM OUTPUT_DIR
        panel_browser_test.py --screenshot-only M8SIM PNG_PATH
@@ -321,12 +322,14 @@ def check_tilt(driver, m8sim, home):
         fill(driver, f"#tilt-{axis}", value)
     driver.find_element(By.CSS_SELECTOR, "#tilt").click()
     wait_for_text(driver, "#acc-axes", "x -5, y 10, z 0")
-    # A fresh process holds no open accelerometer (AccAPIGetXYZ reads only after AccAPIOpen in
-    # the same process), so the hardware's state is read from the device itself.
-    shown = json.loads(run_m8sim(m8sim, home, "--json", "device", "show", "ACC0:"))
-    axes = tuple(shown["state"][axis] for axis in ("x", "y", "z"))
+    # Another program reads the axes through the library: it opens the accelerometer, then reads.
+    output = run_m8sim(m8sim, home, "--json", "call", "AccAPIOpen", "+", "AccAPIGetXYZ",
+                       "out", "out", "out")
+    calls = [r for r in map(json.loads, output.splitlines()) if r.get("type") == "call"]
+    outputs = calls[-1]["outputs"] if calls else {}
+    axes = tuple(outputs.get(name) for name in ("pX", "pY", "pZ"))
     if axes != (-5, 10, 0):
-        raise CheckFailed(f"ACC0: reads {axes} in another process, expected (-5, 10, 0)")
+        raise CheckFailed(f"AccAPIGetXYZ reads {axes} in another process, expected (-5, 10, 0)")
 
 
 def check_other_process(driver, m8sim, home):
@@ -337,6 +340,21 @@ def check_other_process(driver, m8sim, home):
         driver,
         lambda d: group_titled(d, "call SetBackLightLevelEx 90"),
         'a journal group titled "call SetBackLightLevelEx 90"',
+    )
+
+
+def check_snapshot_diff(driver):
+    """A snapshot taken from the page, a change, and the diff that shows it."""
+    fill(driver, "#snapshot-name", "before")
+    driver.find_element(By.CSS_SELECTOR, "#snapshot-take").click()
+    wait_for_text(driver, "#snapshot-output", 'kept as "before"')
+    call_from_form(driver, "SettingApiSetFlyModeReg", [1])
+    wait_for_text(driver, "#radio-flight", "on")
+    driver.find_element(By.CSS_SELECTOR, "#snapshot-diff").click()
+    wait_for(
+        driver,
+        lambda d: '"FlyModeFlag"' in text_of(d, "#snapshot-output"),
+        '#snapshot-output naming the changed "FlyModeFlag"',
     )
 
 
@@ -399,6 +417,7 @@ def run_checks(driver, server, m8sim, home, screenshot_only):
             ("a tilt", lambda: check_tilt(driver, m8sim, home)),
             ("a call by another process", lambda: check_other_process(driver, m8sim, home)),
             ("the journal filter", lambda: check_journal_filter(driver)),
+            ("a snapshot and its diff", lambda: check_snapshot_diff(driver)),
             ("foreign Host and Origin", lambda: check_foreign_requests(server.url)),
         ]
     for name, check in checks:

@@ -32,13 +32,15 @@ Every parameter takes one argument:
   GprsConnectCallback        null, or print (prints each value it receives)
 An export with two forms (Dial_StartGprsConnect2) is chosen by the number of arguments, or
 by its full signature as "m8sim list" shows it. Arguments starting with "-" may follow "--".
+Several calls made in turn by one program are separated by "+" (the text "+" is text:+).
 
 Examples:
   m8sim call QueryNetWorkStatus
   m8sim call CalllNotifyApiStartGprsConnect2 null 0
   m8sim call Dial_StartGprsConnect2 print 1 CMWAP
   m8sim call CallNotifyApiGetImeiSerialNumber2 null out 16 out 32
-  m8sim call IniReadStringEx CMNET APN out '\Windows\46000.ini')";
+  m8sim call IniReadStringEx CMNET APN out '\Windows\46000.ini'
+  m8sim call AccAPIOpen + AccAPIGetXYZ out out out)";
 
 // The values a "print" callback received, shown after the call's result; the callback may run
 // on a worker thread of the library.
@@ -65,43 +67,78 @@ void KeepCallbackValue(DWORD value) {
   g_callback_values.Keep(value);
 }
 
-int RunCall(Context& ctx, const std::string& name, const std::vector<std::string>& words) {
-  const ExportInfo& info = FindExport(name, words.size());
-  std::vector<Param> params = ParseParameters(info.parameters);
+// One call of the command line: the export and its arguments, made before anything is called.
+struct PreparedCall {
+  const ExportInfo* info;
+  std::vector<std::string> words;
   std::unique_ptr<CallArgs> args;
-  try {
-    args = std::make_unique<CallArgs>(params, words);
-  } catch (const UsageError& e) {
-    throw UsageError(std::string(info.name) + ": " + e.what());
-  }
-  sim::Handset& handset = ctx.Handset();
-  SetCallbackSink(&KeepCallbackValue);
-  CallReturn result = info.call(args->args());
-  // The worker threads the call started end before its effects are shown (a dial's callback
-  // runs on one); a worker that runs on past the limit is shown as far as it got.
-  cehost::WaitForThreads(10000);
-  // The shell handles the records the call wrote, so that what it made of them shows too.
-  if (auto shell = sim::CurrentShell()) shell->WaitIdle(10000);
-  SetCallbackSink(nullptr);
+};
 
-  nlohmann::json outputs = args->Outputs();
-  std::string text = std::string(info.name) + "(";
-  for (size_t i = 0; i < words.size(); ++i) text += (i ? ", " : "") + words[i];
-  text += ")";
-  if (result.has_value) text += " -> " + ResultText(info, result.value);
-  ctx.result_text = text;
-  for (const auto& [param, value] : outputs.items()) text += "\n  " + param + " = " + value.dump();
-  nlohmann::json record = {{"type", "call"},
-                           {"export", info.name},
-                           {"signature", Signature(info)},
-                           {"args", words},
-                           {"result", result.has_value ? nlohmann::json(result.value) : nullptr},
-                           {"outputs", outputs}};
-  ctx.out.Emit(record, text);
-  for (DWORD value : g_callback_values.Take())
-    ctx.out.Emit({{"type", "callback"}, {"value", value}},
-                 "  callback received " + std::to_string(value));
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"export", info.name}});
+// The calls "NAME ARGS... + NAME ARGS..." names; throws UsageError for any that does not fit.
+std::vector<PreparedCall> PrepareCalls(const std::string& name,
+                                       const std::vector<std::string>& words) {
+  std::vector<std::vector<std::string>> segments = {{name}};
+  for (const std::string& word : words) {
+    if (word == "+")
+      segments.emplace_back();
+    else
+      segments.back().push_back(word);
+  }
+  std::vector<PreparedCall> calls;
+  for (auto& segment : segments) {
+    if (segment.empty()) throw UsageError("expected an export's name after \"+\"");
+    std::vector<std::string> call_words(segment.begin() + 1, segment.end());
+    const ExportInfo& info = FindExport(segment.front(), call_words.size());
+    try {
+      auto args = std::make_unique<CallArgs>(ParseParameters(info.parameters), call_words);
+      calls.push_back({&info, std::move(call_words), std::move(args)});
+    } catch (const UsageError& e) {
+      throw UsageError(std::string(info.name) + ": " + e.what());
+    }
+  }
+  return calls;
+}
+
+int RunCall(Context& ctx, const std::string& name, const std::vector<std::string>& words) {
+  std::vector<PreparedCall> calls = PrepareCalls(name, words);
+  sim::Handset& handset = ctx.Handset();
+  uint64_t shown = 0;
+  for (PreparedCall& call : calls) {
+    const ExportInfo& info = *call.info;
+    SetCallbackSink(&KeepCallbackValue);
+    CallReturn result = info.call(call.args->args());
+    // The worker threads the call started end before its effects are shown (a dial's callback
+    // runs on one); a worker that runs on past the limit is shown as far as it got.
+    cehost::WaitForThreads(10000);
+    // The shell handles the records the call wrote, so that what it made of them shows too.
+    if (auto shell = sim::CurrentShell()) shell->WaitIdle(10000);
+    SetCallbackSink(nullptr);
+
+    nlohmann::json outputs = call.args->Outputs();
+    std::string text = std::string(info.name) + "(";
+    for (size_t i = 0; i < call.words.size(); ++i) text += (i ? ", " : "") + call.words[i];
+    text += ")";
+    if (result.has_value) text += " -> " + ResultText(info, result.value);
+    ctx.result_text += (ctx.result_text.empty() ? "" : "; ") + text;
+    for (const auto& [param, value] : outputs.items())
+      text += "\n  " + param + " = " + value.dump();
+    nlohmann::json record = {{"type", "call"},
+                             {"export", info.name},
+                             {"signature", Signature(info)},
+                             {"args", call.words},
+                             {"result", result.has_value ? nlohmann::json(result.value) : nullptr},
+                             {"outputs", outputs}};
+    ctx.out.Emit(record, text);
+    for (DWORD value : g_callback_values.Take())
+      ctx.out.Emit({{"type", "callback"}, {"value", value}},
+                   "  callback received " + std::to_string(value));
+    // This call's effects: the ones after those of the calls before it.
+    std::vector<cehost::JournalEntry> entries;
+    for (auto& entry : handset.journal().Entries())
+      if (entry.seq > shown) entries.push_back(std::move(entry));
+    if (!entries.empty()) shown = entries.back().seq;
+    EmitJournal(ctx.out, entries, {{"export", info.name}});
+  }
   return 0;
 }
 
@@ -134,7 +171,7 @@ void AddCallCommands(CLI::App& app, Context& ctx) {
   auto name = std::make_shared<std::string>();
   auto words = std::make_shared<std::vector<std::string>>();
   call->add_option("export", *name, "The export's name (see m8sim list)")->required();
-  call->add_option("args", *words, "One argument per parameter");
+  call->add_option("args", *words, "One argument per parameter; + before each further call");
   call->callback([&ctx, name, words] {
     ctx.action = [&ctx, name, words] { return RunCall(ctx, *name, *words); };
   });

@@ -179,30 +179,36 @@ ApiReply PanelApi::Post(const std::string& path, const std::string& body) {
   std::vector<std::string> words = CommandFor(path, request, &error);
   if (!error.empty()) return BadRequest(error);
   if (words.empty()) return {404, {{"error", "no such action: " + path}}};
-  ApiReply reply = RunCommand(words);
+  // A diff is for reading: it comes as the lines m8sim prints.
+  ApiReply reply = RunCommand(words, path != "/api/diff");
   // The page sees what the command changed at once rather than at the next look.
   Refresh();
   return reply;
 }
 
-ApiReply PanelApi::RunCommand(const std::vector<std::string>& words) {
+ApiReply PanelApi::RunCommand(const std::vector<std::string>& words, bool json) {
   std::ostringstream out, err;
   int code;
   std::string command_line, result_text;
   {
     std::lock_guard lock(handset_mutex_);
     Context ctx(out, err);
-    ctx.json = true;
+    ctx.json = json;
     ctx.handset_option = home_.string();
     code = Run(ctx, words);
     command_line = ctx.command_line;
     result_text = ctx.result_text;
   }
   nlohmann::json records = nlohmann::json::array();
-  std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);) {
-    nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
-    if (!record.is_discarded()) records.push_back(std::move(record));
+  std::string text;
+  if (json) {
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+      nlohmann::json record = nlohmann::json::parse(line, nullptr, false);
+      if (!record.is_discarded()) records.push_back(std::move(record));
+    }
+  } else {
+    text = out.str();
   }
   // The message without the program's name, in one piece.
   std::string message = err.str();
@@ -214,6 +220,7 @@ ApiReply PanelApi::RunCommand(const std::vector<std::string>& words) {
            {"exit", code},
            {"result", result_text},
            {"records", records},
+           {"text", text},
            {"error", message}}};
 }
 

@@ -45,7 +45,8 @@ class PanelApi {
   //   /api/snapshot  {"name": NAME}                         m8sim handset snapshot NAME
   //   /api/diff      {"name": NAME}                         m8sim handset diff NAME
   // The reply is {"command", "exit", "result" (a call's result as m8sim prints it), "records"
-  // (the command's JSON records), "error"} with status
+  // (the command's JSON records; a diff gives none but its lines in "text"), "text", "error"}
+  // with status
   // 200 when the command succeeded, 400 for input it refused (exit 2) and 422 when it ran and
   // failed (exit 1); a body that is not such an object is 400 with only "error".
   ApiReply Post(const std::string& path, const std::string& body);
@@ -70,7 +71,8 @@ class PanelApi {
   nlohmann::json Update(uint64_t* view_revision, uint64_t* journal_revision) const;
 
  private:
-  ApiReply RunCommand(const std::vector<std::string>& words);
+  // Runs the command on the home; its output as JSON records, or as text when json is false.
+  ApiReply RunCommand(const std::vector<std::string>& words, bool json);
   // Takes the view anew; one that cannot be taken holds only "home" and "error".
   void TakeView();
 

@@ -70,11 +70,15 @@ function renderConnection(v) {
   const state = v.state || {};
   const modem = state.modem || {};
   const phone = Object.assign({}, (v.config || {}).phone, state.phone);
-  text("gprs-link", modem.entry ? `up: "${modem.entry}", ${modem.address || ""}` : "down");
+  text("gprs-link", modem.entry ? `up: "${modem.entry}" to ${modem.apn || "?"}, address ${modem.address || "?"}` : "down");
   text("gprs-attached", phone.gprs_attached ? "yes" : "no");
   text("gprs-traffic", `sent ${phone.traffic_sent || 0}, received ${phone.traffic_received || 0}`);
   const reg = v.registry || {};
   text("gprs-totals", `sent ${reg.gprs_sent_total ?? 0}, received ${reg.gprs_received_total ?? 0}`);
+}
+
+function hex(value) {
+  return "0x" + Number(value).toString(16);
 }
 
 function listText(items, describe) {
@@ -92,8 +96,9 @@ function renderShell(v) {
   text("shell-taskbar", windows.taskbar_list_enabled === undefined ? "–" : windows.taskbar_list_enabled ? "enabled" : "disabled");
   const screen = memory.screen || {};
   text("shell-screen", screen.always_on ? `always on (for ${screen.requester})` : "turns off by itself");
-  text("shell-notifications", listText(memory.notifications, (n) => JSON.stringify(n)));
-  text("shell-subscriptions", listText(memory.subscriptions, (s) => JSON.stringify(s)));
+  text("shell-notifications", listText(memory.notifications,
+    (n) => `${hex(n.handle)}: ${n.content.size} bytes, ${n.content.hex.slice(0, 32)}…`));
+  text("shell-subscriptions", listText(memory.subscriptions, (s) => `${hex(s.window)} value ${s.value}`));
   $("topbar").hidden = windows.top_bar_visible === false;
   $("lock-overlay").hidden = !memory.locked;
 }
@@ -295,8 +300,7 @@ async function snapshot(path) {
     loadSnapshots();
     return;
   }
-  const lines = (reply.records || []).map((r) => r.text || JSON.stringify(r));
-  text("snapshot-output", lines.length ? lines.join("\n") : "nothing changed");
+  text("snapshot-output", reply.text);
 }
 
 async function loadSnapshots() {
