@@ -10,6 +10,7 @@
 #include "cehost/text.h"
 #include "oem/phone_adapter.h"
 #include "sim/handset_config.h"
+#include "sim/journal_file.h"
 #include "sim/program_list.h"
 
 namespace sim {
@@ -56,11 +57,8 @@ void Handset::MakeCurrent() {
   // What the programs did to start (the shell making its queues) is the handset's boot, not an
   // effect of what runs on it: the journal starts after it.
   cehost::CurrentJournal().Clear();
-  // A journal file in the home is followed by someone (m8sim serve): every later entry is
-  // appended to it too. Without one nothing is written, so the home does not grow unwatched.
-  std::filesystem::path file = home_ / "journal.jsonl";
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(file, ec)) cehost::CurrentJournal().AttachFile(file);
+  // A panel that serves the home follows its journal file: every later entry goes there too.
+  if (!temporary_ && PanelServes(home_)) cehost::CurrentJournal().AttachFile(JournalFile(home_));
 }
 
 std::filesystem::path Handset::HostPath(std::u16string_view ce_path) const {

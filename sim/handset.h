@@ -44,8 +44,8 @@ class Handset {
   // Reads a file of the handset directly; empty when it is missing.
   std::vector<unsigned char> ReadFile(std::u16string_view ce_path) const;
   // Makes this handset current again (after another was made current): its programs are put on
-  // it again, with the state they keep. The journal starts empty once they are; when the home
-  // holds a journal.jsonl, every later entry is appended to it as well.
+  // it again, with the state they keep. The journal starts empty once they are; while a panel
+  // serves the home, every later entry is appended to its journal file as well.
   void MakeCurrent();
   // The journal of the platform calls made while this handset is current.
   cehost::Journal& journal() const;

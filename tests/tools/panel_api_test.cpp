@@ -271,7 +271,16 @@ TEST_F(PanelApiTest, OnePanelAHomeAndItsJournalFileGoesWithIt) {
   EXPECT_TRUE(std::filesystem::exists(temp_.home() / "journal.jsonl"));
   served_.reset();
   EXPECT_FALSE(std::filesystem::exists(temp_.home() / "journal.jsonl"));
+
+  // Without a panel, a journal file left behind (by a panel that was killed) gets nothing.
+  std::ofstream(temp_.home() / "journal.jsonl") << "";
+  ASSERT_EQ(RunCli(temp_.home(), {"call", "SetBackLightLevelEx", "5"}).code, 0);
+  EXPECT_EQ(std::filesystem::file_size(temp_.home() / "journal.jsonl"), 0u);
+
+  // The next panel starts the file again and gets every command's effects.
   m8sim::ServedHome again(temp_.home());
+  ASSERT_EQ(RunCli(temp_.home(), {"call", "SetBackLightLevelEx", "6"}).code, 0);
+  EXPECT_GT(std::filesystem::file_size(temp_.home() / "journal.jsonl"), 0u);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "handset_snapshot.h"
 #include "handset_view.h"
 #include "m8sim.h"
+#include "sim/journal_file.h"
 #include "sim/shell/shell_events.h"
 
 namespace m8sim {
@@ -140,7 +141,7 @@ std::string ConfigStamp(const std::filesystem::path& home) {
 }  // namespace
 
 PanelApi::PanelApi(std::filesystem::path home)
-    : home_(std::move(home)), state_file_(home_), follower_(home_ / "journal.jsonl") {}
+    : home_(std::move(home)), state_file_(home_), follower_(sim::JournalFile(home_)) {}
 
 ApiReply PanelApi::Get(const std::string& path, const std::map<std::string, std::string>& query) {
   if (path == "/api/state") {

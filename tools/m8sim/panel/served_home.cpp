@@ -10,18 +10,19 @@
 #include <system_error>
 
 #include "errors.h"
+#include "sim/journal_file.h"
 
 namespace m8sim {
 
 ServedHome::ServedHome(std::filesystem::path home) : home_(std::move(home)) {
-  std::filesystem::path lock = home_ / "panel.lock";
+  std::filesystem::path lock = sim::PanelLock(home_);
   lock_ = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (lock_ < 0) throw Failure("cannot make " + lock.string() + ": " + std::strerror(errno));
   if (flock(lock_, LOCK_EX | LOCK_NB) != 0) {
     close(lock_);
     throw Failure("another m8sim serve serves the handset at " + home_.string());
   }
-  std::filesystem::path journal = home_ / "journal.jsonl";
+  std::filesystem::path journal = sim::JournalFile(home_);
   int fd = open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     close(lock_);
@@ -32,7 +33,7 @@ ServedHome::ServedHome(std::filesystem::path home) : home_(std::move(home)) {
 
 ServedHome::~ServedHome() {
   std::error_code ec;
-  std::filesystem::remove(home_ / "journal.jsonl", ec);
+  std::filesystem::remove(sim::JournalFile(home_), ec);
   close(lock_);
 }
 
