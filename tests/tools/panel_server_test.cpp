@@ -66,6 +66,13 @@ TEST_F(PanelServerTest, ThePageAndTheApiAnswerTheirOwnPagesOnly) {
   EXPECT_EQ(bad->status, 400);
 }
 
+TEST_F(PanelServerTest, NoOtherServerListensOnItsPort) {
+  m8sim::PanelServer other(temp_.home(), m8sim::PanelFiles());
+  std::string error;
+  EXPECT_FALSE(other.Bind("127.0.0.1", server_->port(), &error));
+  EXPECT_NE(error.find(std::to_string(server_->port())), std::string::npos) << error;
+}
+
 TEST_F(PanelServerTest, TheEventStreamCarriesTheViewThenEachChange) {
   std::string received;
   bool changed = false;

@@ -1,6 +1,7 @@
 #include "panel_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <fstream>
@@ -51,6 +52,12 @@ PanelServer::PanelServer(std::filesystem::path home, std::filesystem::path web_r
       api_(std::move(home)),
       server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  // The port is this panel's alone: no second server may listen on it beside this one (the
+  // library's default lets any program of the same user share it).
+  server_->set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   Route();
 }
 
