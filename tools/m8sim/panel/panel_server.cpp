@@ -26,12 +26,6 @@ void SendJson(httplib::Response& res, const ApiReply& reply) {
                   "application/json");
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // The page's files and their types; nothing else is served from the folder.
 struct PageFile {
   const char* path;
@@ -84,8 +78,7 @@ void PanelServer::Route() {
       return httplib::Server::HandlerResponse::Handled;
     }
     // A JSON body cannot come from a plain form of another site without its Origin.
-    if (req.method == "POST" &&
-        !Lower(req.get_header_value("Content-Type")).starts_with("application/json")) {
+    if (req.method == "POST" && !IsJsonBody(req.get_header_value("Content-Type"))) {
       SendJson(res, {415, {{"error", "the body must be sent as application/json"}}});
       return httplib::Server::HandlerResponse::Handled;
     }

@@ -32,4 +32,8 @@ bool AllowedRequest(const std::string& host, const std::string& origin, int port
   return origin.empty() || Lower(origin) == "http://" + Lower(host);
 }
 
+bool IsJsonBody(const std::string& content_type) {
+  return Lower(content_type).starts_with("application/json");
+}
+
 }  // namespace m8sim

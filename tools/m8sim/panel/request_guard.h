@@ -11,4 +11,7 @@ namespace m8sim {
 // here does not pass), and an Origin, when the request has one, is this very Host over http.
 bool AllowedRequest(const std::string& host, const std::string& origin, int port);
 
+// True when a body of this Content-Type is JSON, which no plain form of another site can send.
+bool IsJsonBody(const std::string& content_type);
+
 }  // namespace m8sim
