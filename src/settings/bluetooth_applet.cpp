@@ -10,7 +10,7 @@ namespace {
 constexpr UINT kSwitchPower = 16;
 constexpr UINT kSetName = 101;
 // The longest device name the applet is given.
-constexpr size_t kLongestName = 50;
+constexpr size_t kLongestDeviceName = 50;
 
 // Has the applet answer one message, with a null window; 0 when it or its entry is missing, which
 // is traced when trace is set.
@@ -40,7 +40,7 @@ INT SwitchBluetoothPower(INT on) {
 INT UpdateBluetoothName(LPCWSTR name) {
   if (!name) return 0;
   size_t length = 0;
-  while (length <= kLongestName && name[length]) ++length;
-  if (length > kLongestName) return 0;
+  while (length <= kLongestDeviceName && name[length]) ++length;
+  if (length > kLongestDeviceName) return 0;
   return CallApplet(kSetName, reinterpret_cast<LPARAM>(name), 0, false);
 }

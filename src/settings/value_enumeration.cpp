@@ -6,7 +6,7 @@ namespace {
 constexpr DWORD kNameCharacters = 255;
 constexpr DWORD kDataBytes = 255;
 // The longest value name the registry holds, with its terminator.
-constexpr DWORD kLongestName = 16384;
+constexpr DWORD kLongestValueName = 16384;
 
 LONG Enumerate(HKEY key, DWORD index, EnumeratedValue* value, DWORD name_capacity,
                DWORD data_capacity) {
@@ -25,11 +25,11 @@ LONG ReadValueAt(HKEY key, DWORD index, EnumeratedValue* value) {
   if (result != ERROR_MORE_DATA) return result;
   // A longer name or more data than the first buffers hold: the data's size is asked for with
   // a name buffer that holds any name, then the value is read again into buffers that fit.
-  value->name.assign(kLongestName, 0);
-  DWORD name_length = kLongestName;
+  value->name.assign(kLongestValueName, 0);
+  DWORD name_length = kLongestValueName;
   DWORD needed = 0;
   result = RegEnumValueW(key, index, value->name.data(), &name_length, nullptr, &value->type,
                          nullptr, &needed);
   if (result != ERROR_SUCCESS) return result;
-  return Enumerate(key, index, value, kLongestName, needed);
+  return Enumerate(key, index, value, kLongestValueName, needed);
 }

@@ -82,6 +82,9 @@ class Guarded {
   std::vector<uint8_t> storage_;
 };
 
+// The buffer wsprintfW may fill: 1024 characters, the terminator included.
+constexpr size_t kWsprintfLimit = 1024;
+
 }  // namespace conformance
 
 #define CONFORMANCE_CONCAT2(a, b) a##b

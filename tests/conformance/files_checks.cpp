@@ -30,6 +30,7 @@ using conformance::ReadRest;
 
 using conformance::Guarded;
 using conformance::kSentinel;
+using conformance::Narrow;
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kShareNone = 0;
@@ -46,12 +47,6 @@ bool MakeReadOnly(const WideString& path) {
 }
 void ClearReadOnly(const WideString& path) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-std::string Narrow(const WideString& text) {
-  std::string out;
-  for (auto c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
 }
 
 std::string AccessName(DWORD access) {

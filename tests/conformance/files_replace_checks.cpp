@@ -22,8 +22,8 @@ using conformance::ReadAll;
 using conformance::kSentinel;
 
 // The group's fresh folder; names below it are made with operator().
-struct Folder : conformance::GroupFolder {
-  Folder() : GroupFolder("files_replace") {}
+struct ReplaceFolder : conformance::GroupFolder {
+  ReplaceFolder() : GroupFolder("files_replace") {}
 };
 
 }  // namespace
@@ -32,7 +32,7 @@ struct Folder : conformance::GroupFolder {
 // source's name is gone. A handle that holds the old file open, sharing reading and deletion as
 // the library's does, lets the call through and still reads the old bytes.
 CE_ONLY_CASE(files_replace, delete_and_rename_puts_the_source_in_the_place_of_the_destination) {
-  Folder dir;
+  ReplaceFolder dir;
   struct Row {
     const char* what;
     bool hold_destination;
@@ -63,7 +63,7 @@ CE_ONLY_CASE(files_replace, delete_and_rename_puts_the_source_in_the_place_of_th
 // destination (5), and a destination or source that a handle holds open without sharing deletion
 // (32).
 CE_ONLY_CASE(files_replace, refused_delete_and_rename_leaves_both_files) {
-  Folder dir;
+  ReplaceFolder dir;
   const WideString dest = dir(WS("settings.ini"));
   const WideString source = dir(WS("settings.tmp"));
   enum Obstacle { kNoDestination, kNoSource, kReadOnly, kDestinationOpen, kSourceOpen };

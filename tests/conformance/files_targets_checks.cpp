@@ -33,8 +33,8 @@ using conformance::kSentinel;
 constexpr DWORD kCompared = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // The group's fresh folder; names below it are made with operator().
-struct Folder : conformance::GroupFolder {
-  Folder() : GroupFolder("files_targets") {}
+struct TargetsFolder : conformance::GroupFolder {
+  TargetsFolder() : GroupFolder("files_targets") {}
 };
 
 // "worked" or "failed <code>", for a call that returns BOOL.
@@ -72,7 +72,7 @@ struct CopyOver {
   std::string target_bytes;
   DWORD target_bits;
 };
-CopyOver CopySourceOver(const Folder& dir, const WideString& name, DWORD source_bits) {
+CopyOver CopySourceOver(const TargetsFolder& dir, const WideString& name, DWORD source_bits) {
   WideString source = dir(WS("source-") + name);
   WideString target = dir(WS("target-") + name);
   Put(source, "new bytes");
@@ -96,7 +96,7 @@ struct SourceRow {
 // CopyFileW over a target that exists replaces its bytes with the source's, whatever the
 // source's attributes.
 CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_bytes) {
-  Folder dir;
+  TargetsFolder dir;
   const SourceRow rows[] = {
       {"plain source", WS("plain"), 0},
       {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
@@ -115,7 +115,7 @@ CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_attribut
       "Wine's CopyFileW gives the source's attributes only to a target it creates; a target that "
       "existed keeps its own, where Windows documents that the file's attributes are copied to "
       "the new file");
-  Folder dir;
+  TargetsFolder dir;
   const SourceRow rows[] = {
       {"plain source", WS("plain"), 0},
       {"read-only source", WS("read-only"), FILE_ATTRIBUTE_READONLY},
@@ -131,7 +131,7 @@ CHECK_CASE(files_targets, copy_over_an_existing_target_takes_the_source_attribut
 // CopyFileW over a target that another handle holds open fails with ERROR_SHARING_VIOLATION,
 // whatever that handle shares, and the target keeps its bytes.
 CHECK_CASE(files_targets, copy_over_an_open_target_fails_with_32_and_leaves_it) {
-  Folder dir;
+  TargetsFolder dir;
   WideString source = dir(WS("source.txt"));
   WideString target = dir(WS("target.txt"));
   EXPECT_TRUE_(Put(source, "new bytes"));
@@ -159,7 +159,7 @@ CHECK_CASE(files_targets, copy_over_an_open_target_fails_with_32_and_leaves_it) 
 
 // Makes the target with the given bits and copies over it; the copy's outcome, and the target's
 // bytes and compared bits afterwards.
-CopyOver CopyOverProtected(const Folder& dir, DWORD bits) {
+CopyOver CopyOverProtected(const TargetsFolder& dir, DWORD bits) {
   WideString source = dir(WS("source.txt"));
   WideString target = dir(WS("target.txt"));
   Put(source, "new bytes");
@@ -175,7 +175,7 @@ CopyOver CopyOverProtected(const Folder& dir, DWORD bits) {
 // CopyFileW over a read-only target fails with ERROR_ACCESS_DENIED and leaves the target as it
 // was.
 CHECK_CASE(files_targets, copy_over_a_read_only_target_fails_with_5) {
-  Folder dir;
+  TargetsFolder dir;
   CopyOver copy = CopyOverProtected(dir, FILE_ATTRIBUTE_READONLY);
   EXPECT_SAME(copy.outcome, std::string("failed 5"));
   EXPECT_SAME(copy.target_bytes, std::string("old bytes"));
@@ -188,7 +188,7 @@ CHECK_CASE(files_targets, copy_over_a_hidden_target_fails_with_5) {
   conformance::SkipOnWine(
       "Wine's CopyFileW replaces a hidden target, and keeps no hidden bit on a read-only file; "
       "Windows documents ERROR_ACCESS_DENIED for a target that is hidden or read-only");
-  Folder dir;
+  TargetsFolder dir;
   struct Row {
     const char* what;
     DWORD bits;
@@ -208,7 +208,7 @@ CHECK_CASE(files_targets, copy_over_a_hidden_target_fails_with_5) {
 // handles already open before anything happens: refused with ERROR_SHARING_VIOLATION, it leaves
 // the file's bytes as they were.
 CHECK_CASE(files_targets, open_refused_by_sharing_leaves_the_bytes) {
-  Folder dir;
+  TargetsFolder dir;
   WideString path = dir(WS("held.txt"));
   EXPECT_TRUE_(Put(path, "kept bytes"));
   struct Row {
@@ -240,7 +240,7 @@ CHECK_CASE(files_targets, open_refused_by_sharing_leaves_the_bytes) {
 // that would open or replace it; the folder and what it holds stay. A name with wildcards names
 // no file: ERROR_INVALID_NAME, and nothing is made.
 CHECK_CASE(files_targets, create_file_of_a_folder_or_a_wildcard_name_fails) {
-  Folder dir;
+  TargetsFolder dir;
   WideString folder = dir(WS("Sub"));
   EXPECT_TRUE_(CreateDirectoryW(folder.c_str(), nullptr));
   EXPECT_TRUE_(Put(dir(WS("Sub\\inner.txt")), "inside"));
@@ -278,7 +278,7 @@ CHECK_CASE(files_targets, create_file_of_a_folder_or_a_wildcard_name_fails) {
 // A path of MAX_PATH - 1 characters (MAX_PATH counts the terminator) is a whole path: a file of
 // that name is made, written, read, found and deleted.
 CHECK_CASE(files_targets, path_of_259_characters_is_a_file) {
-  Folder dir;
+  TargetsFolder dir;
   const size_t name_length = MAX_PATH - 1 - dir.root().size() - 1;
   WideString path = dir(WideString(name_length, 'n'));
   EXPECT_SAME(path.size(), static_cast<size_t>(MAX_PATH - 1));
@@ -302,7 +302,7 @@ CHECK_CASE(files_targets, path_of_260_characters_is_refused) {
   conformance::SkipOnWine(
       "Wine holds paths to no MAX_PATH limit and opens longer ones; Windows refuses a path of "
       "MAX_PATH characters or more unless the caller asks for long paths");
-  Folder dir;
+  TargetsFolder dir;
   const size_t name_length = MAX_PATH - dir.root().size() - 1;
   WideString path = dir(WideString(name_length, 'n'));
   EXPECT_SAME(path.size(), static_cast<size_t>(MAX_PATH));

@@ -15,6 +15,7 @@
 namespace {
 
 using conformance::kSentinel;
+using conformance::Narrow;
 
 // What a worker thread is handed: an event that lets it go on, and what it reports back.
 struct Worker {
@@ -55,12 +56,6 @@ int DayOfWeek(int year, int month, int day) {
   static const int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
   if (month < 3) year -= 1;
   return (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7;
-}
-
-std::string Narrow(const WideString& text) {
-  std::string out;
-  for (auto c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
 }
 
 WideString Widen(const char* text) {

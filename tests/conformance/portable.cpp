@@ -104,6 +104,12 @@ KnownModule AKnownModule() {
 #endif
 }
 
+std::string Narrow(const WideString& text) {
+  std::string out;
+  for (auto c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
 }  // namespace conformance
 
 #ifdef _WIN32

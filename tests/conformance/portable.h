@@ -61,4 +61,7 @@ struct KnownModule {
 };
 KnownModule AKnownModule();
 
+// The text of a wide string for comparing names and showing them: ASCII kept, anything else '?'.
+std::string Narrow(const WideString& text);
+
 }  // namespace conformance

@@ -15,6 +15,7 @@ namespace {
 
 using conformance::Guarded;
 using conformance::kSentinel;
+using conformance::Narrow;
 
 // Opens the group's fresh key; every check starts from an empty one. Its path below
 // HKEY_CURRENT_USER is left in *path when one is given.
@@ -66,13 +67,6 @@ std::vector<uint8_t> QueryBytes(HKEY key, const WideString& name, LONG* rc, DWOR
   *rc = RegQueryValueExW(key, name.c_str(), nullptr, type, bytes.data(), &size);
   bytes.resize(size);
   return bytes;
-}
-
-// Text of a wide string, for comparing names.
-std::string Narrow(const WideString& text) {
-  std::string out;
-  for (auto c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
 }
 
 // Every subkey name of the key, sorted, enumerated with a buffer big enough for any name; the

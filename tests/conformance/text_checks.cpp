@@ -19,13 +19,11 @@ namespace {
 
 using conformance::Guarded;
 using conformance::kSentinel;
+using conformance::kWsprintfLimit;
 using WChar = WideString::value_type;
 
 // ---------------------------------------------------------------------------------------------
 // wsprintfW
-
-// The buffer wsprintfW may fill: 1024 characters, the terminator included.
-constexpr size_t kLimit = 1024;
 
 struct Formatted {
   WideString text;  // up to the first terminator
@@ -38,7 +36,7 @@ struct Formatted {
 // Formats into a guarded buffer of exactly 1024 characters.
 template <class... Args>
 Formatted Format(const WChar* format, Args... args) {
-  Guarded buffer(kLimit * sizeof(WChar));
+  Guarded buffer(kWsprintfLimit * sizeof(WChar));
   std::memset(buffer.data(), 0xCC, buffer.size());
   Formatted out;
   SetLastError(kSentinel);
@@ -46,8 +44,8 @@ Formatted Format(const WChar* format, Args... args) {
   out.last_error = GetLastError();
   const WChar* text = buffer.as<WChar>();
   size_t length = 0;
-  while (length < kLimit && text[length] != 0) ++length;
-  out.terminated = length < kLimit;
+  while (length < kWsprintfLimit && text[length] != 0) ++length;
+  out.terminated = length < kWsprintfLimit;
   out.text.assign(text, length);
   out.intact = buffer.Intact();
   return out;
@@ -143,7 +141,7 @@ CHECK_CASE(text, wsprintf_stops_at_the_buffer_limit) {
        a1000 + Repeat('c', 20) + WS("12345")},
   };
   for (const Row& row : rows) {
-    EXPECT_ROW(row.what, row.got.text, row.whole.substr(0, kLimit - 1));
+    EXPECT_ROW(row.what, row.got.text, row.whole.substr(0, kWsprintfLimit - 1));
     EXPECT_ROW(row.what, row.got.terminated, true);
     EXPECT_ROW(row.what, row.got.intact, true);
     EXPECT_ROW(row.what, row.got.result < static_cast<int>(row.whole.size()), true);

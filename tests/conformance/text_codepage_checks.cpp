@@ -16,17 +16,17 @@ namespace {
 
 using conformance::Guarded;
 using conformance::kSentinel;
+using conformance::kWsprintfLimit;
 using WChar = WideString::value_type;
 
 constexpr UINT kGbk = 936;
 constexpr UINT kWestern = 1252;
-constexpr size_t kLimit = 1024;
 
 // Formats into a guarded 1024-character buffer; the stored text, or "<overrun>" when anything
 // past the buffer changed, or "<result N>" when the result is not the stored length.
 template <class... Args>
 WideString Format(const WChar* format, Args... args) {
-  Guarded buffer(kLimit * sizeof(WChar));
+  Guarded buffer(kWsprintfLimit * sizeof(WChar));
   SetLastError(kSentinel);
   const int result = wsprintfW(buffer.as<WChar>(), format, args...);
   if (!buffer.Intact()) return WS("<overrun>");

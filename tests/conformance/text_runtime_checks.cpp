@@ -17,10 +17,9 @@ namespace {
 
 using conformance::Guarded;
 using conformance::kSentinel;
+using conformance::kWsprintfLimit;
 using conformance::Show;
 using WChar = WideString::value_type;
-
-constexpr size_t kLimit = 1024;
 
 struct Formatted {
   WideString text;
@@ -32,7 +31,7 @@ struct Formatted {
 // Hands its arguments to wvsprintfW as a va_list, as the library's formatter does, into a
 // guarded buffer of 1024 characters.
 Formatted FormatList(const WChar* format, ...) {
-  Guarded buffer(kLimit * sizeof(WChar));
+  Guarded buffer(kWsprintfLimit * sizeof(WChar));
   Formatted out;
   va_list args;
   va_start(args, format);

@@ -31,6 +31,18 @@
 
 extern char** environ;
 
+// g++ names the sanitizers by macros, clang by __has_feature.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define UNDER_SANITIZER 1
+#endif
+#endif
+#ifndef UNDER_SANITIZER
+#define UNDER_SANITIZER 0
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -351,7 +363,7 @@ int Memory(int argc, char** argv) {
       "memory: %d rewrites of a 1 MiB file: resident %ld KiB after 10, %ld KiB at the half, %ld "
       "KiB at the end (%+ld KiB)\n",
       rewrites, warm, half, end, growth);
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if UNDER_SANITIZER
   // The sanitizers' allocators hold freed memory back for a while: the figure is shown, not judged.
   std::printf("memory: not judged under a sanitizer\n");
   return 0;

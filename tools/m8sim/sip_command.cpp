@@ -33,7 +33,7 @@ std::string RectText(const RECT& r) {
          std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
-int Status(Context& ctx) {
+int SipStatus(Context& ctx) {
   sim::UiLibrary& library = ctx.Handset().program<sim::UiLibrary>();
   sim::InputPanel& panel = library.panel();
   sim::PanelState s = panel.State();
@@ -83,10 +83,10 @@ void AddSipCommands(CLI::App& app, Context& ctx) {
   auto* sip = app.add_subcommand("sip", "Show the input panel and the screen areas");
   sip->footer(kSipHelp);
   sip->callback([&ctx] {
-    if (!ctx.action) ctx.action = [&ctx] { return Status(ctx); };
+    if (!ctx.action) ctx.action = [&ctx] { return SipStatus(ctx); };
   });
   sip->add_subcommand("status", "The panel, the work area, the visible desktop and the screen")
-      ->callback([&ctx] { ctx.action = [&ctx] { return Status(ctx); }; });
+      ->callback([&ctx] { ctx.action = [&ctx] { return SipStatus(ctx); }; });
 }
 
 }  // namespace m8sim

@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kAxisNames[] = {"x", "y", "z"};
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing AccelerometerListing() {
   return {kAccelerometerDevice, u"Drivers\\BuiltIn\\Accelerometer", u"", {}, std::nullopt};
 }
 
@@ -22,7 +22,7 @@ WPARAM Packed(const std::array<int8_t, 3>& axes) {
 }  // namespace
 
 Accelerometer::Accelerometer()
-    : StreamDevice(kAccelerometerProgram, "accelerometer", Listing(),
+    : StreamDevice(kAccelerometerProgram, "accelerometer", AccelerometerListing(),
                    {{IOCTL_ACC_GET_X, "IOCTL_ACC_GET_X", 0, 1},
                     {IOCTL_ACC_GET_Y, "IOCTL_ACC_GET_Y", 0, 1},
                     {IOCTL_ACC_GET_Z, "IOCTL_ACC_GET_Z", 0, 1},

@@ -8,14 +8,14 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing BacklightListing() {
   return {kBacklightDevice, u"Drivers\\BuiltIn\\Backlight", u"", {}, std::nullopt};
 }
 
 }  // namespace
 
 Backlight::Backlight()
-    : StreamDevice(kBacklightProgram, "backlight and light sensor", Listing(),
+    : StreamDevice(kBacklightProgram, "backlight and light sensor", BacklightListing(),
                    {{IOCTL_BKL_SET_STATE, "IOCTL_BKL_SET_STATE", 4, 0},
                     {IOCTL_BKL_SET_LUX_STATE, "IOCTL_BKL_SET_LUX_STATE", 4, 0},
                     {IOCTL_BKL_GET_LUX_STATE, "IOCTL_BKL_GET_LUX_STATE", 0, 4}}) {}

@@ -10,14 +10,14 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing InfraredListing() {
   return {kInfraredDevice, u"Drivers\\BuiltIn\\IRSensor", u"", {}, std::nullopt};
 }
 
 }  // namespace
 
 Infrared::Infrared()
-    : StreamDevice(kInfraredProgram, "infrared proximity sensor", Listing(),
+    : StreamDevice(kInfraredProgram, "infrared proximity sensor", InfraredListing(),
                    {{IOCTL_IRD_REGISTER, "IOCTL_IRD_REGISTER", sizeof(IRD_SUBSCRIBER), 0},
                     {IOCTL_IRD_SET_STATE, "IOCTL_IRD_SET_STATE", 4, 0},
                     {IOCTL_IRD_GET_DETECT_READY, "IOCTL_IRD_GET_DETECT_READY", 0, 4},

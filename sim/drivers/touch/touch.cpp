@@ -13,7 +13,7 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing TouchListing() {
   return {kTouchDevice, u"Drivers\\BuiltIn\\Touch", u"", {}, std::nullopt};
 }
 
@@ -39,7 +39,7 @@ TouchSample RawSample(const DeviceField& field) {
 }  // namespace
 
 Touch::Touch()
-    : StreamDevice(kTouchProgram, "touch panel", Listing(),
+    : StreamDevice(kTouchProgram, "touch panel", TouchListing(),
                    {{IOCTL_TCH_UNREGISTER, "IOCTL_TCH_UNREGISTER", 8, 0},
                     {IOCTL_TCH_GET_RAW, "IOCTL_TCH_GET_RAW", 0, TCH_RAW_SAMPLE_SIZE},
                     {IOCTL_TCH_REGISTER, "IOCTL_TCH_REGISTER", 12, 0},

@@ -12,7 +12,7 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing UsbFunctionListing() {
   return {kUsbFunctionLegacyName,
           u"Drivers\\BuiltIn\\UsbFn",
           kUsbFunctionBusName,
@@ -49,7 +49,7 @@ void CopyName(char16_t* to, size_t units, const std::u16string& name) {
 }  // namespace
 
 UsbFunction::UsbFunction()
-    : StreamDevice(kUsbFunctionProgram, "USB function controller", Listing(),
+    : StreamDevice(kUsbFunctionProgram, "USB function controller", UsbFunctionListing(),
                    {{IOCTL_UFN_GET_CURRENT_CLIENT, "IOCTL_UFN_GET_CURRENT_CLIENT", 0,
                      sizeof(UFN_CLIENT_INFO)},
                     {IOCTL_UFN_CHANGE_CURRENT_CLIENT, "IOCTL_UFN_CHANGE_CURRENT_CLIENT",

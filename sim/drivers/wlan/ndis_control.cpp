@@ -12,7 +12,7 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing NdisControlListing() {
   return {kNdisDevice, u"Drivers\\BuiltIn\\Ndis", u"", {}, std::nullopt};
 }
 
@@ -37,7 +37,8 @@ int SupportedState(int state) {
 }  // namespace
 
 NdisControl::NdisControl()
-    : StreamDevice(kNdisProgram, "network stack control and the SDIO86881 Wi-Fi adapter", Listing(),
+    : StreamDevice(kNdisProgram, "network stack control and the SDIO86881 Wi-Fi adapter",
+                   NdisControlListing(),
                    {{IOCTL_NDIS_BIND_ADAPTER, "IOCTL_NDIS_BIND_ADAPTER", kShortestList, 0},
                     {IOCTL_NDIS_UNBIND_ADAPTER, "IOCTL_NDIS_UNBIND_ADAPTER", kShortestList, 0}}) {}
 

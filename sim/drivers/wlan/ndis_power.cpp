@@ -12,7 +12,7 @@ namespace sim {
 
 namespace {
 
-cehost::DeviceListing Listing() {
+cehost::DeviceListing NdisPowerListing() {
   return {kNdisPowerDevice, u"Drivers\\BuiltIn\\NdisPower", u"", {}, std::nullopt};
 }
 
@@ -28,7 +28,7 @@ std::string PowerStateName(int state) {
 }
 
 NdisPower::NdisPower()
-    : StreamDevice(kNdisPowerProgram, "network adapters' power service", Listing(),
+    : StreamDevice(kNdisPowerProgram, "network adapters' power service", NdisPowerListing(),
                    {{IOCTL_NPW_SAVE_POWER_STATE, "IOCTL_NPW_SAVE_POWER_STATE",
                      sizeof(NDISPWR_SAVEPOWERSTATE), 0}}) {}
 
