@@ -236,6 +236,16 @@ TEST_F(PanelApiTest, BadInputGetsAClearMessage) {
     EXPECT_NE(reply.body["error"].get<std::string>().find(c.says), std::string::npos)
         << c.path << " " << c.body << " " << reply.body.dump();
   }
+  // Bodies nested far deeper than any request are refused without building their tree, at the
+  // top level and inside a field; the panel answers on afterwards.
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  for (const std::string& body : {deep, R"({"export":"AccAPIOpen","args":)" + deep + "}",
+                                  R"({"export":"AccAPIOpen","args":)" + std::string(100000, '[')}) {
+    m8sim::ApiReply reply = api_->Post("/api/call", body);
+    EXPECT_EQ(reply.status, 400) << body.substr(0, 40);
+    EXPECT_NE(reply.body["error"].get<std::string>().find("deeper than 8"), std::string::npos)
+        << reply.body.dump();
+  }
   EXPECT_EQ(api_->Get("/api/journal", {{"after", "x1"}}).status, 400);
   EXPECT_EQ(api_->Get("/api/nothing", {}).status, 404);
   // Nothing refused reached the handset.

@@ -23,6 +23,27 @@ ApiReply BadRequest(const std::string& message) {
   return {400, {{"error", message}}};
 }
 
+// The deepest a request body may nest. The panel's requests are objects whose fields hold words,
+// lists of words or an object of words; a tree much deeper would make every later copy or dump
+// of it recurse that deep.
+constexpr int kMaxBodyDepth = 8;
+
+// The body as JSON, or discarded (a null) when it is not JSON or nests deeper than kMaxBodyDepth.
+// The parser reads without recursing; values below the limit are dropped as they come, so no deep
+// tree is ever built.
+nlohmann::json ParseBody(const std::string& body, bool* too_deep) {
+  *too_deep = false;
+  nlohmann::json parsed = nlohmann::json::parse(
+      body,
+      [too_deep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+        if (depth <= kMaxBodyDepth) return true;
+        *too_deep = true;
+        return false;
+      },
+      false);
+  return *too_deep ? nlohmann::json() : parsed;
+}
+
 // A field of the body that must be text (numbers are taken as their digits).
 bool Word(const nlohmann::json& value, std::string* word) {
   if (value.is_string()) {
@@ -174,7 +195,10 @@ ApiReply PanelApi::Get(const std::string& path, const std::map<std::string, std:
 }
 
 ApiReply PanelApi::Post(const std::string& path, const std::string& body) {
-  nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
+  bool too_deep = false;
+  nlohmann::json request = ParseBody(body, &too_deep);
+  if (too_deep)
+    return BadRequest("the body nests deeper than " + std::to_string(kMaxBodyDepth) + " levels");
   if (!request.is_object()) return BadRequest("the body must be a JSON object");
   std::string error;
   std::vector<std::string> words = CommandFor(path, request, &error);
