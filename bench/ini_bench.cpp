@@ -56,10 +56,16 @@ struct Profile {
       bytes.push_back(static_cast<unsigned char>(c >> 8));
     }
     handset->PutFile(kPath, bytes);
+    // The peers read a UTF-8 copy whose keys start their lines: inih takes an indented line for
+    // the previous value's continuation.
+    std::string utf8 = cehost::ToUtf8(text);
+    for (size_t at = 0; (at = utf8.find("\n  ", at)) != std::string::npos;) utf8.erase(at + 1, 2);
     utf8_path = (handset->home() / "profile-utf8.ini").string();
-    std::ofstream(utf8_path, std::ios::binary) << cehost::ToUtf8(text);
+    std::ofstream(utf8_path, std::ios::binary) << utf8;
     section = u"Access point " + cehost::ToUtf16(std::to_string(sections - 1));
     key = u"Key" + cehost::ToUtf16(std::to_string(keys - 1));
+    value =
+        "value of key " + std::to_string(keys - 1) + " in section " + std::to_string(sections - 1);
     file_bytes = bytes.size();
   }
   std::unique_ptr<sim::Handset> handset;
@@ -67,6 +73,8 @@ struct Profile {
   std::string utf8_path;
   std::u16string section;
   std::u16string key;
+  // The looked-up key's value, as a peer reading the UTF-8 copy must find it.
+  std::string value;
   size_t file_bytes = 0;
 };
 
@@ -150,11 +158,13 @@ void BM_Inih(benchmark::State& state) {
   Profile profile(8, 8);
   std::string section = cehost::ToUtf8(profile.section);
   std::string key = cehost::ToUtf8(profile.key);
-  for (auto _ : state) {
-    InihLookup lookup{section.c_str(), key.c_str(), {}};
-    ini_parse(profile.utf8_path.c_str(), InihHandler, &lookup);
-    benchmark::DoNotOptimize(lookup.value);
-  }
+  auto lookup = [&] {
+    InihLookup found{section.c_str(), key.c_str(), {}};
+    ini_parse(profile.utf8_path.c_str(), InihHandler, &found);
+    return found.value;
+  };
+  if (lookup() != profile.value) state.SkipWithError("inih does not find the key's value");
+  for (auto _ : state) benchmark::DoNotOptimize(lookup());
 }
 BENCHMARK(BM_Inih);
 
@@ -162,11 +172,14 @@ void BM_SimpleIni(benchmark::State& state) {
   Profile profile(8, 8);
   std::string section = cehost::ToUtf8(profile.section);
   std::string key = cehost::ToUtf8(profile.key);
-  for (auto _ : state) {
+  auto lookup = [&] {
     CSimpleIniA ini;
     ini.LoadFile(profile.utf8_path.c_str());
-    benchmark::DoNotOptimize(ini.GetValue(section.c_str(), key.c_str()));
-  }
+    const char* found = ini.GetValue(section.c_str(), key.c_str());
+    return std::string(found ? found : "");
+  };
+  if (lookup() != profile.value) state.SkipWithError("SimpleIni does not find the key's value");
+  for (auto _ : state) benchmark::DoNotOptimize(lookup());
 }
 BENCHMARK(BM_SimpleIni);
 
