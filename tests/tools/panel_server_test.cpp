@@ -64,6 +64,13 @@ TEST_F(PanelServerTest, ThePageAndTheApiAnswerTheirOwnPagesOnly) {
   EXPECT_EQ(call->status, 200) << call->body;
   auto bad = client_->Post("/api/call", "{", "application/json");
   EXPECT_EQ(bad->status, 400);
+  // A body over 1 MiB is refused whole, and the panel answers on.
+  std::string huge =
+      R"({"export":"IniWriteStringEx","args":[")" + std::string(2 << 20, 'x') + R"("]})";
+  auto too_big = client_->Post("/api/call", huge, "application/json");
+  ASSERT_TRUE(too_big);
+  EXPECT_EQ(too_big->status, 413);
+  EXPECT_EQ(client_->Get("/api/state")->status, 200);
 }
 
 TEST_F(PanelServerTest, NoOtherServerListensOnItsPort) {

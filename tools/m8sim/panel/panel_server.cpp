@@ -19,6 +19,9 @@ constexpr auto kLookEvery = std::chrono::milliseconds(100);
 constexpr auto kKeepAlive = std::chrono::seconds(10);
 // Requests answered at once: each open page holds one for its event stream.
 constexpr size_t kThreads = 16;
+// The largest request body the panel takes: its requests are an export's name and words, a
+// device's fields or a snapshot's name, far below this.
+constexpr size_t kMaxBodyBytes = 1 << 20;
 
 void SendJson(httplib::Response& res, const ApiReply& reply) {
   res.status = reply.status;
@@ -46,6 +49,8 @@ PanelServer::PanelServer(std::filesystem::path home, std::filesystem::path web_r
       api_(std::move(home)),
       server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  // A body larger than any request of the panel is refused (413) and never held in memory.
+  server_->set_payload_max_length(kMaxBodyBytes);
   // The port is this panel's alone: no second server may listen on it beside this one (the
   // library's default lets any program of the same user share it).
   server_->set_socket_options([](socket_t sock) {
