@@ -1,13 +1,16 @@
 // The run-time library's wide-text calls as the library uses them: wvsprintfW, through which
 // the library formats its lines (a va_list of 32-bit integers and wide and narrow strings, cut at
 // the 1024-character buffer); wcslen, wcscpy, wcschr, wcsstr and wcscmp over 16-bit units;
-// _wcsicmp, which compares in lower case (so "_" sorts before the letters); and wcstol with no
-// end pointer, as INI values and the IMSI's operator digits are read.
+// _wcsicmp, which compares in lower case (so "_" sorts before the letters); wcstol with no
+// end pointer, as INI values and the IMSI's operator digits are read; and wprintf, with which the
+// library prints a line on the console.
 //
-// Every call runs with the last error set to kSentinel, which none of them changes.
+// Every call but wprintf runs with the last error set to kSentinel, which none of them changes;
+// wprintf writes to a stream, and the platform does not document that writing keeps the last error.
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
+#include <cstdio>
 #include <string>
 
 #include "check.h"
@@ -189,6 +192,47 @@ CHECK_CASE(text_runtime, wcstol_base_10_without_an_end_pointer) {
     const auto value = static_cast<int32_t>(wcstol(row.text, nullptr, 10));
     EXPECT_ROW(Show(row.text), value, row.value);
     EXPECT_ROW(Show(row.text), GetLastError(), kSentinel);
+  }
+}
+
+// Prints with the run-time library's wprintf and returns its result. On the handset the line goes
+// to the debug console; on Win32 to standard output, the run's report, flushed at once so that
+// the report's own lines stay whole.
+template <class... Args>
+int Print(const WChar* format, Args... args) {
+#ifdef _WIN32
+  const int printed = wprintf(format, args...);
+  std::fflush(stdout);
+  return printed;
+#else
+  return ce::wprintf(format, args...);
+#endif
+}
+
+// wprintf returns the number of characters it printed: the library's console line with its
+// operator identifier, the integer conversions with their widths and flags, "%%", and a line
+// without conversions. Only integer conversions are printed: they read the same on every run-time
+// library, where "%s" of a wide print does not.
+CHECK_CASE(text_runtime, wprintf_returns_the_characters_it_printed) {
+  struct Row {
+    const char* what;
+    int printed;
+    WideString line;  // what the call prints, for its length
+  };
+  const Row rows[] = {
+      {"console line", Print(WS("********** dwCardId = %d **********\r\n"), DWORD{46000}),
+       WS("********** dwCardId = 46000 **********\r\n")},
+      {"widths and flags",
+       Print(WS("text_runtime.wprintf: %5d|%-4u|%x|%03d|%%\r\n"), 7, 12u, 255u, 5),
+       WS("text_runtime.wprintf:     7|12  |ff|005|%\r\n")},
+      {"least integer", Print(WS("text_runtime.wprintf: %d\r\n"), INT_MIN),
+       WS("text_runtime.wprintf: -2147483648\r\n")},
+      {"no conversions", Print(WS("text_runtime.wprintf: plain\r\n")),
+       WS("text_runtime.wprintf: plain\r\n")},
+      {"empty", Print(WS("")), WS("")},
+  };
+  for (const Row& row : rows) {
+    EXPECT_ROW(row.what, row.printed, static_cast<int>(row.line.size()));
   }
 }
 
