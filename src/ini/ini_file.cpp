@@ -10,6 +10,7 @@
 #include "frame/path_probe.h"
 #include "ini/ini_temp_file.h"
 #include "ini/ini_text.h"
+#include "ini/scratch_sweep.h"
 
 namespace ini {
 
@@ -114,6 +115,8 @@ bool LoadedFile::Rewrite(LPCWSTR path, std::u16string_view text) {
   std::u16string temporary;
   HANDLE file = CreateFileBeside(path, &temporary);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Writers killed in this folder before their file took its name left their files behind.
+  SweepBeside(temporary);
   std::u16string content;
   content.reserve(text.size() + 1);
   content += kMark;

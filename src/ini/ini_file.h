@@ -33,7 +33,8 @@ class LoadedFile {
   // Replaces the file by one holding the mark and the text: the new file is written beside the
   // old one and then takes its name in one step, so that at every moment the name holds the
   // whole old file or the whole new one, and a failure leaves the old file as it was. Needs the
-  // handle kept open; the loaded file is held until its replacement is in place.
+  // handle kept open; the loaded file is held until its replacement is in place. On its way it
+  // may remove scratch files that killed writers left in the folder (SweepBeside).
   bool Rewrite(LPCWSTR path, std::u16string_view text);
 
  private:

@@ -1,7 +1,7 @@
 // Attacks on the INI engine's writes that no single-threaded test can make: writers in several
-// processes and threads on one file, processes killed in the middle of rewrites, and a long
-// rewrite loop whose memory must stay flat. Prints its figures; exits 1 when anything was lost,
-// torn or kept.
+// processes and threads on one file, processes killed in the middle of rewrites (whose scratch
+// files must not pile up), and a long rewrite loop whose memory must stay flat. Prints its
+// figures; exits 1 when anything was lost, torn or kept.
 //
 //   ini_stress writers [--processes N] [--threads N] [--keys N] [--rounds N]
 //   ini_stress kills [--kills N]
@@ -9,9 +9,11 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +22,7 @@
 #include <iostream>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +30,7 @@
 #include "ce/files.h"
 #include "cehost/text.h"
 #include "frame/exports.h"
+#include "ini/scratch_sweep.h"
 #include "sim/handset.h"
 
 extern char** environ;
@@ -278,6 +282,43 @@ int RewriterChild(const fs::path& home) {
   }
 }
 
+// The most scratch files that may lie beside the file after any kill: each writer's first write
+// removes the abandoned ones.
+constexpr size_t kMostLeft = 8;
+
+// Each round stands for this much time passing for the files left beside the file: a leftover is
+// abandoned, by its age, four rounds after it was last written.
+constexpr auto kRoundAge =
+    std::chrono::duration_cast<std::chrono::nanoseconds>(ini::kAbandonedAfter) / 4;
+
+// "~", nine digits of 0-9 and A-V, ".tmp": the form of the names the sweep knows.
+bool HasFullScratchForm(const std::string& name) {
+  if (name.size() != 14 || name[0] != '~' || name.substr(10) != ".tmp") return false;
+  return name.substr(1, 9).find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUV") == name.npos;
+}
+
+// The files beside the file; each one's last write is moved kRoundAge back. Adds their names to
+// *seen and counts in *unknown those whose names no sweep would know.
+size_t AgeLeftovers(const fs::path& folder, std::set<std::string>* seen, size_t* unknown) {
+  size_t left = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name == "shared.ini") continue;
+    ++left;
+    if (seen->insert(name).second && !HasFullScratchForm(name)) ++*unknown;
+    struct stat st;
+    if (stat(entry.path().c_str(), &st) != 0) continue;
+    auto written = std::chrono::seconds(st.st_mtim.tv_sec) +
+                   std::chrono::nanoseconds(st.st_mtim.tv_nsec) - kRoundAge;
+    struct timespec times[2];
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = std::chrono::duration_cast<std::chrono::seconds>(written).count();
+    times[1].tv_nsec = (written - std::chrono::seconds(times[1].tv_sec)).count();
+    utimensat(AT_FDCWD, entry.path().c_str(), times, 0);
+  }
+  return left;
+}
+
 int Kills(int argc, char** argv) {
   int kills = Option(argc, argv, "--kills", 100);
   sim::Handset handset;
@@ -287,6 +328,8 @@ int Kills(int argc, char** argv) {
   handset.PutFile(kPath, FileBytes(start));
   std::mt19937 random(12345);
   long torn = 0, failed_starts = 0;
+  size_t most_left = 0, unknown = 0, rounds_over = 0, left = 0;
+  std::set<std::string> seen;
   for (int round = 0; round < kills; ++round) {
     int out[2];
     if (pipe(out) != 0) return 2;
@@ -322,15 +365,17 @@ int Kills(int argc, char** argv) {
       std::printf("kill %d: %s; the file's lines begin:\n", round, fault);
       for (const auto& line : lines) std::printf("  %.40s\n", cehost::ToUtf8(line).c_str());
     }
+    left = AgeLeftovers(handset.HostPath(u"\\Disk"), &seen, &unknown);
+    most_left = std::max(most_left, left);
+    if (left > kMostLeft && rounds_over++ < 5)
+      std::printf("kill %d: %zu scratch files beside the file\n", round, left);
   }
-  size_t left = 0;
-  for (const auto& entry : fs::directory_iterator(handset.HostPath(u"\\Disk")))
-    if (entry.path().filename() != "shared.ini") ++left;
   std::printf(
-      "kills: %d processes killed while rewriting: %ld torn files, %zu scratch files left "
-      "behind, %ld failed starts\n",
-      kills, torn, left, failed_starts);
-  return torn || failed_starts ? 1 : 0;
+      "kills: %d processes killed while rewriting: %ld torn files, %ld failed starts; scratch "
+      "files beside the file: %zu left by killed writers, at most %zu at once (limit %zu), %zu at "
+      "the end, %zu of a form no sweep knows\n",
+      kills, torn, failed_starts, seen.size(), most_left, kMostLeft, left, unknown);
+  return torn || failed_starts || rounds_over || unknown ? 1 : 0;
 }
 
 // --- memory: a long-running rewrite loop -----------------------------------------------------
