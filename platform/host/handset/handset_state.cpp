@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "ce/errors.h"
@@ -22,19 +23,35 @@ HandsetState::~HandsetState() = default;
 namespace {
 
 std::mutex g_mount_mutex;
-// Every handset mounted so far: a replaced one is kept until the process ends, because a call on
-// another thread may still be using it.
-std::vector<std::unique_ptr<HandsetState>>& Mounted() {
-  static auto* mounted = new std::vector<std::unique_ptr<HandsetState>>;
-  return *mounted;
-}
-// Read without the lock on every platform call; written under it.
-std::atomic<HandsetState*> g_current{nullptr};
+// The current handset; written under the lock. Never destroyed, since a detached thread may
+// still make a platform call while the process ends.
+std::shared_ptr<HandsetState>& g_current = *new std::shared_ptr<HandsetState>;
+// Grows with each change of the current handset: a thread whose pin is of another generation
+// takes the current one again.
+std::atomic<uint64_t> g_generation{1};
 
-HandsetState* Keep(std::unique_ptr<HandsetState> state) {
-  Mounted().push_back(std::move(state));
-  return Mounted().back().get();
+// Handsets no thread holds any more, freed by the next mount or unmount. The last holder may be
+// one of the handset's own threads, which cannot free what it runs on.
+std::mutex g_retired_mutex;
+std::vector<HandsetState*>& Retired() {
+  static auto* retired = new std::vector<HandsetState*>;
+  return *retired;
 }
+
+std::shared_ptr<HandsetState> Own(std::unique_ptr<HandsetState> state) {
+  return std::shared_ptr<HandsetState>(state.release(), [](HandsetState* released) {
+    std::lock_guard lock(g_retired_mutex);
+    Retired().push_back(released);
+  });
+}
+
+// The handset the calling thread is using: a call under way keeps it alive even when another
+// thread mounts a new one meanwhile.
+struct Pin {
+  std::shared_ptr<HandsetState> state;
+  uint64_t generation = 0;
+};
+thread_local Pin t_pin;
 
 void MakeHome(const std::filesystem::path& home) {
   std::error_code ec;
@@ -58,11 +75,11 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   return state;
 }
 
-HandsetState* MountDefault() {
+std::unique_ptr<HandsetState> MountDefault() {
   MountOptions options;
   options.home = DefaultHandsetHome();
   try {
-    return Keep(Build(options));
+    return Build(options);
   } catch (const HandsetError& e) {
     std::fprintf(stderr, "cehost: %s\n", e.what());
   }
@@ -73,35 +90,67 @@ HandsetState* MountDefault() {
   std::filesystem::create_directories(options.home / "fs", ec);
   state->files = std::make_unique<FileSystem>(options.home);
   state->registry_error = ERROR_BADDB;
-  return Keep(std::move(state));
+  return state;
+}
+
+HandsetState& Repin(Pin& pin) {
+  std::lock_guard lock(g_mount_mutex);
+  if (!g_current) {
+    g_current = Own(MountDefault());
+    g_generation.fetch_add(1, std::memory_order_release);
+  }
+  pin.state = g_current;
+  pin.generation = g_generation.load(std::memory_order_relaxed);
+  return *pin.state;
 }
 
 }  // namespace
 
 HandsetState& Current() {
-  // Handsets are never freed, so a current one can be used without the lock.
-  if (HandsetState* current = g_current.load(std::memory_order_acquire)) return *current;
-  std::lock_guard lock(g_mount_mutex);
-  if (!g_current.load()) g_current.store(MountDefault(), std::memory_order_release);
-  return *g_current.load();
+  Pin& pin = t_pin;
+  if (pin.generation == g_generation.load(std::memory_order_acquire)) return *pin.state;
+  return Repin(pin);
+}
+
+std::shared_ptr<HandsetState> CurrentShared() {
+  Current();
+  return t_pin.state;
 }
 
 namespace {
 
+// Frees the handsets nobody holds any more.
+void FreeRetired() {
+  std::vector<HandsetState*> retired;
+  {
+    std::lock_guard lock(g_retired_mutex);
+    retired.swap(Retired());
+  }
+  for (HandsetState* state : retired) delete state;
+}
+
 // Makes the state current (or none) and lets go of the one it replaces: its windows go with it.
 // Their threads are joined outside the lock, since a procedure that is finishing may be making a
 // platform call. The outgoing handset's programs are told first, while it is still current, so
-// that the threads they run end before their platform calls could reach another handset.
+// that the threads they run end before their platform calls could reach another handset. The
+// outgoing handset is freed once no thread holds it.
 void Replace(std::unique_ptr<HandsetState> state) {
-  if (HandsetState* outgoing = g_current.load(std::memory_order_acquire))
-    outgoing->programs.UnmountAll();
-  HandsetState* released = nullptr;
+  std::shared_ptr<HandsetState> released;
   {
     std::lock_guard lock(g_mount_mutex);
-    released = g_current.load();
-    g_current.store(state ? Keep(std::move(state)) : nullptr, std::memory_order_release);
+    released = g_current;
   }
+  if (released) released->programs.UnmountAll();
+  {
+    std::lock_guard lock(g_mount_mutex);
+    released = std::exchange(g_current, state ? Own(std::move(state)) : nullptr);
+    g_generation.fetch_add(1, std::memory_order_release);
+  }
+  // The calling thread is done with the outgoing handset.
+  t_pin = Pin{};
   if (released) released->windows->DestroyAll();
+  released.reset();
+  FreeRetired();
 }
 
 }  // namespace

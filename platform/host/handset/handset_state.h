@@ -65,7 +65,13 @@ struct HandsetState {
 };
 
 // The current handset, mounting the default one when none is current. The default handset's
-// problems do not throw: they are reported once on standard error and its calls fail.
+// problems do not throw: they are reported once on standard error and its calls fail. It stays
+// alive for the calling thread until that thread's next platform call after another handset is
+// mounted, or until the thread ends.
 HandsetState& Current();
+
+// The current handset, kept alive for as long as the pointer is held (by a thread that outlives
+// the call that started it).
+std::shared_ptr<HandsetState> CurrentShared();
 
 }  // namespace cehost

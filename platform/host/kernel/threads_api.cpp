@@ -31,23 +31,21 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
   }
   DWORD id = next_thread_id += 4;
   auto object = std::make_shared<ThreadObject>();
-  HandsetState& state = Current();
-  HANDLE handle = HandleTable::ToHandle<HANDLE>(state.handles.Insert(object));
-  RecordEffect(state.journal, EffectKind::kThreadStart, {{"id", std::to_string(id)}});
+  std::shared_ptr<HandsetState> state = CurrentShared();
+  HANDLE handle = HandleTable::ToHandle<HANDLE>(state->handles.Insert(object));
+  RecordEffect(state->journal, EffectKind::kThreadStart, {{"id", std::to_string(id)}});
   if (lpThreadId) *lpThreadId = id;
-  // The thread keeps the object alive until it ends, whatever happens to the handle. Its end is
-  // recorded in the journal of the handset it started on (handsets are never freed).
-  Journal* journal = &state.journal;
-  ThreadCount* threads = &state.threads;
-  threads->Started();
-  std::thread([object, lpStartAddress, lpParameter, journal, threads, id] {
+  // The thread keeps the object alive until it ends, whatever happens to the handle, and the
+  // handset it started on, whose journal records its end.
+  state->threads.Started();
+  std::thread([object, lpStartAddress, lpParameter, state, id] {
     current_thread_id = id;
     DWORD code = lpStartAddress(lpParameter);
     object->exit_code.store(code);
-    RecordEffect(*journal, EffectKind::kThreadEnd,
+    RecordEffect(state->journal, EffectKind::kThreadEnd,
                  {{"id", std::to_string(id)}, {"exit_code", std::to_string(code)}});
     object->finished.Set();
-    threads->Ended();
+    state->threads.Ended();
   }).detach();
   return handle;
 }

@@ -10,7 +10,8 @@
 namespace cehost {
 
 RegistryTransaction::RegistryTransaction() {
-  HandsetState& state = Current();
+  std::shared_ptr<HandsetState> shared = CurrentShared();
+  HandsetState& state = *shared;
   const std::string registry = (state.home / "registry.db").string();
   if (!state.registry)
     throw HandsetError(registry + ": the registry cannot be used (error " +
@@ -19,7 +20,8 @@ RegistryTransaction::RegistryTransaction() {
     throw HandsetError(registry + ": cannot begin a transaction (error " + std::to_string(rc) +
                        ")");
   // The handset's store and journal stay with the transaction even if another handset is made
-  // current meanwhile (handsets are never freed).
+  // current meanwhile.
+  handset_ = shared;
   store_ = state.registry.get();
   journal_ = &state.journal;
   open_ = true;

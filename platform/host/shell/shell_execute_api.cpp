@@ -41,13 +41,11 @@ Fields LaunchFields(const LaunchRequest& request) {
 
 // Runs the program (none: a process that ends at once with exit code 0) on a thread of its own;
 // the object is signalled when it ends. Its end is recorded in the journal of the handset it was
-// launched on (handsets are never freed), and WaitForThreads waits for it.
-void Start(HandsetState& state, std::shared_ptr<const Launchable> program, LaunchRequest request,
-           std::shared_ptr<ProcessObject> object, DWORD id) {
-  Journal* journal = &state.journal;
-  ThreadCount* threads = &state.threads;
-  threads->Started();
-  std::thread([program, request = std::move(request), object, journal, threads, id] {
+// launched on, which the thread keeps alive, and WaitForThreads waits for it.
+void Start(std::shared_ptr<HandsetState> state, std::shared_ptr<const Launchable> program,
+           LaunchRequest request, std::shared_ptr<ProcessObject> object, DWORD id) {
+  state->threads.Started();
+  std::thread([program, request = std::move(request), object, state, id] {
     DWORD code = 0;
     if (program) {
       try {
@@ -58,12 +56,12 @@ void Start(HandsetState& state, std::shared_ptr<const Launchable> program, Launc
       }
     }
     object->exit_code.store(code);
-    RecordEffect(*journal, EffectKind::kProgramExit,
+    RecordEffect(state->journal, EffectKind::kProgramExit,
                  {{"file", ToUtf8(request.file)},
                   {"process", std::to_string(id)},
                   {"exit_code", std::to_string(code)}});
     object->finished.Set();
-    threads->Ended();
+    state->threads.Ended();
   }).detach();
 }
 
@@ -84,7 +82,8 @@ extern "C" BOOL ShellExecuteEx(LPSHELLEXECUTEINFO lpExecInfo) {
   request.parameters = TextOf(lpExecInfo->lpParameters);
   request.verb = TextOf(lpExecInfo->lpVerb);
   request.show = lpExecInfo->nShow;
-  HandsetState& state = Current();
+  std::shared_ptr<HandsetState> shared = CurrentShared();
+  HandsetState& state = *shared;
   Fields fields = LaunchFields(request);
   if (GetFileAttributesW(lpExecInfo->lpFile) == INVALID_FILE_ATTRIBUTES) {
     // A missing folder on the way is a missing file to the shell.
@@ -106,7 +105,7 @@ extern "C" BOOL ShellExecuteEx(LPSHELLEXECUTEINFO lpExecInfo) {
     lpExecInfo->hProcess = HandleTable::ToHandle<HANDLE>(state.handles.Insert(object));
   }
   lpExecInfo->hInstApp = reinterpret_cast<HINSTANCE>(kLaunched);
-  Start(state, std::move(program), std::move(request), std::move(object), id);
+  Start(std::move(shared), std::move(program), std::move(request), std::move(object), id);
   return TRUE;
 }
 

@@ -2,6 +2,8 @@
 // one change, kept whole or undone whole.
 #pragma once
 
+#include <memory>
+
 #include "ce/types.h"
 
 namespace cehost {
@@ -30,6 +32,8 @@ class RegistryTransaction {
   void Rollback();
 
  private:
+  // The handset the transaction began on, kept alive until it ends.
+  std::shared_ptr<void> handset_;
   RegistryStore* store_ = nullptr;
   Journal* journal_ = nullptr;
   bool open_ = false;
