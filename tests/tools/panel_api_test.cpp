@@ -203,6 +203,13 @@ TEST_F(PanelApiTest, ChangesMadeByAnotherProgramAreSeenAtTheNextLook) {
   EXPECT_EQ(View()["devices"]["ACC0:"]["state"]["x"], 0);
 }
 
+// ",1" count times.
+std::string ManyOnes(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += ",1";
+  return text;
+}
+
 TEST_F(PanelApiTest, BadInputGetsAClearMessage) {
   struct Case {
     const char* path;
@@ -229,6 +236,18 @@ TEST_F(PanelApiTest, BadInputGetsAClearMessage) {
       {"/api/snapshot", R"({"name":"../up"})", 400, "../up"},
       {"/api/diff", R"({"name":"never"})", 422, "never"},
       {"/api/reboot", R"({})", 404, "/api/reboot"},
+      // A field name is never an option of the command it becomes.
+      {"/api/device", R"({"device":"BKL1:","set":{"--handset":"/tmp","level":"7"}})", 400,
+       "letters, digits and _"},
+      {"/api/device", R"({"device":"BKL1:","set":{"level":"7","-x":"1"}})", 400, "letters"},
+      // More arguments than the export has, or a word longer than any it takes, never run.
+      {"/api/call", R"({"export":"SetBackLightLevelEx","args":["1","2"]})", 400, "takes 1"},
+      {"/api/call", R"({"export":"SetBackLightLevelEx","args":[1)" + ManyOnes(200) + "]}", 400,
+       "more than 64 values"},
+      {"/api/call",
+       R"({"export":"IniWriteStringEx","args":["S","K",")" + std::string(5000, 'v') +
+           R"(","\\Disk\\a.ini"]})",
+       400, "longer than 4096 bytes"},
   };
   for (const Case& c : cases) {
     m8sim::ApiReply reply = api_->Post(c.path, c.body);
@@ -246,6 +265,10 @@ TEST_F(PanelApiTest, BadInputGetsAClearMessage) {
     EXPECT_NE(reply.body["error"].get<std::string>().find("deeper than 8"), std::string::npos)
         << reply.body.dump();
   }
+  // A negative number anywhere among the arguments is a number, not an option.
+  m8sim::ApiReply negative =
+      Post("/api/call", {{"export", "IniWriteIntEx"}, {"args", {"S", "K", "-5", "\\Disk\\n.ini"}}});
+  EXPECT_EQ(negative.status, 200) << negative.body.dump();
   EXPECT_EQ(api_->Get("/api/journal", {{"after", "x1"}}).status, 400);
   EXPECT_EQ(api_->Get("/api/nothing", {}).status, 404);
   // Nothing refused reached the handset.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <stdexcept>
 #include <utility>
 
 #include "call_args.h"
@@ -18,111 +19,6 @@
 namespace m8sim {
 
 namespace {
-
-ApiReply BadRequest(const std::string& message) {
-  return {400, {{"error", message}}};
-}
-
-// The deepest a request body may nest. The panel's requests are objects whose fields hold words,
-// lists of words or an object of words; a tree much deeper would make every later copy or dump
-// of it recurse that deep.
-constexpr int kMaxBodyDepth = 8;
-
-// The body as JSON, or discarded (a null) when it is not JSON or nests deeper than kMaxBodyDepth.
-// The parser reads without recursing; values below the limit are dropped as they come, so no deep
-// tree is ever built.
-nlohmann::json ParseBody(const std::string& body, bool* too_deep) {
-  *too_deep = false;
-  nlohmann::json parsed = nlohmann::json::parse(
-      body,
-      [too_deep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-        if (depth <= kMaxBodyDepth) return true;
-        *too_deep = true;
-        return false;
-      },
-      false);
-  return *too_deep ? nlohmann::json() : parsed;
-}
-
-// A field of the body that must be text (numbers are taken as their digits).
-bool Word(const nlohmann::json& value, std::string* word) {
-  if (value.is_string()) {
-    *word = value.get<std::string>();
-    return true;
-  }
-  if (value.is_number_integer()) {
-    *word = value.dump();
-    return true;
-  }
-  return false;
-}
-
-// A name given to a command that takes options: one starting with "-" would be taken for one.
-bool PlainName(const nlohmann::json& body, const char* field, std::string* name) {
-  return body.contains(field) && Word(body[field], name) && !name->empty() && name->front() != '-';
-}
-
-// The command line a POST asks for, or the message of why it is not one.
-std::vector<std::string> CommandFor(const std::string& path, const nlohmann::json& body,
-                                    std::string* error) {
-  std::string name;
-  if (path == "/api/call") {
-    if (!PlainName(body, "export", &name)) {
-      *error = "\"export\" must name an export";
-      return {};
-    }
-    std::vector<std::string> words = {"call", name};
-    const nlohmann::json args = body.value("args", nlohmann::json::array());
-    if (!args.is_array()) {
-      *error = "\"args\" must be a list of words";
-      return {};
-    }
-    for (const auto& arg : args) {
-      std::string word;
-      if (!Word(arg, &word)) {
-        *error = "\"args\" must be a list of words";
-        return {};
-      }
-      // Words that would read as options ("-5") follow "--".
-      if (word.starts_with("-") && std::find(words.begin(), words.end(), "--") == words.end())
-        words.push_back("--");
-      words.push_back(word);
-    }
-    return words;
-  }
-  if (path == "/api/device") {
-    const nlohmann::json set = body.value("set", nlohmann::json());
-    if (!PlainName(body, "device", &name) || !set.is_object() || set.empty()) {
-      *error = "\"device\" must name a device and \"set\" give its fields";
-      return {};
-    }
-    std::vector<std::string> words = {"device", "set", name};
-    for (const auto& [field, value] : set.items()) {
-      std::string text;
-      if (field.empty() || field.find('=') != std::string::npos || !Word(value, &text)) {
-        *error = "\"set\" must give each field a value";
-        return {};
-      }
-      words.push_back(field + "=" + text);
-    }
-    return words;
-  }
-  if (path == "/api/shell") {
-    if (!PlainName(body, "event", &name)) {
-      *error = "\"event\" must name a shell event";
-      return {};
-    }
-    return {"shell", "event", name};
-  }
-  if (path == "/api/snapshot" || path == "/api/diff") {
-    if (!PlainName(body, "name", &name)) {
-      *error = "\"name\" must name a snapshot";
-      return {};
-    }
-    return {"handset", path == "/api/snapshot" ? "snapshot" : "diff", name};
-  }
-  return {};
-}
 
 nlohmann::json ExportList() {
   nlohmann::json list = nlohmann::json::array();
@@ -177,7 +73,7 @@ ApiReply PanelApi::Get(const std::string& path, const std::map<std::string, std:
         after = std::stoull(found->second, &used);
         if (used != found->second.size()) throw std::invalid_argument("after");
       } catch (const std::exception&) {
-        return BadRequest("\"after\" must be a revision number");
+        return {400, {{"error", "\"after\" must be a revision number"}}};
       }
     }
     std::lock_guard lock(mutex_);
@@ -195,17 +91,10 @@ ApiReply PanelApi::Get(const std::string& path, const std::map<std::string, std:
 }
 
 ApiReply PanelApi::Post(const std::string& path, const std::string& body) {
-  bool too_deep = false;
-  nlohmann::json request = ParseBody(body, &too_deep);
-  if (too_deep)
-    return BadRequest("the body nests deeper than " + std::to_string(kMaxBodyDepth) + " levels");
-  if (!request.is_object()) return BadRequest("the body must be a JSON object");
-  std::string error;
-  std::vector<std::string> words = CommandFor(path, request, &error);
-  if (!error.empty()) return BadRequest(error);
-  if (words.empty()) return {404, {{"error", "no such action: " + path}}};
+  PanelRequest request = ReadPanelRequest(path, body);
+  if (request.words.empty()) return request.refusal;
   // A diff is for reading: it comes as the lines m8sim prints.
-  ApiReply reply = RunCommand(words, path != "/api/diff");
+  ApiReply reply = RunCommand(request.words, path != "/api/diff");
   // The page sees what the command changed at once rather than at the next look.
   Refresh();
   return reply;

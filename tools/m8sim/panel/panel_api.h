@@ -14,15 +14,10 @@
 #include <vector>
 
 #include "journal_follower.h"
+#include "panel_request.h"
 #include "sim/state_file.h"
 
 namespace m8sim {
-
-// An answer: the HTTP status and its JSON body.
-struct ApiReply {
-  int status = 200;
-  nlohmann::json body;
-};
 
 class PanelApi {
  public:
@@ -48,7 +43,8 @@ class PanelApi {
   // (the command's JSON records; a diff gives none but its lines in "text"), "text", "error"}
   // with status
   // 200 when the command succeeded, 400 for input it refused (exit 2) and 422 when it ran and
-  // failed (exit 1); a body that is not such an object is 400 with only "error".
+  // failed (exit 1); a body that is not such an object, or is beyond the limits of
+  // ReadPanelRequest, is 400 with only "error".
   ApiReply Post(const std::string& path, const std::string& body);
 
   // Looks for what changed on the handset since the last look (the journal file grew, state.json

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "connection_pool.h"
 #include "request_guard.h"
 
 namespace m8sim {
@@ -17,8 +18,9 @@ namespace {
 constexpr auto kLookEvery = std::chrono::milliseconds(100);
 // How long an event stream stays quiet before a comment checks that its page is still there.
 constexpr auto kKeepAlive = std::chrono::seconds(10);
-// Requests answered at once: each open page holds one for its event stream.
-constexpr size_t kThreads = 16;
+// Connections answered at once: each open page holds one for its event stream. More wait for a
+// thread to be free.
+constexpr size_t kMostThreads = 256;
 // The largest request body the panel takes: its requests are an export's name and words, a
 // device's fields or a snapshot's name, far below this.
 constexpr size_t kMaxBodyBytes = 1 << 20;
@@ -48,9 +50,13 @@ PanelServer::PanelServer(std::filesystem::path home, std::filesystem::path web_r
     : web_root_(std::move(web_root)),
       api_(std::move(home)),
       server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
-  // A body larger than any request of the panel is refused (413) and never held in memory.
+  server_->new_task_queue = [] { return new ConnectionPool(kMostThreads); };
+  // A body larger than any request of the panel is never held in memory (the pre-routing check
+  // refuses it before it is read; this catches any that gets past).
   server_->set_payload_max_length(kMaxBodyBytes);
+  // One request a connection: a refused body is left unread and its connection closed, and no
+  // idle connection holds a thread between requests.
+  server_->set_keep_alive_max_count(1);
   // The port is this panel's alone: no second server may listen on it beside this one (the
   // library's default lets any program of the same user share it).
   server_->set_socket_options([](socket_t sock) {
@@ -80,6 +86,14 @@ void PanelServer::Route() {
   server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     if (!AllowedRequest(req.get_header_value("Host"), req.get_header_value("Origin"), port_)) {
       SendJson(res, {403, {{"error", "this panel answers its own pages only"}}});
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // A body is read only when its length is announced and within the limit; what is refused is
+    // never read (the connection closes after the answer, as every one does).
+    if (BodyRefusal refusal = CheckBody(req.method, req.get_header_value("Content-Length"),
+                                        req.get_header_value("Transfer-Encoding"), kMaxBodyBytes);
+        refusal.status != 0) {
+      SendJson(res, {refusal.status, {{"error", refusal.message}}});
       return httplib::Server::HandlerResponse::Handled;
     }
     // A JSON body cannot come from a plain form of another site without its Origin.
