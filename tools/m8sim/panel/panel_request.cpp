@@ -115,7 +115,7 @@ std::vector<std::string> DeviceCommand(const nlohmann::json& body) {
   std::vector<std::string> words = {"device", "set", name};
   for (const auto& [field, value] : set.items()) {
     std::string text;
-    if (!FieldName(field))
+    if (!FieldName(field) || field.size() > kMaxWordBytes)
       throw Refused{"\"set\" names its fields with letters, digits and _ only"};
     if (!Word(value, &text)) throw Refused{"\"set\" must give each field a value"};
     words.push_back(field + "=" + text);
