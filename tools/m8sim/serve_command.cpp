@@ -1,4 +1,5 @@
 // m8sim serve: the handset as a live panel in a web browser, served on this machine.
+#include <malloc.h>
 #include <pthread.h>
 
 #include <csignal>
@@ -37,7 +38,17 @@ void WaitForSignal(const sigset_t& signals, PanelServer& server) {
   if (signal != SIGUSR1) server.Stop();
 }
 
+// The panel lives long and its connections come in bursts, each on a thread of its own: memory
+// comes from two pools shared by all threads, and what a burst freed goes back to the system
+// rather than staying with the pool that served it.
+void KeepMemorySmall() {
+  mallopt(M_ARENA_MAX, 2);
+  mallopt(M_TRIM_THRESHOLD, 256 * 1024);
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+}
+
 int Serve(Context& ctx, const std::string& address, int port) {
+  KeepMemorySmall();
   std::filesystem::path home = ctx.Home();
   sim::EnsureHandset(home);
   home = std::filesystem::absolute(home);

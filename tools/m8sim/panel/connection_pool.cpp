@@ -1,5 +1,7 @@
 #include "connection_pool.h"
 
+#include <malloc.h>
+
 #include <chrono>
 #include <thread>
 
@@ -57,6 +59,14 @@ void ConnectionPool::Work() {
     queue_.pop_front();
     lock.unlock();
     work();
+    lock.lock();
+  }
+  // A burst of connections leaves the memory its threads used free but kept by the allocator;
+  // once the last thread is done, it goes back to the system. The thread is counted until then,
+  // so that shutdown() waits for it.
+  if (threads_ == 1 && !shutting_down_) {
+    lock.unlock();
+    malloc_trim(0);
     lock.lock();
   }
   --threads_;
