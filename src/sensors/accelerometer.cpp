@@ -4,6 +4,7 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/windows.h"
+#include "frame/section_lock.h"
 #include "oem/drivers.h"
 #include "sensors/device_call.h"
 
@@ -20,21 +21,10 @@ struct Accelerometer {
 };
 
 // Made on first use and kept for the whole process, so its lock is never deleted.
-Accelerometer& State() {
+Accelerometer& Sensor() {
   static Accelerometer* state = new Accelerometer();
   return *state;
 }
-
-class Locked {
- public:
-  explicit Locked(Accelerometer& state) : state_(state) { EnterCriticalSection(&state_.lock); }
-  ~Locked() { LeaveCriticalSection(&state_.lock); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  Accelerometer& state_;
-};
 
 constexpr char16_t kNotOpened[] = u"[Acc Api] ACC0 not opened..........\n";
 
@@ -53,8 +43,8 @@ DWORD AxisControl(AccAxis axis) {
 }  // namespace
 
 BOOL OpenAccelerometer() {
-  Accelerometer& state = State();
-  Locked locked(state);
+  Accelerometer& state = Sensor();
+  SectionLock locked(state.lock);
   if (state.open_count == 0) {
     state.handle = OpenStreamDevice(kAccelerometerDevice, GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -75,8 +65,8 @@ BOOL OpenAccelerometer() {
 }
 
 void CloseAccelerometer() {
-  Accelerometer& state = State();
-  Locked locked(state);
+  Accelerometer& state = Sensor();
+  SectionLock locked(state.lock);
   if (state.handle == INVALID_HANDLE_VALUE) {
     NKDbgPrintfW(kNotOpened);
     return;
@@ -90,8 +80,8 @@ void CloseAccelerometer() {
 }
 
 UINT GetAccelerometerMessage() {
-  Accelerometer& state = State();
-  Locked locked(state);
+  Accelerometer& state = Sensor();
+  SectionLock locked(state.lock);
   if (state.handle == INVALID_HANDLE_VALUE) {
     SetLastError(ERROR_SERVICE_NOT_ACTIVE);
     return 0;
@@ -100,8 +90,8 @@ UINT GetAccelerometerMessage() {
 }
 
 BOOL ReadAccelerometerAxis(AccAxis axis, signed char* value) {
-  Accelerometer& state = State();
-  Locked locked(state);
+  Accelerometer& state = Sensor();
+  SectionLock locked(state.lock);
   if (state.handle == INVALID_HANDLE_VALUE) {
     NKDbgPrintfW(kNotOpened);
     return FALSE;
@@ -114,8 +104,8 @@ BOOL ReadAccelerometerAxis(AccAxis axis, signed char* value) {
 }
 
 BOOL ReadAccelerometerAxes(signed char* x, signed char* y, signed char* z) {
-  Accelerometer& state = State();
-  Locked locked(state);
+  Accelerometer& state = Sensor();
+  SectionLock locked(state.lock);
   if (state.handle == INVALID_HANDLE_VALUE) {
     NKDbgPrintfW(kNotOpened);
     return FALSE;

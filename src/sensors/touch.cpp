@@ -4,6 +4,7 @@
 
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "frame/section_lock.h"
 #include "oem/drivers.h"
 #include "sensors/device_call.h"
 
@@ -18,21 +19,10 @@ struct TouchPanel {
 };
 
 // Made on first use and kept for the whole process, so its lock is never deleted.
-TouchPanel& State() {
+TouchPanel& Panel() {
   static TouchPanel* state = new TouchPanel();
   return *state;
 }
-
-class Locked {
- public:
-  explicit Locked(TouchPanel& state) : state_(state) { EnterCriticalSection(&state_.lock); }
-  ~Locked() { LeaveCriticalSection(&state_.lock); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  TouchPanel& state_;
-};
 
 HANDLE OpenTouchPanel() {
   return OpenStreamDevice(kTouchDevice, 0, 0);
@@ -48,8 +38,8 @@ HANDLE SharedHandle(TouchPanel& state) {
 }  // namespace
 
 BOOL RegisterTouchNotify(DWORD first, DWORD second, DWORD third) {
-  TouchPanel& state = State();
-  Locked locked(state);
+  TouchPanel& state = Panel();
+  SectionLock locked(state.lock);
   HANDLE device = SharedHandle(state);
   if (device == INVALID_HANDLE_VALUE) return FALSE;
   DWORD words[3] = {first, second, third};
@@ -57,8 +47,8 @@ BOOL RegisterTouchNotify(DWORD first, DWORD second, DWORD third) {
 }
 
 BOOL UnregisterTouchNotify(DWORD subscriber) {
-  TouchPanel& state = State();
-  Locked locked(state);
+  TouchPanel& state = Panel();
+  SectionLock locked(state.lock);
   HANDLE device = SharedHandle(state);
   if (device == INVALID_HANDLE_VALUE) return FALSE;
   DWORD words[2] = {subscriber, 0};
@@ -71,8 +61,8 @@ BOOL UnregisterTouchNotify(DWORD subscriber) {
 
 BOOL ReadTouchRawData(void* sample) {
   if (!sample) return FALSE;
-  TouchPanel& state = State();
-  Locked locked(state);
+  TouchPanel& state = Panel();
+  SectionLock locked(state.lock);
   HANDLE device = SharedHandle(state);
   if (device == INVALID_HANDLE_VALUE) return FALSE;
   DWORD size = TCH_RAW_SAMPLE_SIZE;
