@@ -42,16 +42,7 @@ class IniScratchTest : public IniTest {
     times[1].tv_sec -= age_seconds;
     ASSERT_EQ(utimensat(AT_FDCWD, handset().HostPath(path).c_str(), times, 0), 0);
   }
-  std::set<std::u16string> Names() {
-    std::set<std::u16string> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder_ + u"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.insert(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-  }
+  std::set<std::u16string> Names() { return IniTest::Names(folder_); }
 
   std::u16string folder_;
   std::u16string ini_;

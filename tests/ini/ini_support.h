@@ -1,8 +1,11 @@
 // Files for the INI tests: text in, bytes on the handset, text out.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
+
+#include "ce/files.h"
 
 #include "handset_fixture.h"
 #include "ini_bytes.h"
@@ -13,6 +16,17 @@ class IniTest : public HandsetTest {
 
   void Put(const std::u16string& text, bool mark = true) {
     handset().PutFile(kPath, IniBytes(text, mark));
+  }
+  // The names in a folder, as FindFirstFileW lists them.
+  static std::set<std::u16string> Names(const std::u16string& folder) {
+    std::set<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + u"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
   }
   std::vector<unsigned char> Bytes() { return handset().ReadFile(kPath); }
   // The file's text after the mark; fails the test when the mark is missing.

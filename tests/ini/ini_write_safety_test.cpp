@@ -15,17 +15,6 @@ namespace {
 
 class IniWriteSafetyTest : public IniTest {
  protected:
-  // The names in a folder, as FindFirstFileW lists them.
-  static std::set<std::u16string> Names(const std::u16string& folder) {
-    std::set<std::u16string> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + u"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.insert(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-  }
   static std::string Value(const char16_t* section, const char16_t* key, const char16_t* path) {
     LPWSTR value = nullptr;
     if (!IniReadStringEx(section, key, &value, path)) return "<missing>";
