@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -22,20 +23,28 @@ ConnectionPool::~ConnectionPool() {
 
 void ConnectionPool::enqueue(std::function<void()> work) {
   std::lock_guard lock(mutex_);
-  queue_.push_back(std::move(work));
-  if (idle_ >= queue_.size() || threads_ >= most_threads_) {
-    queued_.notify_one();
-    return;
+  if (!idle_.empty()) {
+    Idle* idle = idle_.back();
+    idle_.pop_back();
+    idle->work = std::move(work);
+    idle->wake.notify_one();
+  } else if (threads_ < most_threads_) {
+    ++threads_;
+    // The thread counts itself out when it ends; shutdown() waits for the count to reach 0.
+    std::thread([this, work = std::move(work)]() mutable { Work(std::move(work)); }).detach();
+  } else {
+    queue_.push_back(std::move(work));
   }
-  ++threads_;
-  // The thread counts itself out when it ends; shutdown() waits for the count to reach 0.
-  std::thread([this] { Work(); }).detach();
 }
 
 void ConnectionPool::shutdown() {
   std::unique_lock lock(mutex_);
   shutting_down_ = true;
-  queued_.notify_all();
+  for (Idle* idle : idle_) {
+    idle->end = true;
+    idle->wake.notify_one();
+  }
+  idle_.clear();
   ended_.wait(lock, [this] { return threads_ == 0; });
 }
 
@@ -44,22 +53,29 @@ size_t ConnectionPool::threads() const {
   return threads_;
 }
 
-void ConnectionPool::Work() {
+void ConnectionPool::Work(std::function<void()> work) {
+  Idle self;
   std::unique_lock lock(mutex_);
   for (;;) {
-    ++idle_;
-    bool woken =
-        queued_.wait_for(lock, kIdleEnd, [this] { return shutting_down_ || !queue_.empty(); });
-    --idle_;
-    if (queue_.empty()) {
-      if (shutting_down_ || !woken) break;
-      continue;
-    }
-    std::function<void()> work = std::move(queue_.front());
-    queue_.pop_front();
     lock.unlock();
     work();
+    work = nullptr;
     lock.lock();
+    if (!queue_.empty()) {
+      work = std::move(queue_.front());
+      queue_.pop_front();
+      continue;
+    }
+    if (shutting_down_) break;
+    idle_.push_back(&self);
+    self.wake.wait_for(lock, kIdleEnd, [&] { return self.work || self.end; });
+    if (!self.work) {
+      // Ended, or idle too long: no connection is handed to it any more.
+      idle_.erase(std::remove(idle_.begin(), idle_.end(), &self), idle_.end());
+      break;
+    }
+    work = std::move(self.work);
+    self.work = nullptr;
   }
   // A burst of connections leaves the memory its threads used free but kept by the allocator;
   // once the last thread is done, it goes back to the system. The thread is counted until then,

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 namespace m8sim {
 
@@ -19,8 +20,8 @@ class ConnectionPool : public httplib::TaskQueue {
   explicit ConnectionPool(size_t most_threads);
   ~ConnectionPool() override;
 
-  // Runs the connection's work on an idle thread, or on a new one while there are fewer than the
-  // limit.
+  // Runs the connection's work on the thread idle the shortest time, or on a new one while there
+  // are fewer than the limit.
   void enqueue(std::function<void()> work) override;
   // Runs what is queued and returns once every thread has ended.
   void shutdown() override;
@@ -29,15 +30,23 @@ class ConnectionPool : public httplib::TaskQueue {
   size_t threads() const;
 
  private:
-  void Work();
+  // A thread waiting for work: handed the next connection, or told to end.
+  struct Idle {
+    std::condition_variable wake;
+    std::function<void()> work;
+    bool end = false;
+  };
+
+  void Work(std::function<void()> work);
 
   const size_t most_threads_;
   mutable std::mutex mutex_;
-  std::condition_variable queued_;
   std::condition_variable ended_;
   std::deque<std::function<void()>> queue_;
+  // The idle threads, the one idle the shortest time last: it takes the next connection, so that
+  // under a steady load the others stay idle long enough to end.
+  std::vector<Idle*> idle_;
   size_t threads_ = 0;
-  size_t idle_ = 0;
   bool shutting_down_ = false;
 };
 
