@@ -3,11 +3,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -17,6 +12,7 @@
 #include "cli_run.h"
 #include "panel/panel_server.h"
 #include "panel/served_home.h"
+#include "raw_http.h"
 #include "temp_dir.h"
 
 namespace {
@@ -74,39 +70,6 @@ TEST_F(PanelServerTest, ThePageAndTheApiAnswerTheirOwnPagesOnly) {
   EXPECT_EQ(bad->status, 400);
 }
 
-// A connection to the panel at port; -1 when it cannot be made.
-int Connect(int port) {
-  int sock = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(sock);
-    return -1;
-  }
-  timeval wait{10, 0};
-  setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-  return sock;
-}
-
-bool SendAll(int sock, const std::string& text) {
-  return send(sock, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
-}
-
-// Sends the request's head alone and reads what comes back until the panel closes the
-// connection: a body it refuses is answered without being waited for.
-std::string AnswerToHead(int port, const std::string& head) {
-  int sock = Connect(port);
-  std::string answer;
-  if (sock >= 0 && SendAll(sock, head)) {
-    char buffer[4096];
-    for (ssize_t got; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, got);
-  }
-  if (sock >= 0) close(sock);
-  return answer;
-}
-
 TEST_F(PanelServerTest, BodiesItWillNotTakeAreRefusedUnread) {
   const std::string host = "Host: " + Host() + "\r\nContent-Type: application/json\r\n";
   struct Case {
@@ -121,7 +84,7 @@ TEST_F(PanelServerTest, BodiesItWillNotTakeAreRefusedUnread) {
       {"PUT /api/call HTTP/1.1\r\n" + host + "Content-Length: 5\r\n\r\n", " 405 "},
   };
   for (const Case& c : cases) {
-    std::string answer = AnswerToHead(server_->port(), c.head);
+    std::string answer = AnswerTo(server_->port(), c.head);
     EXPECT_NE(answer.find(c.status), std::string::npos) << c.head << answer;
   }
   EXPECT_EQ(client_->Get("/api/state")->status, 200);
@@ -130,15 +93,9 @@ TEST_F(PanelServerTest, BodiesItWillNotTakeAreRefusedUnread) {
 // Pages holding event streams never keep a request waiting.
 TEST_F(PanelServerTest, AHundredOpenStreamsLeaveItAnswering) {
   std::vector<int> streams;
-  const std::string request = "GET /api/events HTTP/1.1\r\nHost: " + Host() + "\r\n\r\n";
   for (int i = 0; i < 100; ++i) {
-    int sock = Connect(server_->port());
-    ASSERT_GE(sock, 0);
-    streams.push_back(sock);
-    ASSERT_TRUE(SendAll(sock, request));
-    // The stream's first event comes once it holds a thread of its own.
-    char buffer[4096];
-    ASSERT_GT(recv(sock, buffer, sizeof buffer, 0), 0) << "stream " << i;
+    streams.push_back(OpenEventStream(server_->port()));
+    ASSERT_GE(streams.back(), 0) << "stream " << i;
   }
   auto started = std::chrono::steady_clock::now();
   auto state = client_->Get("/api/state");
