@@ -5,7 +5,13 @@
 // types; that is what lets Dial_StartGprsConnect2 exist in two forms.
 //
 // Text is UTF-16 (WCHAR) and NUL-terminated. Structures are passed by pointer, never by value.
+//
+// A C program (C11) can call every plain-named function; the seven decorated ones are C++ only.
 #pragma once
+
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
 
 #include "ce/geometry.h"
 #include "ce/types.h"
@@ -21,7 +27,7 @@ typedef void (*GprsConnectCallback)(DWORD dwResult);
 typedef struct _DesktopIconTipBlock {
   DWORD dwData[4];
 } DesktopIconTipBlock;
-static_assert(sizeof(DesktopIconTipBlock) == 16);
+static_assert(sizeof(DesktopIconTipBlock) == 16, "laid out as the platform publishes it");
 
 // One raw touch sample as the touch panel driver returns it. The library sets dwSize to 24
 // before asking; the rest of the sample is the driver's.
@@ -29,9 +35,11 @@ typedef struct _TouchRawData {
   DWORD dwSize;
   BYTE abSample[20];
 } TouchRawData;
-static_assert(sizeof(TouchRawData) == 24);
+static_assert(sizeof(TouchRawData) == 24, "laid out as the platform publishes it");
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 // Accelerometer ("ACC0:"): one reference-counted handle per process; readings are signed bytes.
 
@@ -108,6 +116,7 @@ M8API INT CallNotifyApiGetImeiSerialNumber2(HWND hwnd, LPWSTR pszImei, DWORD cch
 // Plain-named twin of Dial_GetMissCallCnt.
 M8API INT CallNotifyApiDial_GetMissCallCnt(void);
 
+#ifdef __cplusplus
 }  // extern "C"
 
 // Fills the IMEI and model buffers that are given (either may be null); 1 done, 3 failed.
@@ -121,12 +130,14 @@ M8API DWORD Dial_GetUnreadSmsCnt(void);
 // GPRS data connection over RAS.
 
 extern "C" {
+#endif
 
 // Plain-named twin of the window-handle form of Dial_StartGprsConnect2.
 M8API INT CalllNotifyApiStartGprsConnect2(HWND hwnd, DWORD dwMode);
 // Plain-named twin of Dial_StopGprsConnect2.
 M8API INT CalllNotifyApiStopGprsConnect2(HWND hwnd);
 
+#ifdef __cplusplus
 }  // extern "C"
 
 // Dials GPRS (named, else selected access point) and calls back with 1; 1 dialled, 3 refused.
@@ -140,16 +151,19 @@ M8API LONG Dial_StopGprsConnect2(HWND hwnd);
 // Network status.
 
 extern "C" {
+#endif
 
 // Plain-named twin of QueryNetWorkStatus.
 M8API INT CalllNotifyApiQueryNetWorkStatus(void);
 
+#ifdef __cplusplus
 }  // extern "C"
 
 // The best network up: 2 Wi-Fi, 3 USB, 4 GPRS with proxy, 5 GPRS without; 1 none or unknown.
 M8API DWORD QueryNetWorkStatus(void);
 
 extern "C" {
+#endif
 
 // INI files in UTF-16 with a byte-order mark: reading. Results are 1 on success, 0 on failure.
 
@@ -361,4 +375,6 @@ M8API INT SendCopyInfoToA4SIPEx(void);
 // Moves the input panel's window; the UI library's result.
 M8API INT SetSipWindowPosEx(DWORD dwPos);
 
+#ifdef __cplusplus
 }  // extern "C"
+#endif

@@ -1,8 +1,16 @@
 // The platform's basic types, as the Windows CE interface names them, on a 64-bit host.
 #pragma once
 
+#ifdef __cplusplus
 #include <cstddef>
 #include <cstdint>
+#else
+// A C program gets the same types: char16_t and static_assert are C11's.
+#include <assert.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <uchar.h>
+#endif
 
 #define WINAPI
 #define CALLBACK
@@ -48,18 +56,13 @@ typedef DWORD_PTR* PDWORD_PTR;
 
 // Opaque handle types. cehost hands out small integer values, so that a handle fits the 32-bit
 // fields of the platform's records.
-struct HANDLE__;
-typedef HANDLE__* HANDLE;
+typedef struct HANDLE__* HANDLE;
 typedef HANDLE* PHANDLE;
-struct HKEY__;
-typedef HKEY__* HKEY;
+typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
-struct HWND__;
-typedef HWND__* HWND;
-struct HDC__;
-typedef HDC__* HDC;
-struct HINSTANCE__;
-typedef HINSTANCE__* HINSTANCE;
+typedef struct HWND__* HWND;
+typedef struct HDC__* HDC;
+typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 
 #define TRUE 1
@@ -67,13 +70,17 @@ typedef HINSTANCE HMODULE;
 #define MAX_PATH 260
 #define INFINITE 0xFFFFFFFFu
 
+#ifdef __cplusplus
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#else
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#endif
 
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
 } FILETIME, *PFILETIME, *LPFILETIME;
-static_assert(sizeof(FILETIME) == 8);
+static_assert(sizeof(FILETIME) == 8, "laid out as the platform publishes it");
 
 typedef struct _SYSTEMTIME {
   WORD wYear;
@@ -85,7 +92,7 @@ typedef struct _SYSTEMTIME {
   WORD wSecond;
   WORD wMilliseconds;
 } SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
-static_assert(sizeof(SYSTEMTIME) == 16);
+static_assert(sizeof(SYSTEMTIME) == 16, "laid out as the platform publishes it");
 
 // Windows CE ignores security attributes; the record exists so that calls keep their shape.
 typedef struct _SECURITY_ATTRIBUTES {
@@ -102,4 +109,4 @@ typedef struct _GUID {
   BYTE Data4[8];
 } GUID, *LPGUID;
 typedef const GUID* LPCGUID;
-static_assert(sizeof(GUID) == 16);
+static_assert(sizeof(GUID) == 16, "laid out as the platform publishes it");
