@@ -32,20 +32,9 @@
 #include "frame/exports.h"
 #include "ini/scratch_sweep.h"
 #include "sim/handset.h"
+#include "under_sanitizer.h"
 
 extern char** environ;
-
-// g++ names the sanitizers by macros, clang by __has_feature.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define UNDER_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define UNDER_SANITIZER 1
-#endif
-#endif
-#ifndef UNDER_SANITIZER
-#define UNDER_SANITIZER 0
-#endif
 
 namespace {
 

@@ -29,15 +29,7 @@
 #include "raw_http.h"
 #include "sim/journal_file.h"
 #include "temp_dir.h"
-
-// The sanitizers' allocators hold freed memory back and keep counts of their own.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define UNDER_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define UNDER_SANITIZER 1
-#endif
-#endif
+#include "under_sanitizer.h"
 
 namespace {
 
@@ -321,7 +313,7 @@ int main(int argc, char** argv) {
         warm_fds, end_fds, warm.resident, end.resident, end.resident - warm.resident,
         warm.allocated, end.allocated, end.allocated - warm.allocated);
     if (end_fds > warm_fds + 4) Fail("descriptors grew by " + std::to_string(end_fds - warm_fds));
-#ifndef UNDER_SANITIZER
+#if !UNDER_SANITIZER
     if (end.resident - warm.resident > 16 * 1024) Fail("resident memory grew over 16 MiB");
     if (end.allocated - warm.allocated > 1024) Fail("allocated memory grew over 1 MiB");
 #endif
