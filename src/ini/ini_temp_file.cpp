@@ -6,6 +6,7 @@
 
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "frame/section_lock.h"
 
 namespace ini {
 
@@ -36,7 +37,7 @@ class NameSource {
   }
 
   uint64_t Draw() {
-    EnterCriticalSection(&lock_);
+    SectionLock locked(lock_);
     uint64_t value = 0;
     bool drawn = false;
     if (device_) {
@@ -49,7 +50,6 @@ class NameSource {
     }
     if (!drawn)
       value = Mix(((uint64_t{GetCurrentProcessId()} << 32) | GetCurrentThreadId()) + ++count_);
-    LeaveCriticalSection(&lock_);
     return value;
   }
 

@@ -4,6 +4,7 @@
 
 #include "ce/kernel.h"
 #include "ce/text.h"
+#include "frame/section_lock.h"
 
 namespace ini {
 
@@ -34,7 +35,7 @@ bool SweepDue(std::u16string_view folder, std::chrono::steady_clock::time_point 
   SweepRecord& record = Record();
   std::u16string name(folder);
   bool due = true;
-  EnterCriticalSection(&record.lock);
+  SectionLock locked(record.lock);
   Swept* slot = nullptr;
   for (int i = 0; i < record.used && !slot; ++i)
     if (_wcsicmp(record.folders[i].folder.c_str(), name.c_str()) == 0) slot = &record.folders[i];
@@ -48,7 +49,6 @@ bool SweepDue(std::u16string_view folder, std::chrono::steady_clock::time_point 
       if (other.at < slot->at) slot = &other;
   }
   if (due) *slot = Swept{std::move(name), now};
-  LeaveCriticalSection(&record.lock);
   return due;
 }
 

@@ -48,11 +48,6 @@ void ConnectionPool::shutdown() {
   ended_.wait(lock, [this] { return threads_ == 0; });
 }
 
-size_t ConnectionPool::threads() const {
-  std::lock_guard lock(mutex_);
-  return threads_;
-}
-
 void ConnectionPool::Work(std::function<void()> work) {
   Idle self;
   std::unique_lock lock(mutex_);

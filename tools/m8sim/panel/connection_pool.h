@@ -26,9 +26,6 @@ class ConnectionPool : public httplib::TaskQueue {
   // Runs what is queued and returns once every thread has ended.
   void shutdown() override;
 
-  // The threads running now.
-  size_t threads() const;
-
  private:
   // A thread waiting for work: handed the next connection, or told to end.
   struct Idle {
@@ -40,7 +37,7 @@ class ConnectionPool : public httplib::TaskQueue {
   void Work(std::function<void()> work);
 
   const size_t most_threads_;
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable ended_;
   std::deque<std::function<void()>> queue_;
   // The idle threads, the one idle the shortest time last: it takes the next connection, so that
