@@ -11,23 +11,30 @@
 
 namespace cehost {
 
+// An open device as the calls on its handle see it: an open context of a driver in this process,
+// or one the handset server holds for it.
+class DeviceObject : public HandleObject {
+ public:
+  DeviceObject() : HandleObject(HandleKind::kDevice) {}
+  // Hands a control code to the driver; *returned is the output bytes written (at most
+  // out_size).
+  virtual BOOL Control(DWORD code, const void* in, DWORD in_size, void* out, DWORD out_size,
+                       DWORD* returned) = 0;
+};
+
 // One open context of a driver. Its calls go to the driver while the driver is on the handset;
 // once it has been removed or replaced they fail with ERROR_INVALID_HANDLE.
-class DeviceHandle : public HandleObject {
+class DeviceHandle : public DeviceObject {
  public:
   DeviceHandle(std::shared_ptr<InstalledDriver> device, uint32_t open, Journal* journal)
-      : HandleObject(HandleKind::kDevice),
-        device_(std::move(device)),
-        open_(open),
-        journal_(journal) {}
+      : device_(std::move(device)), open_(open), journal_(journal) {}
 
   // Its handle value, as the journal shows it; set once, before the handle is handed out.
   void set_value(uint32_t value) { value_.store(value, std::memory_order_relaxed); }
 
-  // Hands a control code to the driver and journals it; *returned is the output bytes written
-  // (at most out_size).
+  // Hands a control code to the driver and journals it.
   BOOL Control(DWORD code, const void* in, DWORD in_size, void* out, DWORD out_size,
-               DWORD* returned);
+               DWORD* returned) override;
   BOOL Read(void* buffer, DWORD size, DWORD* done) override;
   BOOL Write(const void* data, DWORD size, DWORD* done) override;
   // Closes the open context on the driver, unless the driver has gone meanwhile.

@@ -12,7 +12,7 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
                                 DWORD nInBufferSize, LPVOID lpOutBuffer, DWORD nOutBufferSize,
                                 LPDWORD lpBytesReturned, LPOVERLAPPED /*lpOverlapped*/) {
   if (lpBytesReturned) *lpBytesReturned = 0;
-  auto device = Current().handles.Get<DeviceHandle>(hDevice, HandleKind::kDevice);
+  auto device = Current().handles.Get<DeviceObject>(hDevice, HandleKind::kDevice);
   if (!device) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

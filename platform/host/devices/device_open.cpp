@@ -9,6 +9,7 @@
 #include "devices/device_handle.h"
 #include "devices/device_journal.h"
 #include "devices/device_names.h"
+#include "devices/remote_device.h"
 #include "handset/handset_state.h"
 
 namespace cehost {
@@ -47,6 +48,7 @@ std::shared_ptr<InstalledDriver> Lookup(const DeviceTable& devices, std::u16stri
 bool OpenDevice(LPCWSTR name, DWORD access, DWORD share, HANDLE* handle) {
   if (!name) return false;
   HandsetState& state = Current();
+  if (state.server) return OpenRemoteDevice(*state.server, name, access, share, handle);
   std::u16string_view asked(name, NameLength(name));
   bool device_form = false;
   auto device = Lookup(state.devices, asked, &device_form);

@@ -4,6 +4,7 @@
 #include "ce/errors.h"
 #include "ce/nled.h"
 #include "devices/device_journal.h"
+#include "devices/remote_device.h"
 #include "handset/handset_state.h"
 
 using namespace cehost;
@@ -21,6 +22,7 @@ BOOL Refuse(DWORD error) {
 // arguments are looked at; then a null record, an unknown identifier or an LED number beyond the
 // count fail with ERROR_INVALID_PARAMETER.
 extern "C" BOOL NLedGetDeviceInfo(UINT nInfoId, void* pOutput) {
+  if (auto& server = Current().server) return RemoteLedInfo(*server, nInfoId, pOutput);
   auto leds = Current().devices.LedServiceOf();
   if (!leds) return Refuse(ERROR_NOT_SUPPORTED);
   if (!pOutput) return Refuse(ERROR_INVALID_PARAMETER);
@@ -49,6 +51,7 @@ extern "C" BOOL NLedGetDeviceInfo(UINT nInfoId, void* pOutput) {
 // service takes, one it refuses and one for an LED the handset does not have.
 extern "C" BOOL NLedSetDevice(UINT nDeviceId, void* pInput) {
   HandsetState& state = Current();
+  if (state.server) return RemoteLedSet(*state.server, nDeviceId, pInput);
   auto leds = state.devices.LedServiceOf();
   if (!leds) return Refuse(ERROR_NOT_SUPPORTED);
   if (nDeviceId != NLED_SETTINGS_INFO_ID || !pInput) return Refuse(ERROR_INVALID_PARAMETER);

@@ -13,6 +13,7 @@
 #include "devices/active_keys.h"
 #include "files/file_system.h"
 #include "registry/registry_store.h"
+#include "server/server_link.h"
 #include "windows/window_table.h"
 
 namespace cehost {
@@ -69,6 +70,11 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   reg.path = options.home / "registry.db";
   reg.busy_timeout_ms = options.registry_busy_timeout_ms;
   state->registry = std::make_unique<RegistryStore>(reg);
+  if (options.attach) {
+    // The loaded devices are the server's, which keeps their list.
+    state->server = std::make_shared<ServerLink>(options.home);
+    return state;
+  }
   // The device manager's list of loaded devices is volatile: a handset starts with none loaded,
   // whatever an earlier run left in its registry.
   ClearActiveKeys(*state->registry);
@@ -78,6 +84,7 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
 std::unique_ptr<HandsetState> MountDefault() {
   MountOptions options;
   options.home = DefaultHandsetHome();
+  options.attach = true;
   try {
     return Build(options);
   } catch (const HandsetError& e) {
@@ -90,6 +97,7 @@ std::unique_ptr<HandsetState> MountDefault() {
   std::filesystem::create_directories(options.home / "fs", ec);
   state->files = std::make_unique<FileSystem>(options.home);
   state->registry_error = ERROR_BADDB;
+  state->server = std::make_shared<ServerLink>(options.home);
   return state;
 }
 

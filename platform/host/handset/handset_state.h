@@ -27,6 +27,7 @@ namespace cehost {
 class RegistryStore;
 class FileSystem;
 class WindowTable;
+class ServerLink;
 
 struct HandsetState {
   std::filesystem::path home;
@@ -59,6 +60,9 @@ struct HandsetState {
   LaunchTable launches;
   // The states of the handset's own programs (phone adapter, applets, modem).
   ProgramTable programs;
+  // The way to the home's server when the handset is attached to it: its devices and registered
+  // messages are the server's then. Null when the handset runs in this process.
+  std::shared_ptr<ServerLink> server;
 
   HandsetState();
   ~HandsetState();

@@ -19,6 +19,12 @@ UINT MessageNames::Register(std::u16string_view name, DWORD* error) {
   return next_++;
 }
 
+void MessageNames::Learn(std::u16string_view name, UINT id) {
+  std::lock_guard lock(mutex_);
+  ids_[FoldCase(name)] = id;
+  registered_.emplace(id, ToUtf8(std::u16string(name)));
+}
+
 void MessageNames::NameMessage(UINT id, std::string name) {
   std::lock_guard lock(mutex_);
   if (name.empty())

@@ -12,11 +12,16 @@
 
 namespace cehost {
 
+class ServerLink;
+
 class MessageNames {
  public:
   // The identifier of the name, in 0xC000..0xFFFF, giving a new one to a name not seen before;
   // names that differ only in case share one. 0 with *error set when the table is full.
   UINT Register(std::u16string_view name, DWORD* error);
+  // Takes the identifier another table gave the name (the handset server's), so that this one
+  // names it alike.
+  void Learn(std::u16string_view name, UINT id);
   // Names a message that is not registered (a program's private one) for the journal; an empty
   // name forgets it. Registered identifiers keep their registered name.
   void NameMessage(UINT id, std::string name);
@@ -32,5 +37,10 @@ class MessageNames {
   std::map<UINT, std::string> registered_;
   std::map<UINT, std::string> given_;
 };
+
+// The identifier the handset server gives the name, learnt by the program's own table; 0 with
+// *error set when the server cannot be reached or its table is full.
+UINT RegisterRemoteMessage(ServerLink& server, MessageNames& names, std::u16string_view name,
+                           DWORD* error);
 
 }  // namespace cehost

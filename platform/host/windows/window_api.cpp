@@ -62,7 +62,11 @@ extern "C" UINT RegisterWindowMessageW(LPCWSTR lpString) {
     return 0;
   }
   DWORD error = ERROR_SUCCESS;
-  UINT id = Current().windows->names().Register(std::u16string_view(lpString, length), &error);
+  std::u16string_view name(lpString, length);
+  cehost::HandsetState& state = Current();
+  UINT id = state.server
+                ? cehost::RegisterRemoteMessage(*state.server, state.windows->names(), name, &error)
+                : state.windows->names().Register(name, &error);
   if (!id) SetLastError(error);
   return id;
 }

@@ -25,10 +25,14 @@ struct MountOptions {
   bool registry_in_memory = false;
   // How long a registry call waits for another process that holds registry.db, in milliseconds.
   int registry_busy_timeout_ms = 2000;
+  // Share the running handset of the home through its server (started when none runs), as an
+  // application does, instead of running the handset's shared objects in this process.
+  bool attach = false;
 };
 
 // Makes the handset at options.home current for the whole process, replacing any other; throws
-// HandsetError when its home or registry cannot be used.
+// HandsetError when its home or registry cannot be used. The default handset, mounted by the
+// first platform call when none is current, is attached to its home's server.
 void MountHandset(const MountOptions& options);
 
 // Lets go of the current handset; the next platform call mounts the default one again.

@@ -1,0 +1,172 @@
+#include "devices/remote_device.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "ce/errors.h"
+#include "ce/nled.h"
+#include "devices/device_names.h"
+#include "handset/handset_state.h"
+#include "kernel/handle_table.h"
+#include "server/server_link.h"
+
+namespace cehost {
+
+namespace {
+
+// The most device data one request carries; a device never takes a buffer near it.
+constexpr DWORD kMaxData = 1u << 20;
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+wire::Writer Request(ServerOp op) {
+  wire::Writer request;
+  request.U16(static_cast<uint16_t>(op));
+  return request;
+}
+
+// A buffer the caller gave, or null, with its size.
+void PutBuffer(wire::Writer& request, const void* data, DWORD size) {
+  request.U32(size).U8(data ? 1 : 0);
+  if (data) request.Bytes(data, size);
+}
+
+// The size of the record an LED call reads or writes for the identifier.
+uint32_t LedRecordSize(UINT id) {
+  switch (id) {
+    case NLED_COUNT_INFO_ID:
+      return sizeof(NLED_COUNT_INFO);
+    case NLED_SUPPORTS_INFO_ID:
+      return sizeof(NLED_SUPPORTS_INFO);
+    case NLED_SETTINGS_INFO_ID:
+      return sizeof(NLED_SETTINGS_INFO);
+    default:
+      return 0;
+  }
+}
+
+BOOL LedCall(ServerLink& server, ServerOp op, UINT id, void* record) {
+  uint32_t size = record ? LedRecordSize(id) : 0;
+  wire::Writer request = Request(op);
+  request.U32(id).U8(record ? 1 : 0).Bytes(record, size);
+  auto reply = server.Call(request);
+  // Without its server the handset has no LED service.
+  if (!reply) return Fail(ERROR_NOT_SUPPORTED);
+  BOOL result = reply->fields.U32();
+  if (op == ServerOp::kLedInfo) {
+    std::vector<uint8_t> bytes = reply->fields.Bytes(size);
+    if (reply->fields.ok() && bytes.size() == size && size) std::memcpy(record, bytes.data(), size);
+  }
+  if (!reply->fields.End()) return Fail(ERROR_NOT_SUPPORTED);
+  if (!result) SetLastError(reply->last_error);
+  return result;
+}
+
+}  // namespace
+
+// Only names of the device forms ("ACC0:", "$device\...", "$bus\...") go to the server: a bare
+// bus name cannot be told from a file's without asking, and is a file's in an attached program.
+// A server that cannot be reached leaves the device not loaded: ERROR_FILE_NOT_FOUND.
+bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD share, HANDLE* handle) {
+  size_t length = 0;
+  while (length < MAX_PATH && name[length]) ++length;
+  std::u16string_view asked(name, length);
+  std::u16string_view part;
+  if (!IsLegacyName(asked) && !DeviceNamePart(asked, &part) && !BusNamePart(asked, &part))
+    return false;
+  *handle = INVALID_HANDLE_VALUE;
+  wire::Writer request = Request(ServerOp::kOpenDevice);
+  request.Text(asked).U32(access).U32(share);
+  auto reply = server.Call(request);
+  if (!reply) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return true;
+  }
+  bool device = reply->fields.U8() != 0;
+  uint32_t value = reply->fields.U32();
+  if (!reply->fields.End() || !device) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return true;
+  }
+  if (value == 0) {
+    SetLastError(reply->last_error);
+    return true;
+  }
+  HandsetState& state = Current();
+  auto object = std::make_shared<RemoteDevice>(state.server, reply->boot, value);
+  *handle = HandleTable::ToHandle<HANDLE>(state.handles.Insert(std::move(object)));
+  return true;
+}
+
+BOOL RemoteDevice::Control(DWORD code, const void* in, DWORD in_size, void* out, DWORD out_size,
+                           DWORD* returned) {
+  *returned = 0;
+  if ((in && in_size > kMaxData) || (out && out_size > kMaxData))
+    return Fail(ERROR_INVALID_PARAMETER);
+  wire::Writer request = Request(ServerOp::kDeviceControl);
+  request.U32(handle_).U32(code);
+  PutBuffer(request, in, in_size);
+  PutBuffer(request, out, out_size);
+  auto reply = server_->Call(request, boot_);
+  if (!reply) return Fail(ERROR_INVALID_HANDLE);
+  BOOL result = reply->fields.U32();
+  DWORD written = reply->fields.U32();
+  std::vector<uint8_t> bytes = reply->fields.Bytes(out ? out_size : 0);
+  if (!reply->fields.End()) return Fail(ERROR_INVALID_HANDLE);
+  if (out && bytes.size() == out_size && out_size) std::memcpy(out, bytes.data(), out_size);
+  *returned = written > out_size ? out_size : written;
+  if (!result) SetLastError(reply->last_error);
+  return result;
+}
+
+BOOL RemoteDevice::Read(void* buffer, DWORD size, DWORD* done) {
+  if (!buffer) size = 0;
+  // A read of more than one request carries reads less, as a device may.
+  if (size > kMaxData) size = kMaxData;
+  wire::Writer request = Request(ServerOp::kDeviceRead);
+  request.U32(handle_).U32(size);
+  auto reply = server_->Call(request, boot_);
+  if (!reply) return Fail(ERROR_INVALID_HANDLE);
+  BOOL result = reply->fields.U32();
+  std::vector<uint8_t> bytes = reply->fields.Bytes(size);
+  if (!reply->fields.End()) return Fail(ERROR_INVALID_HANDLE);
+  if (!bytes.empty()) std::memcpy(buffer, bytes.data(), bytes.size());
+  if (done) *done = static_cast<DWORD>(bytes.size());
+  if (!result) SetLastError(reply->last_error);
+  return result;
+}
+
+BOOL RemoteDevice::Write(const void* data, DWORD size, DWORD* done) {
+  if (!data) size = 0;
+  if (size > kMaxData) return Fail(ERROR_INVALID_PARAMETER);
+  wire::Writer request = Request(ServerOp::kDeviceWrite);
+  request.U32(handle_).Bytes(data, size);
+  auto reply = server_->Call(request, boot_);
+  if (!reply) return Fail(ERROR_INVALID_HANDLE);
+  BOOL result = reply->fields.U32();
+  DWORD written = reply->fields.U32();
+  if (!reply->fields.End()) return Fail(ERROR_INVALID_HANDLE);
+  if (done) *done = written > size ? size : written;
+  if (!result) SetLastError(reply->last_error);
+  return result;
+}
+
+void RemoteDevice::Close() {
+  wire::Writer request = Request(ServerOp::kDeviceClose);
+  request.U32(handle_);
+  // A server that has gone has closed it already, with everything else the program held there.
+  server_->Call(request, boot_);
+}
+
+BOOL RemoteLedInfo(ServerLink& server, UINT id, void* record) {
+  return LedCall(server, ServerOp::kLedInfo, id, record);
+}
+
+BOOL RemoteLedSet(ServerLink& server, UINT id, void* record) {
+  return LedCall(server, ServerOp::kLedSet, id, record);
+}
+
+}  // namespace cehost

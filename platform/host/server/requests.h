@@ -1,0 +1,54 @@
+// The requests a program sends its handset server, one for each platform operation that crosses
+// programs. Each request is an operation number and its fields; each reply starts with a status
+// and the last error the operation left, then its own fields.
+#pragma once
+
+#include <cstdint>
+
+namespace cehost {
+
+enum class ServerOp : uint16_t {
+  // A program introduces a connection: {u8 role, utf8 program name} -> {u32 server pid, u64 boot}.
+  kHello = 1,
+  // {} -> {u32 pid, u64 uptime ms, u8 persistent, u32 n, n x {u32 pid, utf8 name, u32 handles}}.
+  kStatus = 2,
+  // {} -> {}: the server stops once it has answered.
+  kStop = 3,
+  // {text name, u32 access, u32 share} -> {u8 is a device's name, u32 handle (0: failed)}.
+  kOpenDevice = 10,
+  // {u32 handle, u32 code, u8 has in, bytes in, u8 has out, bytes out as given, u8 count
+  // returned} -> {u32 result, u32 returned, bytes out}.
+  kDeviceControl = 11,
+  // {u32 handle, u32 size} -> {u32 result, bytes read}.
+  kDeviceRead = 12,
+  // {u32 handle, bytes data} -> {u32 result, u32 written}.
+  kDeviceWrite = 13,
+  // {u32 handle} -> {u32 result}.
+  kDeviceClose = 14,
+  // {u32 info id, u8 has record, bytes record as given} -> {u32 result, bytes record}.
+  kLedInfo = 15,
+  // {u32 device id, u8 has record, bytes record} -> {u32 result}.
+  kLedSet = 16,
+  // {text name} -> {u32 identifier}.
+  kRegisterMessage = 20,
+};
+
+// What a connection is for, said in its hello.
+enum class ServerRole : uint8_t {
+  // Held for the life of the program: when it closes, the program has ended and the server
+  // releases what it held.
+  kProgram = 0,
+  // Carries one thread's calls.
+  kCalls = 1,
+  // Looks at or stops the server without attaching a program (m8sim handset status, stop).
+  kObserver = 2,
+};
+
+// The first field of every reply.
+enum class ReplyStatus : uint8_t {
+  kDone = 0,
+  // The request was malformed or named no operation: nothing was done.
+  kRefused = 1,
+};
+
+}  // namespace cehost

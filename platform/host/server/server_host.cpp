@@ -1,0 +1,96 @@
+#include "server/server_host.h"
+
+#include <unistd.h>
+
+#include <random>
+
+#include "ce/kernel.h"
+#include "kernel/handle_table.h"
+
+namespace cehost {
+
+namespace {
+
+uint64_t NewBoot() {
+  std::random_device random;
+  uint64_t boot = (uint64_t{random()} << 32) | random();
+  return boot ? boot : 1;
+}
+
+}  // namespace
+
+void ServedProgram::Own(uint32_t handle) {
+  std::lock_guard lock(mutex_);
+  handles_.insert(handle);
+}
+
+bool ServedProgram::Owns(uint32_t handle) const {
+  std::lock_guard lock(mutex_);
+  return handles_.count(handle) != 0;
+}
+
+bool ServedProgram::Disown(uint32_t handle) {
+  std::lock_guard lock(mutex_);
+  return handles_.erase(handle) != 0;
+}
+
+std::vector<uint32_t> ServedProgram::TakeAll() {
+  std::lock_guard lock(mutex_);
+  std::vector<uint32_t> all(handles_.begin(), handles_.end());
+  handles_.clear();
+  return all;
+}
+
+size_t ServedProgram::Count() const {
+  std::lock_guard lock(mutex_);
+  return handles_.size();
+}
+
+ServerHost::ServerHost(const ServeOptions& options)
+    : options_(options),
+      boot_(NewBoot()),
+      started_(std::chrono::steady_clock::now()),
+      idle_since_(started_) {}
+
+std::shared_ptr<ServedProgram> ServerHost::Attach(int pid, const std::string& name) {
+  std::lock_guard lock(mutex_);
+  auto& program = programs_[pid];
+  if (!program) program = std::make_shared<ServedProgram>(pid, name);
+  ++program->connections_;
+  return program;
+}
+
+void ServerHost::Detach(const std::shared_ptr<ServedProgram>& program) {
+  {
+    std::lock_guard lock(mutex_);
+    if (--program->connections_ > 0) return;
+    auto found = programs_.find(program->pid());
+    if (found != programs_.end() && found->second == program) programs_.erase(found);
+    if (programs_.empty()) idle_since_ = std::chrono::steady_clock::now();
+  }
+  Release(*program);
+}
+
+void ServerHost::Release(ServedProgram& program) {
+  for (uint32_t handle : program.TakeAll()) CloseHandle(HandleTable::ToHandle<HANDLE>(handle));
+}
+
+ServerInfo ServerHost::Info() const {
+  ServerInfo info;
+  info.pid = static_cast<int>(getpid());
+  info.uptime = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started_);
+  info.persistent = options_.persistent;
+  std::lock_guard lock(mutex_);
+  for (const auto& [pid, program] : programs_)
+    info.programs.push_back({pid, program->name(), static_cast<uint32_t>(program->Count())});
+  return info;
+}
+
+std::optional<std::chrono::steady_clock::time_point> ServerHost::IdleSince() const {
+  std::lock_guard lock(mutex_);
+  if (!programs_.empty()) return std::nullopt;
+  return idle_since_;
+}
+
+}  // namespace cehost

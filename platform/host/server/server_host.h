@@ -1,0 +1,82 @@
+// What a handset server keeps of the programs attached to it, and its answers to their requests.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cehost/server.h"
+
+namespace cehost {
+
+// A program attached to the server: its connections and the handles the server holds for it.
+class ServedProgram {
+ public:
+  ServedProgram(int pid, std::string name) : pid_(pid), name_(std::move(name)) {}
+
+  int pid() const { return pid_; }
+  const std::string& name() const { return name_; }
+  // Records a handle opened for the program.
+  void Own(uint32_t handle);
+  // True when the handle is the program's; it is no longer once Disown has taken it.
+  bool Owns(uint32_t handle) const;
+  // Takes the handle from the program; false when it was not the program's.
+  bool Disown(uint32_t handle);
+  // Takes every handle from the program.
+  std::vector<uint32_t> TakeAll();
+  size_t Count() const;
+
+ private:
+  friend class ServerHost;
+  const int pid_;
+  const std::string name_;
+  mutable std::mutex mutex_;
+  std::set<uint32_t> handles_;
+  // Its open connections; guarded by the host's lock.
+  int connections_ = 0;
+};
+
+class ServerHost {
+ public:
+  explicit ServerHost(const ServeOptions& options);
+
+  // The program of that process, attached with one more connection.
+  std::shared_ptr<ServedProgram> Attach(int pid, const std::string& name);
+  // One connection of the program has closed; with its last, the program has ended and every
+  // handle it held is closed, as at a process's exit.
+  void Detach(const std::shared_ptr<ServedProgram>& program);
+  // Closes every handle the server holds for the program.
+  void Release(ServedProgram& program);
+  // Answers one request of the program: the reply, with a refusal for a malformed request.
+  std::vector<uint8_t> Answer(ServedProgram& program, const std::vector<uint8_t>& request);
+  // The reply to a malformed request: refused, with ERROR_INVALID_PARAMETER.
+  static std::vector<uint8_t> Refusal();
+
+  // Its pid, uptime and attached programs.
+  ServerInfo Info() const;
+  // A random number that tells this server from any earlier one of the home.
+  uint64_t boot() const { return boot_; }
+  // Asks the server to stop; the listener notices it.
+  void RequestStop() { stop_requested_.store(true); }
+  bool stop_requested() const { return stop_requested_.load(); }
+  // When the last program went (the server's start before any came); nullopt while any is
+  // attached.
+  std::optional<std::chrono::steady_clock::time_point> IdleSince() const;
+
+ private:
+  const ServeOptions options_;
+  const uint64_t boot_;
+  const std::chrono::steady_clock::time_point started_;
+  std::atomic<bool> stop_requested_{false};
+  mutable std::mutex mutex_;
+  std::map<int, std::shared_ptr<ServedProgram>> programs_;
+  std::chrono::steady_clock::time_point idle_since_;
+};
+
+}  // namespace cehost

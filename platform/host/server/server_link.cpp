@@ -1,0 +1,150 @@
+#include "server/server_link.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "server/server_start.h"
+
+namespace cehost {
+
+namespace {
+
+std::atomic<uint64_t> g_next_serial{1};
+
+// The program's name, as the server lists it.
+std::string ProgramName() {
+  std::ifstream comm("/proc/self/comm");
+  std::string name;
+  std::getline(comm, name);
+  return name.empty() ? "program" : name;
+}
+
+}  // namespace
+
+struct ServerLink::Connection {
+  uint64_t serial = 0;
+  int fd = -1;
+  uint64_t boot = 0;
+
+  void Close() {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+  ~Connection() { Close(); }
+};
+
+namespace {
+
+// One connection a thread: calls of several threads never wait for each other on one socket. It
+// closes when the thread ends.
+thread_local std::unique_ptr<ServerLink::Connection> t_connection;
+
+}  // namespace
+
+ServerReply::ServerReply(std::vector<uint8_t> body, uint64_t boot_id)
+    : bytes(std::move(body)), fields(bytes), boot(boot_id) {}
+
+ServerLink::ServerLink(std::filesystem::path home)
+    : home_(std::move(home)), serial_(g_next_serial.fetch_add(1)) {}
+
+ServerLink::~ServerLink() {
+  if (program_fd_ >= 0) close(program_fd_);
+}
+
+int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t* boot) {
+  sockaddr_un address;
+  int folder_fd = -1;
+  if (!ServerAddress(home, &address, &folder_fd)) return -1;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bool connected =
+      fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+  if (folder_fd >= 0) close(folder_fd);
+  if (!connected) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  wire::Writer hello;
+  hello.U16(static_cast<uint16_t>(ServerOp::kHello)).U8(static_cast<uint8_t>(role));
+  hello.Utf8(ProgramName());
+  std::optional<std::vector<uint8_t>> reply;
+  if (wire::SendMessage(fd, hello.bytes())) reply = wire::ReceiveMessage(fd);
+  if (reply) {
+    wire::Reader fields(*reply);
+    bool done = fields.U8() == static_cast<uint8_t>(ReplyStatus::kDone);
+    fields.U32();  // the last error
+    fields.U32();  // the server's pid
+    *boot = fields.U64();
+    if (done && fields.End()) return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+int ServerLink::ConnectOrStart(ServerRole role, uint64_t* boot) {
+  // A server that is going away as this program comes, or one that another program is starting,
+  // is waited for a few times over.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    int fd = ConnectToServer(home_, role, boot);
+    if (fd >= 0) return fd;
+    std::string error;
+    if (!StartServerProcess(home_, false, &error)) return -1;
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt));
+  }
+  return -1;
+}
+
+ServerLink::Connection* ServerLink::ThreadConnection() {
+  if (!t_connection) t_connection = std::make_unique<Connection>();
+  Connection* connection = t_connection.get();
+  if (connection->serial == serial_ && connection->fd >= 0) return connection;
+  connection->Close();
+  connection->serial = serial_;
+  connection->fd = ConnectOrStart(ServerRole::kCalls, &connection->boot);
+  if (connection->fd < 0) return nullptr;
+  // The program is tied to the server that serves its calls, for as long as the program lives.
+  std::lock_guard lock(mutex_);
+  if (program_fd_ < 0 || boot_.load() != connection->boot) {
+    if (program_fd_ >= 0) close(program_fd_);
+    uint64_t tie_boot = 0;
+    program_fd_ = ConnectToServer(home_, ServerRole::kProgram, &tie_boot);
+    if (program_fd_ >= 0 && tie_boot != connection->boot) {
+      close(program_fd_);
+      program_fd_ = -1;
+    }
+    if (program_fd_ < 0) {
+      connection->Close();
+      return nullptr;
+    }
+    boot_.store(connection->boot);
+  }
+  return connection;
+}
+
+std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
+                                              std::optional<uint64_t> boot) {
+  Connection* connection = ThreadConnection();
+  if (!connection) return nullptr;
+  if (boot && connection->boot != *boot) return nullptr;
+  std::optional<std::vector<uint8_t>> body;
+  if (wire::SendMessage(connection->fd, request.bytes()))
+    body = wire::ReceiveMessage(connection->fd);
+  if (!body) {
+    // The server has gone: the next call starts a new one.
+    connection->Close();
+    return nullptr;
+  }
+  auto reply = std::make_unique<ServerReply>(std::move(*body), connection->boot);
+  if (reply->fields.U8() != static_cast<uint8_t>(ReplyStatus::kDone)) return nullptr;
+  reply->last_error = reply->fields.U32();
+  if (!reply->fields.ok()) return nullptr;
+  return reply;
+}
+
+}  // namespace cehost

@@ -1,0 +1,70 @@
+// A program's way to its handset server: the connection that ties the program to the server for
+// its life, and one connection for each thread that makes calls, started on demand.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "server/requests.h"
+#include "server/wire.h"
+
+namespace cehost {
+
+// A reply as a program reads it: its status and last error read, its own fields next.
+struct ServerReply {
+  std::vector<uint8_t> bytes;
+  wire::Reader fields;
+  uint32_t last_error = 0;
+  // The server that answered (it changes when the server was restarted).
+  uint64_t boot = 0;
+
+  ServerReply(std::vector<uint8_t> body, uint64_t boot_id);
+  ServerReply(const ServerReply&) = delete;
+  ServerReply& operator=(const ServerReply&) = delete;
+};
+
+// Connects to the home's running server and says hello in the role; -1 when none answers. *boot
+// is the server's boot.
+int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t* boot);
+
+class ServerLink {
+ public:
+  explicit ServerLink(std::filesystem::path home);
+  ~ServerLink();
+  ServerLink(const ServerLink&) = delete;
+  ServerLink& operator=(const ServerLink&) = delete;
+
+  // Sends the request on the calling thread's connection and returns the reply; a server that is
+  // not running is started first. Null when no server could be reached, the connection broke
+  // before the reply came, or the server refused the request. When boot is given, the request
+  // is sent only to that server: null when another one answers now.
+  std::unique_ptr<ServerReply> Call(const wire::Writer& request,
+                                    std::optional<uint64_t> boot = std::nullopt);
+  // The boot of the server this program last reached; 0 before any.
+  uint64_t boot() const { return boot_.load(std::memory_order_relaxed); }
+
+ public:
+  // A thread's connection to the server.
+  struct Connection;
+
+ private:
+  // The calling thread's connection to the running server, connecting (and starting the server)
+  // when it has none; null when that fails.
+  Connection* ThreadConnection();
+  // Connects in the given role, starting a server when none answers.
+  int ConnectOrStart(ServerRole role, uint64_t* boot);
+
+  const std::filesystem::path home_;
+  // Tells this link's thread connections from those of a link that went.
+  const uint64_t serial_;
+  std::mutex mutex_;
+  // The connection that ties the program to the server that has its objects.
+  int program_fd_ = -1;
+  std::atomic<uint64_t> boot_{0};
+};
+
+}  // namespace cehost
