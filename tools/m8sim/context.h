@@ -61,6 +61,8 @@ void AddHandsetCommands(CLI::App& app, Context& ctx);
 void AddSnapshotCommands(CLI::App& handset, Context& ctx);
 // Adds set to the handset command.
 void AddHandsetSetCommand(CLI::App& handset, Context& ctx);
+// Adds start, stop and status (the home's handset server) to the handset command.
+void AddServerCommands(CLI::App& handset, Context& ctx);
 void AddShellCommands(CLI::App& app, Context& ctx);
 void AddSipCommands(CLI::App& app, Context& ctx);
 void AddDeviceCommands(CLI::App& app, Context& ctx);

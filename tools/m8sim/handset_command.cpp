@@ -7,6 +7,7 @@
 
 #include "ce/modules.h"
 
+#include "cehost/server.h"
 #include "cehost/text.h"
 #include "context.h"
 #include "errors.h"
@@ -32,8 +33,17 @@ constexpr const char* kHandsetHelp =
   set KEY=VALUE...
          changes keys of the home's handset.toml (modem.dial_result=691), keeping its
          comments, once the handset is known to start with them; see set --help
-  reboot forgets what the simulated hardware and programs held in memory (the home's
-         state.json): the shell starts again empty, with the phone unlocked
+  reboot stops the home's handset server and forgets what the simulated hardware and
+         programs held in memory (the home's state.json): the shell starts again empty,
+         with the phone unlocked
+  start [--persistent]
+         starts the home's handset server: the one process that runs the handset's
+         drivers and registered messages for every program on the home. Programs start
+         it themselves when none runs; it ends 5 s after the last of them, unless
+         persistent (then it runs until handset stop)
+  stop   stops the home's handset server; the next program that needs it starts another
+  status the server's pid, how long it has run, and the programs attached to it with
+         the handles it holds for each; exit 1 when none runs
   snapshot NAME
          keeps the handset's registry (HKLM and HKCU, but not HKLM\Drivers\Active, which
          lists the drivers loaded anew at each start) and its files, with attributes and
@@ -127,6 +137,8 @@ int Keys(Context& ctx) {
 
 int Reboot(Context& ctx) {
   std::filesystem::path home = ctx.Home();
+  // The running handset goes first: its memory would outlive the file otherwise.
+  cehost::StopServer(home);
   sim::StateFile state(home);
   if (!state.Clear()) throw Failure("cannot remove " + state.path().string());
   // The handset starts again: its programs boot without what they held.
@@ -143,7 +155,9 @@ int Reboot(Context& ctx) {
 
 void AddHandsetCommands(CLI::App& app, Context& ctx) {
   auto* handset = app.add_subcommand(
-      "handset", "Make, show, set, reboot, snapshot or diff the handset in the home");
+      "handset",
+      "Make, show, set, reboot, snapshot or diff the handset in the home; start, stop or look "
+      "at its server");
   handset->footer(kHandsetHelp);
   handset->require_subcommand(1);
   handset->add_subcommand("init", "Make the default handset in the home")->callback([&ctx] {
@@ -159,6 +173,7 @@ void AddHandsetCommands(CLI::App& app, Context& ctx) {
   handset->add_subcommand("reboot", "Forget what the handset held in memory (state.json)")
       ->callback([&ctx] { ctx.action = [&ctx] { return Reboot(ctx); }; });
   AddSnapshotCommands(*handset, ctx);
+  AddServerCommands(*handset, ctx);
 }
 
 }  // namespace m8sim
