@@ -1,0 +1,131 @@
+// Programs of one handset home share one running handset: application programs (which link only
+// the library) reach the home's server, started on demand, for its devices and its registered
+// window messages, and the server outlives none of what they leave behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "cehost/server.h"
+#include "pipe_child.h"
+#include "sim/default_handset.h"
+#include "temp_dir.h"
+
+namespace {
+
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::EnsureHandset(dir_.home());
+    setenv("M8_HANDSET", dir_.home().c_str(), 1);
+    setenv("M8_HANDSET_SERVER", SERVER_PROGRAM, 1);
+  }
+  void TearDown() override { cehost::StopServer(dir_.home()); }
+
+  std::unique_ptr<PipeChild> App() {
+    auto app = std::make_unique<PipeChild>(std::vector<std::string>{APP_PROGRAM});
+    EXPECT_TRUE(app->running());
+    return app;
+  }
+  cehost::ServerInfo Info() {
+    auto info = cehost::QueryServer(dir_.home());
+    EXPECT_TRUE(info.has_value());
+    return info.value_or(cehost::ServerInfo{});
+  }
+  // Waits, within a bound, until the server says what the test waits for: a program's end
+  // reaches the server as the end of its connections, a moment after the program has gone.
+  bool Eventually(const std::function<bool(const std::optional<cehost::ServerInfo>&)>& holds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (holds(cehost::QueryServer(dir_.home()))) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
+  EXPECT_FALSE(cehost::QueryServer(dir_.home()));
+  {
+    auto app = App();
+    EXPECT_EQ(app->Ask("backlight set 200"), "1 0");
+    EXPECT_EQ(app->Ask("backlight get"), "1 200");
+  }
+  // Another program finds what the first one left on the handset's backlight.
+  auto app = App();
+  EXPECT_EQ(app->Ask("backlight get"), "1 200");
+  EXPECT_EQ(app->Ask("open ACC0:"), "ok");
+  EXPECT_EQ(app->Ask("control"), "1 0 3");
+  EXPECT_EQ(app->Ask("open XYZ7:"), "fail 2");
+  cehost::ServerInfo info = Info();
+  ASSERT_EQ(info.programs.size(), 1u);
+  EXPECT_EQ(info.programs[0].name, "server_app");
+  EXPECT_EQ(info.programs[0].handles, 1u);
+  EXPECT_EQ(app->Ask("close"), "1");
+  EXPECT_EQ(Info().programs[0].handles, 0u);
+}
+
+TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {
+  auto first = App();
+  auto second = App();
+  std::string usb = first->Ask("register UsbNotifyMsgName");
+  std::string pal = second->Ask("register PalBroadcastNotifyMsgName");
+  EXPECT_NE(usb, pal);
+  EXPECT_EQ(second->Ask("register UsbNotifyMsgName"), usb);
+  EXPECT_EQ(first->Ask("register palbroadcastnotifymsgname"), pal);
+  std::string own = second->Ask("register AnApplicationsOwnMessage");
+  EXPECT_GE(std::stoul(own), 0xC000u);
+  EXPECT_EQ(first->Ask("register AnApplicationsOwnMessage"), own);
+}
+
+TEST_F(ServerTest, WhatAKilledProgramHeldIsReleased) {
+  auto keeper = App();
+  EXPECT_EQ(keeper->Ask("open ACC0:"), "ok");
+  {
+    auto doomed = App();
+    EXPECT_EQ(doomed->Ask("open ACC0:"), "ok");
+    EXPECT_EQ(doomed->Ask("open BKL1:"), "ok");
+    EXPECT_TRUE(Eventually([](const auto& info) { return info && info->programs.size() == 2; }));
+    doomed->Kill();
+  }
+  EXPECT_TRUE(Eventually([](const auto& info) {
+    return info && info->programs.size() == 1 && info->programs[0].handles == 1;
+  }));
+  // The program that lives on keeps its device.
+  EXPECT_EQ(keeper->Ask("control"), "1 0 3");
+}
+
+TEST_F(ServerTest, CallsFailWhenTheServerIsKilledAndTheNextStartsAnotherThatResumes) {
+  auto app = App();
+  EXPECT_EQ(app->Ask("backlight set 123"), "1 0");
+  EXPECT_EQ(app->Ask("open ACC0:"), "ok");
+  int pid = Info().pid;
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(kill(pid, SIGKILL), 0);
+  ASSERT_TRUE(Eventually([pid](const auto& info) { return !info || info->pid != pid; }));
+  // The device opened on the server that died is gone with it, as a removed device's handle.
+  EXPECT_EQ(app->Ask("control"), "0 6 0");
+  // A new server holds what the handset held.
+  EXPECT_EQ(app->Ask("backlight get"), "1 123");
+  EXPECT_NE(Info().pid, pid);
+}
+
+TEST_F(ServerTest, AServerWithNoProgramsEndsAfterItsLingerUnlessPersistent) {
+  std::string error;
+  ASSERT_TRUE(cehost::StartServer(dir_.home(), true, &error)) << error;
+  int pid = Info().pid;
+  { EXPECT_EQ(App()->Ask("backlight get").substr(0, 1), "1"); }
+  EXPECT_TRUE(Eventually([](const auto& info) { return info && info->programs.empty(); }));
+  EXPECT_EQ(Info().pid, pid);
+  EXPECT_TRUE(Info().persistent);
+  EXPECT_TRUE(cehost::StopServer(dir_.home()));
+  EXPECT_FALSE(cehost::QueryServer(dir_.home()));
+  EXPECT_FALSE(cehost::StopServer(dir_.home()));
+}
+
+}  // namespace
