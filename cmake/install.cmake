@@ -1,6 +1,6 @@
 # cmake --install: the library with the libraries it stands on, its public headers, a CMake
-# package (find_package(m8api) gives m8api::m8api), a pkg-config file, and m8sim with the
-# default handset's data and its panel's page.
+# package (find_package(m8api) gives m8api::m8api), a pkg-config file, the handset server, and
+# m8sim with the default handset's data and its panel's page.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -11,9 +11,13 @@ set(M8_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/m8api/default-handset)
 file(RELATIVE_PATH m8_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 set_target_properties(m8api cehost phoneadapter uilibrary PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(m8sim PROPERTIES INSTALL_RPATH "$ORIGIN/${m8_bin_to_lib}")
+# The handset server lives in the m8api folder beside the platform library, which looks for it
+# there.
+set_target_properties(m8-handset-server PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
 install(TARGETS m8api cehost phoneadapter uilibrary LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS m8sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS m8-handset-server RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/m8api)
 install(FILES ${PROJECT_SOURCE_DIR}/src/frame/exports.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/m8api)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ce

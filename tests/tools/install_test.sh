@@ -6,11 +6,19 @@ set -euo pipefail
 build_dir=$1
 consumer=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
+# The handset servers the consumers started end with the test, before their homes go.
+stop_servers() {
+  for home in "$work"/home-*; do
+    [[ -d $home ]] && "$prefix/bin/m8sim" --handset "$home" handset stop >/dev/null 2>&1
+  done
+  rm -rf "$work"
+}
+trap stop_servers EXIT
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in include/m8api/exports.h include/m8api/ce/types.h share/m8api/default-handset/handset.toml; do
+for f in include/m8api/exports.h include/m8api/ce/types.h share/m8api/default-handset/handset.toml \
+  lib/m8api/m8-handset-server; do
   [[ -f $prefix/$f ]] || { echo "missing after install: $f" >&2; exit 1; }
 done
 
@@ -18,7 +26,10 @@ done
 cmake -S "$consumer" -B "$work/cmake-consumer" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/cmake-consumer" >/dev/null
-M8_HANDSET=$work/home-cmake "$work/cmake-consumer/consumer" | grep -qx "status 1"
+env -u M8_DEFAULT_HANDSET_DATA "$prefix/bin/m8sim" --handset "$work/home-cmake" handset init >/dev/null
+M8_HANDSET=$work/home-cmake "$work/cmake-consumer/consumer" >"$work/cmake-out"
+grep -qx "status 1" "$work/cmake-out"
+grep -qx "backlight 200" "$work/cmake-out"
 
 # pkg-config
 pc_dir=$(dirname "$(find "$prefix" -name m8api.pc)")
@@ -26,7 +37,9 @@ flags=$(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs m8api)
 libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir m8api)
 # shellcheck disable=SC2086
 g++ "$consumer/consumer.cpp" -o "$work/pc-consumer" $flags -Wl,-rpath,"$libdir"
-M8_HANDSET=$work/home-pc "$work/pc-consumer" | grep -qx "status 1"
+M8_HANDSET=$work/home-pc "$work/pc-consumer" >"$work/pc-out"
+grep -qx "status 1" "$work/pc-out"
+grep -qx "backlight 200" "$work/pc-out"
 
 # The installed m8sim makes the default handset from the installed data.
 env -u M8_DEFAULT_HANDSET_DATA "$prefix/bin/m8sim" --handset "$work/home-init" --json handset init |
