@@ -83,6 +83,23 @@ TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {
   EXPECT_EQ(first->Ask("register AnApplicationsOwnMessage"), own);
 }
 
+TEST_F(ServerTest, NamedQueuesAndEventsAreOneInEveryProgram) {
+  auto reader = App();
+  auto writer = App();
+  EXPECT_EQ(reader->Ask("queue read Records 0"), "0 1460 ");
+  EXPECT_EQ(writer->Ask("queue write Records hello"), "1 0");
+  EXPECT_EQ(reader->Ask("queue read Records 5000"), "1 0 hello");
+  // A read that waits is answered by a write made meanwhile in another program.
+  ASSERT_TRUE(reader->Send("queue read Records 60000"));
+  EXPECT_EQ(writer->Ask("queue write Records again"), "1 0");
+  EXPECT_EQ(reader->ReadLine(), "1 0 again");
+
+  EXPECT_EQ(reader->Ask("event wait Changed 0"), "258");
+  ASSERT_TRUE(reader->Send("event wait Changed 60000"));
+  EXPECT_EQ(writer->Ask("event set Changed"), "1 183");
+  EXPECT_EQ(reader->ReadLine(), "0");
+}
+
 TEST_F(ServerTest, WhatAKilledProgramHeldIsReleased) {
   auto keeper = App();
   EXPECT_EQ(keeper->Ask("open ACC0:"), "ok");
@@ -90,6 +107,9 @@ TEST_F(ServerTest, WhatAKilledProgramHeldIsReleased) {
     auto doomed = App();
     EXPECT_EQ(doomed->Ask("open ACC0:"), "ok");
     EXPECT_EQ(doomed->Ask("open BKL1:"), "ok");
+    EXPECT_EQ(doomed->Ask("queue write Records left"), "1 0");
+    // Killed while the server waits for it: the wait ends with the program.
+    ASSERT_TRUE(doomed->Send("event wait Never 60000"));
     EXPECT_TRUE(Eventually([](const auto& info) { return info && info->programs.size() == 2; }));
     doomed->Kill();
   }

@@ -96,7 +96,7 @@ bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD shar
     return true;
   }
   HandsetState& state = Current();
-  auto object = std::make_shared<RemoteDevice>(state.server, reply->boot, value);
+  auto object = std::make_shared<RemoteDevice>(RemoteHandle(state.server, reply->boot, value));
   *handle = HandleTable::ToHandle<HANDLE>(state.handles.Insert(std::move(object)));
   return true;
 }
@@ -106,11 +106,11 @@ BOOL RemoteDevice::Control(DWORD code, const void* in, DWORD in_size, void* out,
   *returned = 0;
   if ((in && in_size > kMaxData) || (out && out_size > kMaxData))
     return Fail(ERROR_INVALID_PARAMETER);
-  wire::Writer request = Request(ServerOp::kDeviceControl);
-  request.U32(handle_).U32(code);
+  wire::Writer request = remote_.Request(ServerOp::kDeviceControl);
+  request.U32(code);
   PutBuffer(request, in, in_size);
   PutBuffer(request, out, out_size);
-  auto reply = server_->Call(request, boot_);
+  auto reply = remote_.Call(request);
   if (!reply) return Fail(ERROR_INVALID_HANDLE);
   BOOL result = reply->fields.U32();
   DWORD written = reply->fields.U32();
@@ -126,9 +126,9 @@ BOOL RemoteDevice::Read(void* buffer, DWORD size, DWORD* done) {
   if (!buffer) size = 0;
   // A read of more than one request carries reads less, as a device may.
   if (size > kMaxData) size = kMaxData;
-  wire::Writer request = Request(ServerOp::kDeviceRead);
-  request.U32(handle_).U32(size);
-  auto reply = server_->Call(request, boot_);
+  wire::Writer request = remote_.Request(ServerOp::kDeviceRead);
+  request.U32(size);
+  auto reply = remote_.Call(request);
   if (!reply) return Fail(ERROR_INVALID_HANDLE);
   BOOL result = reply->fields.U32();
   std::vector<uint8_t> bytes = reply->fields.Bytes(size);
@@ -142,9 +142,9 @@ BOOL RemoteDevice::Read(void* buffer, DWORD size, DWORD* done) {
 BOOL RemoteDevice::Write(const void* data, DWORD size, DWORD* done) {
   if (!data) size = 0;
   if (size > kMaxData) return Fail(ERROR_INVALID_PARAMETER);
-  wire::Writer request = Request(ServerOp::kDeviceWrite);
-  request.U32(handle_).Bytes(data, size);
-  auto reply = server_->Call(request, boot_);
+  wire::Writer request = remote_.Request(ServerOp::kDeviceWrite);
+  request.Bytes(data, size);
+  auto reply = remote_.Call(request);
   if (!reply) return Fail(ERROR_INVALID_HANDLE);
   BOOL result = reply->fields.U32();
   DWORD written = reply->fields.U32();
@@ -152,13 +152,6 @@ BOOL RemoteDevice::Write(const void* data, DWORD size, DWORD* done) {
   if (done) *done = written > size ? size : written;
   if (!result) SetLastError(reply->last_error);
   return result;
-}
-
-void RemoteDevice::Close() {
-  wire::Writer request = Request(ServerOp::kDeviceClose);
-  request.U32(handle_);
-  // A server that has gone has closed it already, with everything else the program held there.
-  server_->Call(request, boot_);
 }
 
 BOOL RemoteLedInfo(ServerLink& server, UINT id, void* record) {

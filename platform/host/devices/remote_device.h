@@ -7,10 +7,9 @@
 
 #include "ce/types.h"
 #include "devices/device_handle.h"
+#include "server/remote_handle.h"
 
 namespace cehost {
-
-class ServerLink;
 
 // Opens a device of the given name in the server, as OpenDevice does in a program that runs its
 // own devices; false when the name is not of a device's form.
@@ -21,20 +20,17 @@ bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD shar
 // device that was removed.
 class RemoteDevice : public DeviceObject {
  public:
-  RemoteDevice(std::shared_ptr<ServerLink> server, uint64_t boot, uint32_t handle)
-      : server_(std::move(server)), boot_(boot), handle_(handle) {}
+  explicit RemoteDevice(RemoteHandle remote) : remote_(std::move(remote)) {}
 
   BOOL Control(DWORD code, const void* in, DWORD in_size, void* out, DWORD out_size,
                DWORD* returned) override;
   BOOL Read(void* buffer, DWORD size, DWORD* done) override;
   BOOL Write(const void* data, DWORD size, DWORD* done) override;
   // Closes the open context in the server, when it still runs.
-  void Close() override;
+  void Close() override { remote_.Close(); }
 
  private:
-  const std::shared_ptr<ServerLink> server_;
-  const uint64_t boot_;
-  const uint32_t handle_;
+  const RemoteHandle remote_;
 };
 
 // NLedGetDeviceInfo and NLedSetDevice answered by the server's LED service.

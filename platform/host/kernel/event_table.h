@@ -14,6 +14,10 @@
 #include "kernel/handle_table.h"
 
 namespace cehost {
+class Journal;
+}
+
+namespace cehost {
 
 // One event, shared by every handle opened on it.
 class Event {
@@ -48,17 +52,29 @@ class Event {
   const std::u16string name_;
 };
 
-// A handle's view of an event.
-class EventObject : public HandleObject {
+// A handle's view of an event, in this program or held for it by the handset server.
+class EventHandle : public HandleObject {
  public:
-  explicit EventObject(std::shared_ptr<Event> event)
-      : HandleObject(HandleKind::kEvent), event_(std::move(event)) {}
+  EventHandle() : HandleObject(HandleKind::kEvent) {}
+  // Sets, resets or pulses the event as EventModify does; FALSE with the last error set when
+  // func is none of those or the event cannot be reached.
+  virtual BOOL Modify(DWORD func) = 0;
+};
+
+// A handle on an event of this program.
+class EventObject : public EventHandle {
+ public:
+  EventObject(std::shared_ptr<Event> event, Journal* journal)
+      : event_(std::move(event)), journal_(journal) {}
   Event& event() { return *event_; }
   // Signalled while the event is; waiting on an auto-reset event resets it.
   DWORD Wait(DWORD ms) override { return event_->Wait(ms) ? WAIT_OBJECT_0 : WAIT_TIMEOUT; }
+  // Setting, resetting and pulsing are journaled: they are effects other programs see.
+  BOOL Modify(DWORD func) override;
 
  private:
   std::shared_ptr<Event> event_;
+  Journal* const journal_;
 };
 
 // Named events of a handset. Names are compared with their case, as CE does; an event lives

@@ -6,6 +6,7 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "kernel/event_table.h"
+#include "kernel/remote_event.h"
 #include "kernel/signal_board.h"
 
 namespace cehost {
@@ -85,12 +86,33 @@ std::shared_ptr<Event> EventTable::Open(const std::u16string& name, bool manual_
 
 namespace {
 
-// Setting, resetting and pulsing an event are effects other programs see.
 void Record(Journal& journal, EffectKind kind, const Event& event) {
   RecordEffect(journal, kind, {{"name", ToUtf8(event.name())}});
 }
 
 }  // namespace
+
+BOOL EventObject::Modify(DWORD func) {
+  Event& event = *event_;
+  switch (func) {
+    case EVENT_SET:
+      event.Set();
+      Record(*journal_, EffectKind::kEventSet, event);
+      return TRUE;
+    case EVENT_RESET:
+      event.Reset();
+      Record(*journal_, EffectKind::kEventReset, event);
+      return TRUE;
+    case EVENT_PULSE:
+      event.Pulse();
+      Record(*journal_, EffectKind::kEventPulse, event);
+      return TRUE;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+  }
+}
+
 }  // namespace cehost
 
 using namespace cehost;
@@ -102,6 +124,9 @@ extern "C" HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bI
     return nullptr;
   }
   HandsetState& state = Current();
+  // A named event of a handset attached to its server is the server's, shared by every program.
+  if (lpName && state.server)
+    return CreateRemoteEvent(state, lpName, bManualReset != 0, bInitialState != 0);
   std::shared_ptr<Event> event;
   bool existed = false;
   // Without a name the event is the caller's alone; "" is a name like any other.
@@ -110,36 +135,19 @@ extern "C" HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bI
   } else {
     event = std::make_shared<Event>(bManualReset != 0, bInitialState != 0, std::u16string());
   }
-  uint32_t value = state.handles.Insert(std::make_shared<EventObject>(std::move(event)));
+  uint32_t value =
+      state.handles.Insert(std::make_shared<EventObject>(std::move(event), &state.journal));
   SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return HandleTable::ToHandle<HANDLE>(value);
 }
 
 extern "C" BOOL EventModify(HANDLE hEvent, DWORD func) {
-  HandsetState& state = Current();
-  auto object = state.handles.Get<EventObject>(hEvent, HandleKind::kEvent);
+  auto object = Current().handles.Get<EventHandle>(hEvent, HandleKind::kEvent);
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  Event& event = object->event();
-  switch (func) {
-    case EVENT_SET:
-      event.Set();
-      Record(state.journal, EffectKind::kEventSet, event);
-      return TRUE;
-    case EVENT_RESET:
-      event.Reset();
-      Record(state.journal, EffectKind::kEventReset, event);
-      return TRUE;
-    case EVENT_PULSE:
-      event.Pulse();
-      Record(state.journal, EffectKind::kEventPulse, event);
-      return TRUE;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
-  }
+  return object->Modify(func);
 }
 
 extern "C" BOOL SetEvent(HANDLE hEvent) {

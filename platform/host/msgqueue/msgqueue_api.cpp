@@ -9,6 +9,7 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "msgqueue/queue_end.h"
+#include "msgqueue/remote_queue.h"
 
 using namespace cehost;
 
@@ -49,7 +50,7 @@ std::shared_ptr<QueueEnd> EndOf(HANDLE handle) {
 
 HANDLE Enter(HandsetState& state, std::shared_ptr<MessageQueue> queue, bool reader) {
   return HandleTable::ToHandle<HANDLE>(
-      state.handles.Insert(std::make_shared<QueueEnd>(std::move(queue), reader)));
+      state.handles.Insert(std::make_shared<LocalQueueEnd>(std::move(queue), reader)));
 }
 
 void RecordCreate(Journal& journal, const MessageQueue& queue, const MSGQUEUEOPTIONS& options) {
@@ -63,6 +64,25 @@ void RecordCreate(Journal& journal, const MessageQueue& queue, const MSGQUEUEOPT
 
 }  // namespace
 
+namespace cehost {
+
+std::shared_ptr<QueueEnd> LocalQueueEnd::Open(bool reader, DWORD* error) {
+  // This end may have been closed meanwhile, and with it the last end of its queue.
+  if (!queue_->AddEnd(reader)) {
+    *error = ERROR_INVALID_HANDLE;
+    return nullptr;
+  }
+  try {
+    return std::make_shared<LocalQueueEnd>(queue_, reader);
+  } catch (const std::bad_alloc&) {
+    queue_->RemoveEnd(reader);
+    *error = ERROR_OUTOFMEMORY;
+    return nullptr;
+  }
+}
+
+}  // namespace cehost
+
 // A name is at most MAX_PATH - 1 characters; "" is a name like any other, as it is for events.
 extern "C" HANDLE CreateMsgQueue(LPCWSTR lpszName, LPMSGQUEUEOPTIONS lpOptions) {
   if (!ValidOptions(lpOptions)) return Fail(ERROR_INVALID_PARAMETER);
@@ -70,6 +90,9 @@ extern "C" HANDLE CreateMsgQueue(LPCWSTR lpszName, LPMSGQUEUEOPTIONS lpOptions) 
   if (length < 0) return Fail(ERROR_INVALID_PARAMETER);
   const bool reader = lpOptions->bReadAccess != 0;
   HandsetState& state = Current();
+  // A named queue of a handset attached to its server is the server's, shared by every program.
+  if (lpszName && state.server)
+    return CreateRemoteQueue(state, std::u16string_view(lpszName, length), *lpOptions);
   try {
     std::shared_ptr<MessageQueue> queue;
     bool existed = false;
@@ -100,13 +123,13 @@ extern "C" HANDLE OpenMsgQueue(HANDLE hSrcProc, HANDLE hMsgQ, LPMSGQUEUEOPTIONS 
   if (hSrcProc != GetCurrentProcess()) return Fail(ERROR_INVALID_HANDLE);
   auto source = EndOf(hMsgQ);
   if (!source) return nullptr;
-  const bool reader = lpOptions->bReadAccess != 0;
-  // The source end may have been closed meanwhile, and with it the last end of its queue.
-  if (!source->queue().AddEnd(reader)) return Fail(ERROR_INVALID_HANDLE);
+  DWORD error = ERROR_SUCCESS;
+  auto end = source->Open(lpOptions->bReadAccess != 0, &error);
+  if (!end) return Fail(error);
   try {
-    return Enter(Current(), source->shared_queue(), reader);
+    return HandleTable::ToHandle<HANDLE>(Current().handles.Insert(end));
   } catch (const std::bad_alloc&) {
-    source->queue().RemoveEnd(reader);
+    end->Close();
     return Fail(ERROR_OUTOFMEMORY);
   }
 }
@@ -121,8 +144,7 @@ extern "C" BOOL WriteMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbDataSize, D
   if (!lpBuffer || cbDataSize == 0 || (dwFlags & ~DWORD{MSGQUEUE_MSGALERT}) != 0) {
     return Refuse(ERROR_INVALID_PARAMETER);
   }
-  DWORD error =
-      end->queue().Write(static_cast<const uint8_t*>(lpBuffer), cbDataSize, dwTimeout, dwFlags);
+  DWORD error = end->Write(static_cast<const uint8_t*>(lpBuffer), cbDataSize, dwTimeout, dwFlags);
   return error ? Refuse(error) : TRUE;
 }
 
@@ -144,7 +166,7 @@ extern "C" BOOL ReadMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbBufferSize,
   DWORD copied = 0;
   DWORD flags = 0;
   DWORD error =
-      end->queue().Read(static_cast<uint8_t*>(lpBuffer), cbBufferSize, dwTimeout, &copied, &flags);
+      end->Read(static_cast<uint8_t*>(lpBuffer), cbBufferSize, dwTimeout, &copied, &flags);
   *lpNumberOfBytesRead = copied;
   if (pdwFlags) *pdwFlags = flags;
   return error ? Refuse(error) : TRUE;
@@ -154,8 +176,7 @@ extern "C" BOOL GetMsgQueueInfo(HANDLE hMsgQ, LPMSGQUEUEINFO lpInfo) {
   auto end = EndOf(hMsgQ);
   if (!end) return FALSE;
   if (!lpInfo || lpInfo->dwSize != sizeof(MSGQUEUEINFO)) return Refuse(ERROR_INVALID_PARAMETER);
-  end->queue().Describe(lpInfo);
-  return TRUE;
+  return end->Describe(lpInfo) ? TRUE : FALSE;
 }
 
 // Any other kind of handle is refused with ERROR_INVALID_HANDLE.

@@ -1,12 +1,17 @@
 // The server's answers to its programs' requests: each runs, in the server, the same platform
 // call a program would make in its own process, and sends back what the call wrote.
+#include <poll.h>
+
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 
 #include "ce/devices.h"
 #include "ce/errors.h"
 #include "ce/files.h"
 #include "ce/kernel.h"
+#include "ce/msgqueue.h"
 #include "ce/nled.h"
 #include "ce/windows.h"
 #include "devices/device_open.h"
@@ -25,12 +30,44 @@ constexpr uint32_t kMaxData = 1u << 20;
 // name within 255 units (a longer one is refused by the call itself).
 constexpr uint32_t kMaxName = MAX_PATH;
 
+// The longest a blocking call waits in one go: between two slices the server looks whether the
+// program still waits for the answer, so that a program that ended mid-wait lets go of its
+// connection, and with it of what it held, within a slice.
+constexpr DWORD kSliceMs = 100;
+
 struct Call {
   ServerHost& host;
   ServedProgram& program;
   wire::Reader& in;
   wire::Writer& out;
+  // The connection the request came on; -1 when none (a request answered in the process).
+  int peer_fd;
 };
+
+// Whether the program that asked still waits for the answer.
+bool PeerWaits(int fd) {
+  if (fd < 0) return true;
+  pollfd pfd{fd, POLLRDHUP, 0};
+  return poll(&pfd, 1, 0) == 0 || !(pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
+}
+
+// Runs attempt(ms) in slices of at most kSliceMs until it reports done (anything but a time-out),
+// the time given is up, or the program no longer waits.
+template <class Attempt>
+void Sliced(Call& call, DWORD ms, Attempt attempt) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms == INFINITE ? 0 : ms);
+  for (;;) {
+    DWORD slice = kSliceMs;
+    if (ms != INFINITE) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      slice = static_cast<DWORD>(std::clamp<int64_t>(left.count(), 0, kSliceMs));
+    }
+    if (attempt(slice)) return;
+    if (ms != INFINITE && Clock::now() >= deadline) return;
+    if (!PeerWaits(call.peer_fd)) return;
+  }
+}
 
 HANDLE ToHandle(uint32_t value) {
   return HandleTable::ToHandle<HANDLE>(value);
@@ -69,6 +106,14 @@ bool ProgramHandle(Call& call, uint32_t handle) {
   return false;
 }
 
+// The handle of an object the call made for the program, or 0 when it made none.
+uint32_t Owned(Call& call, HANDLE handle) {
+  if (!handle || handle == INVALID_HANDLE_VALUE) return 0;
+  uint32_t value = HandleTable::ValueOf(handle);
+  call.program.Own(value);
+  return value;
+}
+
 bool OpenDeviceRequest(Call& call) {
   std::u16string name = call.in.Text(kMaxName);
   DWORD access = call.in.U32();
@@ -76,12 +121,9 @@ bool OpenDeviceRequest(Call& call) {
   if (!call.in.End()) return false;
   HANDLE handle = INVALID_HANDLE_VALUE;
   bool device = OpenDevice(name.c_str(), access, share, &handle);
-  uint32_t value = 0;
-  if (device && handle != INVALID_HANDLE_VALUE) {
-    value = HandleTable::ValueOf(handle);
-    call.program.Own(value);
-  }
-  call.out.U8(device ? 1 : 0).U32(value);
+  DWORD error = GetLastError();
+  call.out.U8(device ? 1 : 0).U32(device ? Owned(call, handle) : 0);
+  SetLastError(error);
   return true;
 }
 
@@ -125,7 +167,7 @@ bool DeviceWriteRequest(Call& call) {
   return true;
 }
 
-bool DeviceCloseRequest(Call& call) {
+bool CloseRequest(Call& call) {
   uint32_t handle = call.in.U32();
   if (!call.in.End()) return false;
   BOOL result = FALSE;
@@ -177,6 +219,119 @@ bool RegisterMessageRequest(Call& call) {
   return true;
 }
 
+bool WaitRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  DWORD ms = call.in.U32();
+  if (!call.in.End()) return false;
+  DWORD result = WAIT_FAILED;
+  if (ProgramHandle(call, handle)) {
+    Sliced(call, ms, [&](DWORD slice) {
+      result = WaitForSingleObject(ToHandle(handle), slice);
+      return result != WAIT_TIMEOUT;
+    });
+  }
+  call.out.U32(result);
+  return true;
+}
+
+bool QueueCreateRequest(Call& call) {
+  std::u16string name = call.in.Text(kMaxName);
+  MSGQUEUEOPTIONS options{};
+  options.dwSize = sizeof(options);
+  options.dwFlags = call.in.U32();
+  options.dwMaxMessages = call.in.U32();
+  options.cbMaxMessage = call.in.U32();
+  options.bReadAccess = call.in.U8() != 0;
+  if (!call.in.End()) return false;
+  HANDLE queue = CreateMsgQueue(name.c_str(), &options);
+  // The last error of a success tells whether the queue existed: it is kept for the reply.
+  DWORD error = GetLastError();
+  call.out.U32(Owned(call, queue));
+  SetLastError(error);
+  return true;
+}
+
+bool QueueOpenRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  MSGQUEUEOPTIONS options{};
+  options.dwSize = sizeof(options);
+  options.bReadAccess = call.in.U8() != 0;
+  if (!call.in.End()) return false;
+  HANDLE opened = nullptr;
+  if (ProgramHandle(call, handle))
+    opened = OpenMsgQueue(GetCurrentProcess(), ToHandle(handle), &options);
+  call.out.U32(Owned(call, opened));
+  return true;
+}
+
+bool QueueWriteRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  std::vector<uint8_t> message = call.in.Bytes(kMaxData);
+  DWORD ms = call.in.U32();
+  DWORD flags = call.in.U32();
+  if (!call.in.End()) return false;
+  BOOL result = FALSE;
+  if (ProgramHandle(call, handle)) {
+    uint8_t none = 0;
+    Sliced(call, ms, [&](DWORD slice) {
+      result = WriteMsgQueue(ToHandle(handle), message.empty() ? &none : message.data(),
+                             static_cast<DWORD>(message.size()), slice, flags);
+      return result || GetLastError() != ERROR_TIMEOUT;
+    });
+  }
+  call.out.U32(result);
+  return true;
+}
+
+bool QueueReadRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  uint32_t size = call.in.U32();
+  DWORD ms = call.in.U32();
+  if (!call.in.End() || size > kMaxData) return false;
+  std::vector<uint8_t> buffer(size ? size : 1);
+  DWORD read = 0, flags = 0;
+  BOOL result = FALSE;
+  if (ProgramHandle(call, handle)) {
+    Sliced(call, ms, [&](DWORD slice) {
+      result = ReadMsgQueue(ToHandle(handle), buffer.data(), size, &read, slice, &flags);
+      return result || GetLastError() != ERROR_TIMEOUT;
+    });
+  }
+  if (read > size) read = size;
+  call.out.U32(result).Bytes(buffer.data(), read).U32(flags);
+  return true;
+}
+
+bool QueueInfoRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  if (!call.in.End()) return false;
+  MSGQUEUEINFO info{};
+  info.dwSize = sizeof(info);
+  BOOL result = ProgramHandle(call, handle) && GetMsgQueueInfo(ToHandle(handle), &info);
+  call.out.U32(result).Bytes(&info, result ? sizeof(info) : 0);
+  return true;
+}
+
+bool EventCreateRequest(Call& call) {
+  bool manual = call.in.U8() != 0;
+  bool signalled = call.in.U8() != 0;
+  std::u16string name = call.in.Text(kMaxName);
+  if (!call.in.End()) return false;
+  HANDLE event = CreateEventW(nullptr, manual, signalled, name.c_str());
+  DWORD error = GetLastError();
+  call.out.U32(Owned(call, event));
+  SetLastError(error);
+  return true;
+}
+
+bool EventModifyRequest(Call& call) {
+  uint32_t handle = call.in.U32();
+  DWORD func = call.in.U32();
+  if (!call.in.End()) return false;
+  call.out.U32(ProgramHandle(call, handle) && EventModify(ToHandle(handle), func));
+  return true;
+}
+
 bool StatusRequest(Call& call) {
   if (!call.in.End()) return false;
   ServerInfo info = call.host.Info();
@@ -207,7 +362,15 @@ constexpr Request kRequests[] = {
     {ServerOp::kDeviceControl, DeviceControlRequest},
     {ServerOp::kDeviceRead, DeviceReadRequest},
     {ServerOp::kDeviceWrite, DeviceWriteRequest},
-    {ServerOp::kDeviceClose, DeviceCloseRequest},
+    {ServerOp::kClose, CloseRequest},
+    {ServerOp::kWait, WaitRequest},
+    {ServerOp::kQueueCreate, QueueCreateRequest},
+    {ServerOp::kQueueOpen, QueueOpenRequest},
+    {ServerOp::kQueueWrite, QueueWriteRequest},
+    {ServerOp::kQueueRead, QueueReadRequest},
+    {ServerOp::kQueueInfo, QueueInfoRequest},
+    {ServerOp::kEventCreate, EventCreateRequest},
+    {ServerOp::kEventModify, EventModifyRequest},
     {ServerOp::kLedInfo, LedInfoRequest},
     {ServerOp::kLedSet, LedSetRequest},
     {ServerOp::kRegisterMessage, RegisterMessageRequest},
@@ -221,14 +384,14 @@ std::vector<uint8_t> ServerHost::Refusal() {
   return refusal.bytes();
 }
 
-std::vector<uint8_t> ServerHost::Answer(ServedProgram& program,
-                                        const std::vector<uint8_t>& request) {
+std::vector<uint8_t> ServerHost::Answer(ServedProgram& program, const std::vector<uint8_t>& request,
+                                        int peer_fd) {
   wire::Reader in(request);
   auto op = static_cast<ServerOp>(in.U16());
   for (const Request& known : kRequests) {
     if (known.op != op) continue;
     wire::Writer fields;
-    Call call{*this, program, in, fields};
+    Call call{*this, program, in, fields, peer_fd};
     SetLastError(ERROR_SUCCESS);
     if (!known.answer(call)) return Refusal();
     DWORD error = GetLastError();

@@ -23,14 +23,34 @@ enum class ServerOp : uint16_t {
   kDeviceRead = 12,
   // {u32 handle, bytes data} -> {u32 result, u32 written}.
   kDeviceWrite = 13,
-  // {u32 handle} -> {u32 result}.
-  kDeviceClose = 14,
+  // Closes any handle the server holds for the program: {u32 handle} -> {u32 result}.
+  kClose = 14,
   // {u32 info id, u8 has record, bytes record as given} -> {u32 result, bytes record}.
   kLedInfo = 15,
   // {u32 device id, u8 has record, bytes record} -> {u32 result}.
   kLedSet = 16,
   // {text name} -> {u32 identifier}.
   kRegisterMessage = 20,
+  // Waits on any handle the server holds for the program, as WaitForSingleObject does:
+  // {u32 handle, u32 ms} -> {u32 result}.
+  kWait = 21,
+  // {text name, u32 flags, u32 max messages, u32 max message bytes, u8 read access}
+  // -> {u32 handle (0: failed)}; the last error tells a queue that existed.
+  kQueueCreate = 30,
+  // Another end of the queue, as OpenMsgQueue makes: {u32 handle, u8 read access} ->
+  // {u32 handle (0: failed)}.
+  kQueueOpen = 31,
+  // {u32 handle, bytes message, u32 ms, u32 flags} -> {u32 result}.
+  kQueueWrite = 32,
+  // {u32 handle, u32 size, u32 ms} -> {u32 result, bytes read, u32 flags}.
+  kQueueRead = 33,
+  // {u32 handle} -> {u32 result, bytes MSGQUEUEINFO}.
+  kQueueInfo = 34,
+  // {u8 manual reset, u8 signalled, text name} -> {u32 handle (0: failed)}; the last error tells
+  // an event that existed.
+  kEventCreate = 40,
+  // {u32 handle, u32 EVENT_SET, EVENT_RESET or EVENT_PULSE} -> {u32 result}.
+  kEventModify = 41,
 };
 
 // What a connection is for, said in its hello.

@@ -53,8 +53,10 @@ class ServerHost {
   void Detach(const std::shared_ptr<ServedProgram>& program);
   // Closes every handle the server holds for the program.
   void Release(ServedProgram& program);
-  // Answers one request of the program: the reply, with a refusal for a malformed request.
-  std::vector<uint8_t> Answer(ServedProgram& program, const std::vector<uint8_t>& request);
+  // Answers one request of the program: the reply, with a refusal for a malformed request. A
+  // call that blocks stops waiting once the connection peer_fd (when given) has been closed.
+  std::vector<uint8_t> Answer(ServedProgram& program, const std::vector<uint8_t>& request,
+                              int peer_fd = -1);
   // The reply to a malformed request: refused, with ERROR_INVALID_PARAMETER.
   static std::vector<uint8_t> Refusal();
 

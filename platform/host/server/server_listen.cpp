@@ -120,7 +120,7 @@ void Serve(ServerHost& host, ConnectionThread& connection, int pid, Wake& wake) 
   auto program = attached ? host.Attach(pid, name) : std::make_shared<ServedProgram>(pid, name);
   if (wire::SendMessage(fd, HelloReply(host))) {
     while (auto request = wire::ReceiveMessage(fd)) {
-      if (!wire::SendMessage(fd, host.Answer(*program, *request))) break;
+      if (!wire::SendMessage(fd, host.Answer(*program, *request, fd))) break;
       if (host.stop_requested()) {
         wake.Ring();
         break;
