@@ -51,4 +51,26 @@ Device* FindDevice(Handset& handset, std::string_view name) {
   return nullptr;
 }
 
+Device& NamedDevice(Handset& handset, std::string_view name) {
+  if (Device* device = FindDevice(handset, name)) return *device;
+  std::string names;
+  for (Device* device : HandsetDevices(handset))
+    names += (names.empty() ? "" : ", ") + std::string(device->device_name());
+  throw DeviceSetError("no device " + std::string(name) + " (devices: " + names + ")", true);
+}
+
+Device& SetDevice(Handset& handset, std::string_view name, const std::vector<DeviceField>& fields) {
+  Device& device = NamedDevice(handset, name);
+  if (!device.present())
+    throw DeviceSetError("the handset has no " + std::string(device.device_name()) +
+                             " (its handset.toml table says present = false)",
+                         false);
+  try {
+    device.Set(fields);
+  } catch (const DeviceFieldError& e) {
+    throw DeviceSetError(std::string(device.device_name()) + " " + e.what(), true);
+  }
+  return device;
+}
+
 }  // namespace sim

@@ -2,11 +2,13 @@
 // when none runs; it runs the handset's drivers and programs for all of them, and ends a short
 // while after the last one has gone (unless persistent).
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include "cehost/server.h"
+#include "sim/control/handset_control.h"
 #include "sim/handset.h"
 
 int main(int argc, char** argv) {
@@ -24,11 +26,27 @@ int main(int argc, char** argv) {
   options.linger = std::chrono::milliseconds(linger_ms);
   // A program that goes mid-reply is no reason for the server to end.
   std::signal(SIGPIPE, SIG_IGN);
+  // The handset the server runs, for the tools' control requests; set once it has booted.
+  std::atomic<sim::Handset*> running{nullptr};
+  options.control = [&running](const std::string& text) {
+    nlohmann::json request = nlohmann::json::parse(text, nullptr, false);
+    sim::Handset* handset = running.load();
+    nlohmann::json answer =
+        handset ? sim::AnswerControl(*handset, request)
+                : nlohmann::json{{"ok", false}, {"error", "the handset is not running"}};
+    return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  };
   try {
-    cehost::ServeHandset(options, [&home]() -> std::shared_ptr<void> {
-      sim::Handset::Options handset;
-      handset.home = home;
-      return std::make_shared<sim::Handset>(handset);
+    cehost::ServeHandset(options, [&home, &running]() -> std::shared_ptr<void> {
+      sim::Handset::Options setup;
+      setup.home = home;
+      auto handset = std::make_shared<sim::Handset>(setup);
+      running.store(handset.get());
+      // The handset goes when the server stops; control requests are over by then.
+      return std::shared_ptr<void>(handset.get(), [handset, &running](void*) mutable {
+        running.store(nullptr);
+        handset.reset();
+      });
     });
   } catch (const std::exception& e) {
     std::fprintf(stderr, "m8-handset-server: %s\n", e.what());

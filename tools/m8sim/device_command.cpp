@@ -5,6 +5,7 @@
 
 #include "context.h"
 #include "errors.h"
+#include "handset_steer.h"
 #include "journal_view.h"
 #include "sim/drivers/device_list.h"
 
@@ -35,11 +36,11 @@ Examples:
 
 // The device of that name; UsageError naming the devices when there is none.
 sim::Device& Named(Context& ctx, const std::string& name) {
-  if (sim::Device* device = sim::FindDevice(ctx.Handset(), name)) return *device;
-  std::string names;
-  for (sim::Device* device : sim::HandsetDevices(ctx.Handset()))
-    names += (names.empty() ? "" : ", ") + std::string(device->device_name());
-  throw UsageError("no device " + name + " (devices: " + names + ")");
+  try {
+    return sim::NamedDevice(ctx.Handset(), name);
+  } catch (const sim::DeviceSetError& e) {
+    throw UsageError(e.what());
+  }
 }
 
 std::string Presence(const sim::Device& device) {
@@ -100,30 +101,21 @@ int Show(Context& ctx, const std::string& name) {
 }
 
 int Set(Context& ctx, const std::string& name, const std::vector<std::string>& assignments) {
-  sim::Device& device = Named(ctx, name);
-  std::vector<sim::DeviceField> fields;
+  nlohmann::json set = nlohmann::json::object();
+  nlohmann::json fields = nlohmann::json::array();
   for (const std::string& assignment : assignments) {
     size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0)
       throw UsageError("expected FIELD=VALUE, not " + assignment);
-    fields.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+    fields.push_back({assignment.substr(0, equals), assignment.substr(equals + 1)});
+    set[assignment.substr(0, equals)] = assignment.substr(equals + 1);
   }
-  if (!device.present())
-    throw Failure("the handset has no " + std::string(device.device_name()) +
-                  " (its handset.toml table says present = false)");
-  try {
-    device.Set(fields);
-  } catch (const sim::DeviceFieldError& e) {
-    throw UsageError(std::string(device.device_name()) + " " + e.what());
-  }
-  nlohmann::json set = nlohmann::json::object();
-  for (const auto& [field, value] : fields) set[field] = value;
-  ctx.out.Emit({{"type", "device_set"},
-                {"device", device.device_name()},
-                {"fields", set},
-                {"summary", device.Summary()}},
-               std::string(device.device_name()) + " " + device.Summary());
-  EmitJournal(ctx.out, ctx.Handset().journal().Entries(), {{"device", device.device_name()}});
+  nlohmann::json answer = Steer(ctx, {{"op", "device.set"}, {"device", name}, {"fields", fields}});
+  std::string device = answer.value("device", name);
+  std::string summary = answer.value("summary", "");
+  ctx.out.Emit({{"type", "device_set"}, {"device", device}, {"fields", set}, {"summary", summary}},
+               device + " " + summary);
+  EmitJournal(ctx.out, AnswerEntries(answer), {{"device", device}});
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "cehost/text.h"
 #include "context.h"
 #include "errors.h"
+#include "handset_steer.h"
 #include "journal_view.h"
 #include "sim/shell/shell.h"
 #include "sim/shell/shell_events.h"
@@ -183,22 +184,15 @@ int Status(Context& ctx) {
 }
 
 int Event(Context& ctx, const std::string& name) {
-  auto event = sim::FindShellEvent(name);
-  if (!event) throw UsageError("no shell event " + name + " (see m8sim shell --help)");
-  sim::Shell& shell = PresentShell(ctx);
-  sim::ShellStatus status = shell.Status();
-  if (!shell.FireEvent(*event))
-    throw Failure(std::string("the shell is ") + sim::ShellRunName(status.run) +
-                  ": it announces nothing");
-  nlohmann::json windows = nlohmann::json::array();
-  for (const auto& [window, value] : status.memory.subscriptions) windows.push_back(window);
-  std::string event_name = sim::ShellEventName(*event);
-  UINT message = shell.MessageId(*event);
+  nlohmann::json answer = Steer(ctx, {{"op", "shell.event"}, {"event", name}});
+  nlohmann::json windows = answer.value("windows", nlohmann::json::array());
+  std::string event_name = answer.value("event", name);
+  UINT message = answer.value("message", 0u);
   ctx.out.Emit(
       {{"type", "shell_event"}, {"event", event_name}, {"message", message}, {"windows", windows}},
       event_name + " (message " + Hex(message) + ") posted to " + std::to_string(windows.size()) +
           (windows.size() == 1 ? " subscribed window" : " subscribed windows"));
-  EmitJournal(ctx.out, ctx.Handset().journal().Entries(), {{"event", event_name}});
+  EmitJournal(ctx.out, AnswerEntries(answer), {{"event", event_name}});
   return 0;
 }
 

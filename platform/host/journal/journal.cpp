@@ -40,9 +40,12 @@ std::string Dump(const nlohmann::ordered_json& j) {
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// A journal file's line: the object with the process that wrote it ("pid"), and a line end.
+// The program the calling thread records for; 0: its own process.
+thread_local int64_t t_acting_pid = 0;
+
+// A journal file's line: the object with the program it is of ("pid"), and a line end.
 std::string FileLine(nlohmann::ordered_json j) {
-  j["pid"] = static_cast<int64_t>(getpid());
+  j["pid"] = t_acting_pid ? t_acting_pid : static_cast<int64_t>(getpid());
   return Dump(j) + "\n";
 }
 
@@ -76,6 +79,14 @@ bool ParseHex(const std::string& text, std::vector<uint8_t>* bytes) {
 }
 
 }  // namespace
+
+ActingFor::ActingFor(int64_t pid) : previous_(t_acting_pid) {
+  t_acting_pid = pid;
+}
+
+ActingFor::~ActingFor() {
+  t_acting_pid = previous_;
+}
 
 std::string JournalEntry::ToJson() const {
   return Dump(EntryObject(*this));

@@ -14,6 +14,7 @@
 #include "ce/msgqueue.h"
 #include "ce/nled.h"
 #include "ce/windows.h"
+#include "cehost/journal.h"
 #include "devices/device_open.h"
 #include "kernel/handle_table.h"
 #include "server/requests.h"
@@ -344,6 +345,18 @@ bool StatusRequest(Call& call) {
   return true;
 }
 
+// The longest control request or answer.
+constexpr uint32_t kMaxControl = 1u << 16;
+
+bool ControlRequest(Call& call) {
+  std::string request = call.in.Utf8(kMaxControl);
+  if (!call.in.End()) return false;
+  std::string answer = call.host.Control(request);
+  if (answer.size() > kMaxData) return false;
+  call.out.Utf8(answer);
+  return true;
+}
+
 bool StopRequest(Call& call) {
   if (!call.in.End()) return false;
   call.host.RequestStop();
@@ -358,6 +371,7 @@ struct Request {
 constexpr Request kRequests[] = {
     {ServerOp::kStatus, StatusRequest},
     {ServerOp::kStop, StopRequest},
+    {ServerOp::kControl, ControlRequest},
     {ServerOp::kOpenDevice, OpenDeviceRequest},
     {ServerOp::kDeviceControl, DeviceControlRequest},
     {ServerOp::kDeviceRead, DeviceReadRequest},
@@ -392,6 +406,7 @@ std::vector<uint8_t> ServerHost::Answer(ServedProgram& program, const std::vecto
     if (known.op != op) continue;
     wire::Writer fields;
     Call call{*this, program, in, fields, peer_fd};
+    ActingFor acting(program.pid());
     SetLastError(ERROR_SUCCESS);
     if (!known.answer(call)) return Refusal();
     DWORD error = GetLastError();

@@ -14,6 +14,8 @@ enum class ServerOp : uint16_t {
   kStatus = 2,
   // {} -> {}: the server stops once it has answered.
   kStop = 3,
+  // A tool steering the running handset: {utf8 JSON request} -> {utf8 JSON answer}.
+  kControl = 4,
   // {text name, u32 access, u32 share} -> {u8 is a device's name, u32 handle (0: failed)}.
   kOpenDevice = 10,
   // {u32 handle, u32 code, u8 has in, bytes in, u8 has out, bytes out as given, u8 count

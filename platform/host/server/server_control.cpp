@@ -21,14 +21,18 @@ constexpr int kStopMs = 10000;
 
 // Sends one request on an observer's connection; the reply's fields after its status and last
 // error, or nullopt.
-std::optional<std::vector<uint8_t>> Ask(int fd, ServerOp op) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(op));
+std::optional<std::vector<uint8_t>> Ask(int fd, const wire::Writer& request) {
   if (!wire::SendMessage(fd, request.bytes())) return std::nullopt;
   auto reply = wire::ReceiveMessage(fd);
   if (!reply || reply->size() < 5 || (*reply)[0] != static_cast<uint8_t>(ReplyStatus::kDone))
     return std::nullopt;
   return std::vector<uint8_t>(reply->begin() + 5, reply->end());
+}
+
+std::optional<std::vector<uint8_t>> Ask(int fd, ServerOp op) {
+  wire::Writer request;
+  request.U16(static_cast<uint16_t>(op));
+  return Ask(fd, request);
 }
 
 }  // namespace
@@ -63,6 +67,23 @@ bool StartServer(const std::filesystem::path& home, bool persistent, std::string
   if (QueryServer(home)) return true;
   *error = "the handset server for " + home.string() + " does not answer";
   return false;
+}
+
+std::optional<std::string> ControlServer(const std::filesystem::path& home,
+                                         const std::string& request) {
+  uint64_t boot = 0;
+  int fd = ConnectToServer(home, ServerRole::kObserver, &boot);
+  if (fd < 0) return std::nullopt;
+  wire::Writer message;
+  message.U16(static_cast<uint16_t>(ServerOp::kControl)).Utf8(request);
+  std::optional<std::string> answer;
+  if (auto fields = Ask(fd, message)) {
+    wire::Reader in(*fields);
+    std::string text = in.Utf8(wire::kMaxMessage);
+    if (in.End()) answer = std::move(text);
+  }
+  close(fd);
+  return answer;
 }
 
 bool StopServer(const std::filesystem::path& home) {

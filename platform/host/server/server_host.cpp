@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
 #include <random>
 
 #include "ce/kernel.h"
@@ -73,6 +74,17 @@ void ServerHost::Detach(const std::shared_ptr<ServedProgram>& program) {
 
 void ServerHost::Release(ServedProgram& program) {
   for (uint32_t handle : program.TakeAll()) CloseHandle(HandleTable::ToHandle<HANDLE>(handle));
+}
+
+std::string ServerHost::Control(const std::string& request) {
+  if (!options_.control) return R"({"ok":false,"error":"the handset server takes no control"})";
+  // A control that fails does not take the server with it.
+  try {
+    return options_.control(request);
+  } catch (const std::exception& e) {
+    nlohmann::json answer = {{"ok", false}, {"error", e.what()}};
+    return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  }
 }
 
 ServerInfo ServerHost::Info() const {

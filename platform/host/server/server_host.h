@@ -60,6 +60,9 @@ class ServerHost {
   // The reply to a malformed request: refused, with ERROR_INVALID_PARAMETER.
   static std::vector<uint8_t> Refusal();
 
+  // The answer of the server's control to a tool's request; an object with "ok": false and an
+  // "error" when the server has none or it failed.
+  std::string Control(const std::string& request);
   // Its pid, uptime and attached programs.
   ServerInfo Info() const;
   // A random number that tells this server from any earlier one of the home.

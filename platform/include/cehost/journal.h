@@ -113,6 +113,20 @@ struct JournalLine {
 // The line as a journal file holds it; false when it is not one (not a JSON object with a kind).
 bool ParseJournalLine(std::string_view text, JournalLine* line);
 
+// While it lives, what the calling thread records is on behalf of another program: journal file
+// lines name that program's pid instead of this process's (the handset server answering a
+// program's request).
+class ActingFor {
+ public:
+  explicit ActingFor(int64_t pid);
+  ~ActingFor();
+  ActingFor(const ActingFor&) = delete;
+  ActingFor& operator=(const ActingFor&) = delete;
+
+ private:
+  int64_t previous_;
+};
+
 // Records an effect in the journal: its kind, its named fields and, where the effect carried
 // bytes, those bytes. Every entry the platform and the simulated handset make goes through it.
 void RecordEffect(Journal& journal, EffectKind kind,

@@ -20,6 +20,9 @@ struct ServeOptions {
   bool persistent = false;
   // How long the server waits, once the last program has gone, before it stops.
   std::chrono::milliseconds linger{5000};
+  // Answers the requests of tools that steer the running handset (m8sim's device set, shell
+  // event): a JSON text in, a JSON text out. Empty: such requests are refused.
+  std::function<std::string(const std::string& request)> control;
   // A descriptor to write one byte to: 'R' once the server listens, 'B' when another server
   // holds the home already, 'F' when the handset could not be started; -1 for none.
   int ready_fd = -1;
@@ -53,6 +56,11 @@ std::optional<ServerInfo> QueryServer(const std::filesystem::path& home);
 // Starts the home's server unless one runs; true once one answers, false with *error set when
 // none could be started.
 bool StartServer(const std::filesystem::path& home, bool persistent, std::string* error);
+
+// Hands a control request (JSON text) to the home's running server and returns its answer;
+// nullopt when no server runs or it refused the request.
+std::optional<std::string> ControlServer(const std::filesystem::path& home,
+                                         const std::string& request);
 
 // Stops the home's server and waits until it has gone; false when none was running.
 bool StopServer(const std::filesystem::path& home);

@@ -9,10 +9,19 @@
 #include <cstring>
 #include <system_error>
 
+#include "cehost/server.h"
 #include "errors.h"
 #include "sim/journal_file.h"
 
 namespace m8sim {
+
+namespace {
+
+// Has a running handset server look whether a panel serves the home, and follow its journal
+// file while one does.
+constexpr const char* kFollowJournalFile = R"({"op":"journal.file"})";
+
+}  // namespace
 
 ServedHome::ServedHome(std::filesystem::path home) : home_(std::move(home)) {
   std::filesystem::path lock = sim::PanelLock(home_);
@@ -29,12 +38,15 @@ ServedHome::ServedHome(std::filesystem::path home) : home_(std::move(home)) {
     throw Failure("cannot make " + journal.string() + ": " + std::strerror(errno));
   }
   close(fd);
+  // A handset server that runs already follows the journal file from now on.
+  cehost::ControlServer(home_, kFollowJournalFile);
 }
 
 ServedHome::~ServedHome() {
   std::error_code ec;
   std::filesystem::remove(sim::JournalFile(home_), ec);
   close(lock_);
+  cehost::ControlServer(home_, kFollowJournalFile);
 }
 
 std::filesystem::path PanelFiles() {

@@ -1,0 +1,107 @@
+#include "sim/control/handset_control.h"
+
+#include <string>
+#include <vector>
+
+#include "sim/drivers/device_list.h"
+#include "sim/journal_file.h"
+#include "sim/shell/shell.h"
+#include "sim/shell/shell_events.h"
+
+namespace sim {
+
+namespace {
+
+// A request that cannot be done, and whether it was asked wrongly.
+struct ControlError {
+  std::string message;
+  bool usage;
+};
+
+// The journal entries recorded after the one numbered seen, as JSON objects.
+nlohmann::json EntriesAfter(const cehost::Journal& journal, uint64_t seen) {
+  nlohmann::json entries = nlohmann::json::array();
+  for (const cehost::JournalEntry& entry : journal.Entries())
+    if (entry.seq > seen) entries.push_back(nlohmann::json::parse(entry.ToJson()));
+  return entries;
+}
+
+uint64_t LastSeq(const cehost::Journal& journal) {
+  std::vector<cehost::JournalEntry> entries = journal.Entries();
+  return entries.empty() ? 0 : entries.back().seq;
+}
+
+std::string Text(const nlohmann::json& request, const char* key) {
+  auto found = request.find(key);
+  if (found == request.end() || !found->is_string())
+    throw ControlError{std::string("the request has no \"") + key + "\"", true};
+  return found->get<std::string>();
+}
+
+nlohmann::json SetDevice(Handset& handset, const nlohmann::json& request) {
+  std::string name = Text(request, "device");
+  std::vector<DeviceField> fields;
+  auto given = request.find("fields");
+  if (given == request.end() || !given->is_array())
+    throw ControlError{"the request has no \"fields\"", true};
+  for (const auto& field : *given) {
+    if (!field.is_array() || field.size() != 2 || !field[0].is_string() || !field[1].is_string())
+      throw ControlError{"a field is not a [name, value] pair", true};
+    fields.emplace_back(field[0].get<std::string>(), field[1].get<std::string>());
+  }
+  uint64_t seen = LastSeq(handset.journal());
+  try {
+    Device& device = sim::SetDevice(handset, name, fields);
+    return {{"ok", true},
+            {"device", device.device_name()},
+            {"summary", device.Summary()},
+            {"entries", EntriesAfter(handset.journal(), seen)}};
+  } catch (const DeviceSetError& e) {
+    throw ControlError{e.what(), e.usage()};
+  }
+}
+
+nlohmann::json FireEvent(Handset& handset, const nlohmann::json& request) {
+  std::string name = Text(request, "event");
+  auto event = FindShellEvent(name);
+  if (!event) throw ControlError{"no shell event " + name + " (see m8sim shell --help)", true};
+  auto shell = CurrentShell();
+  if (!shell)
+    throw ControlError{"the handset has no shell (handset.toml [shell] present = false)", false};
+  ShellStatus status = shell->Status();
+  uint64_t seen = LastSeq(handset.journal());
+  if (!shell->FireEvent(*event))
+    throw ControlError{
+        std::string("the shell is ") + ShellRunName(status.run) + ": it announces nothing", false};
+  nlohmann::json windows = nlohmann::json::array();
+  for (const auto& [window, value] : status.memory.subscriptions) windows.push_back(window);
+  return {{"ok", true},
+          {"event", ShellEventName(*event)},
+          {"message", shell->MessageId(*event)},
+          {"windows", windows},
+          {"entries", EntriesAfter(handset.journal(), seen)}};
+}
+
+nlohmann::json FollowJournalFile(Handset& handset) {
+  bool served = PanelServes(handset.home());
+  bool attached = served && handset.journal().AttachFile(JournalFile(handset.home()).string());
+  if (!served) handset.journal().AttachFile("");
+  return {{"ok", true}, {"attached", attached}};
+}
+
+}  // namespace
+
+nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request) {
+  try {
+    if (!request.is_object()) throw ControlError{"the request is not an object", true};
+    std::string op = Text(request, "op");
+    if (op == "device.set") return SetDevice(handset, request);
+    if (op == "shell.event") return FireEvent(handset, request);
+    if (op == "journal.file") return FollowJournalFile(handset);
+    throw ControlError{"no control " + op, true};
+  } catch (const ControlError& e) {
+    return {{"ok", false}, {"error", e.message}, {"usage", e.usage}};
+  }
+}
+
+}  // namespace sim
