@@ -3,6 +3,8 @@
 // window messages, and the server outlives none of what they leave behind.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -133,6 +135,29 @@ TEST_F(ServerTest, CallsFailWhenTheServerIsKilledAndTheNextStartsAnotherThatResu
   // A new server holds what the handset held.
   EXPECT_EQ(app->Ask("backlight get"), "1 123");
   EXPECT_NE(Info().pid, pid);
+}
+
+// The socket is the owner's alone; even opened up to everyone, the server refuses a peer of
+// another user.
+TEST_F(ServerTest, APeerOfAnotherUserIsRefused) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs to be root to become another user";
+  std::string error;
+  ASSERT_TRUE(cehost::StartServer(dir_.home(), true, &error)) << error;
+  auto asks_as_nobody = [this] {
+    pid_t child = fork();
+    if (child == 0) {
+      if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+      _exit(cehost::QueryServer(dir_.home()) ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(asks_as_nobody(), 0);
+  for (const auto& path : {dir_.path(), dir_.home(), dir_.home() / "handset.sock"})
+    std::filesystem::permissions(path, std::filesystem::perms::all);
+  EXPECT_EQ(asks_as_nobody(), 0);
+  EXPECT_TRUE(cehost::QueryServer(dir_.home()));
 }
 
 TEST_F(ServerTest, AServerWithNoProgramsEndsAfterItsLingerUnlessPersistent) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -56,13 +57,17 @@ class PipeChild {
     std::string text = line + "\n";
     return running() && write(to_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   }
-  // The next line the child writes, without its end; "<no answer>" when it ends first.
-  std::string ReadLine() {
+  // The next line the child writes, without its end; "<no answer>" when it ends first, or when
+  // it goes timeout_ms without writing (-1: no limit).
+  std::string ReadLine(int timeout_ms = -1) {
     std::string line;
     char c;
-    ssize_t got = 0;
-    while ((got = read(from_, &c, 1)) == 1 && c != '\n') line += c;
-    return got == 1 ? line : "<no answer>";
+    for (;;) {
+      pollfd pfd{from_, POLLIN, 0};
+      if (poll(&pfd, 1, timeout_ms) != 1 || read(from_, &c, 1) != 1) return "<no answer>";
+      if (c == '\n') return line;
+      line += c;
+    }
   }
   // Sends one line and returns the child's answer line.
   std::string Ask(const std::string& line) { return Send(line) ? ReadLine() : "<no answer>"; }

@@ -339,6 +339,7 @@ bool StatusRequest(Call& call) {
   call.out.U32(static_cast<uint32_t>(info.pid))
       .U64(static_cast<uint64_t>(info.uptime.count()))
       .U8(info.persistent ? 1 : 0)
+      .U32(info.open_handles)
       .U32(static_cast<uint32_t>(info.programs.size()));
   for (const AttachedProgram& program : info.programs)
     call.out.U32(static_cast<uint32_t>(program.pid)).Utf8(program.name).U32(program.handles);

@@ -10,7 +10,8 @@ namespace cehost {
 enum class ServerOp : uint16_t {
   // A program introduces a connection: {u8 role, utf8 program name} -> {u32 server pid, u64 boot}.
   kHello = 1,
-  // {} -> {u32 pid, u64 uptime ms, u8 persistent, u32 n, n x {u32 pid, utf8 name, u32 handles}}.
+  // {} -> {u32 pid, u64 uptime ms, u8 persistent, u32 open handles, u32 n,
+  //        n x {u32 pid, utf8 name, u32 handles}}.
   kStatus = 2,
   // {} -> {}: the server stops once it has answered.
   kStop = 3,

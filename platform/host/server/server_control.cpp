@@ -49,6 +49,7 @@ std::optional<ServerInfo> QueryServer(const std::filesystem::path& home) {
   info.pid = static_cast<int>(in.U32());
   info.uptime = std::chrono::milliseconds(in.U64());
   info.persistent = in.U8() != 0;
+  info.open_handles = in.U32();
   uint32_t count = in.U32();
   for (uint32_t i = 0; i < count && in.ok(); ++i) {
     AttachedProgram program;

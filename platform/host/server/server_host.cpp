@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ce/kernel.h"
+#include "handset/handset_state.h"
 #include "kernel/handle_table.h"
 
 namespace cehost {
@@ -93,6 +94,7 @@ ServerInfo ServerHost::Info() const {
   info.uptime = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started_);
   info.persistent = options_.persistent;
+  info.open_handles = static_cast<uint32_t>(Current().handles.Count());
   std::lock_guard lock(mutex_);
   for (const auto& [pid, program] : programs_)
     info.programs.push_back({pid, program->name(), static_cast<uint32_t>(program->Count())});

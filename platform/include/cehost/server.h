@@ -47,6 +47,8 @@ struct ServerInfo {
   int pid = 0;
   std::chrono::milliseconds uptime{0};
   bool persistent = false;
+  // Every handle open on the server's handset: its own programs' and those it holds for others.
+  uint32_t open_handles = 0;
   std::vector<AttachedProgram> programs;
 };
 
