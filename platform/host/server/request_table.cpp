@@ -190,7 +190,8 @@ struct LedRecord {
     given = in.U8() != 0;
     std::vector<uint8_t> bytes = in.Bytes(room.size());
     size = static_cast<uint32_t>(bytes.size());
-    std::memcpy(room.data(), bytes.data(), bytes.size());
+    // An empty record has no bytes to copy, and its data() may be null.
+    if (!bytes.empty()) std::memcpy(room.data(), bytes.data(), bytes.size());
     return in.End();
   }
   void* data() { return given ? room.data() : nullptr; }
