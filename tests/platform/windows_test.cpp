@@ -293,9 +293,10 @@ TEST_F(WindowsTest, CallsOnWhatIsNotAWindowFailWithInvalidWindowHandle) {
   EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(live)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   for (HWND hwnd : {static_cast<HWND>(nullptr), gone, Fake(0x10000), Fake(0x104), Fake(~0ull)}) {
+    // A post to NULL is a message for the calling thread itself.
     SetLastError(0);
-    EXPECT_FALSE(PostMessageW(hwnd, WM_USER, 0, 0));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(PostMessageW(hwnd, WM_USER, 0, 0), hwnd == nullptr);
+    EXPECT_EQ(GetLastError(), hwnd ? static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE) : 0u);
     SetLastError(0);
     DWORD_PTR answer = 7;
     EXPECT_EQ(SendMessageTimeoutW(hwnd, WM_USER, 0, 0, SMTO_NORMAL, kShort, &answer), 0);
@@ -436,7 +437,7 @@ TEST_F(WindowsTest, PostsSendsAndShowsAreJournaledWhenMade) {
   EXPECT_EQ(entries[4].Field("previous"), "1");
   EXPECT_EQ(entries[5].kind, "window.post");
   EXPECT_EQ(entries[5].Field("to"), "0x0");
-  EXPECT_EQ(entries[5].Field("result"), "0");
+  EXPECT_EQ(entries[5].Field("result"), "1");
 }
 
 // --- Life and death -----------------------------------------------------------------------

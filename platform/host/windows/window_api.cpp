@@ -42,6 +42,23 @@ void RecordPost(HandsetState& state, std::string to, UINT msg, WPARAM wparam, LP
   RecordEffect(state.journal, EffectKind::kWindowPost, std::move(fields));
 }
 
+// Posts a message without a window on the thread's queue; the journal names the thread as to.
+BOOL PostToThread(HandsetState& state, const std::shared_ptr<ThreadMessageQueue>& queue,
+                  std::string to, UINT msg, WPARAM wparam, LPARAM lparam) {
+  DWORD error = ERROR_INVALID_THREAD_ID;
+  auto record = [&](bool ok) { RecordPost(state, to, msg, wparam, lparam, ok); };
+  if (queue) {
+    queue->Post(nullptr, msg, wparam, lparam, &error, record);
+  } else {
+    record(false);
+  }
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return FALSE;
+  }
+  return TRUE;
+}
+
 bool Matches(LPCWSTR wanted, const std::u16string& actual) {
   return !wanted || EqualsIgnoreCase(wanted, actual);
 }
@@ -72,11 +89,19 @@ extern "C" UINT RegisterWindowMessageW(LPCWSTR lpString) {
 }
 
 // Among several matches the newest window is found, as it is the topmost of them. A class given
-// as an atom (a value below 0x10000) matches nothing: cehost keeps no class atoms.
+// as an atom (a value below 0x10000) is a class the program registered; an unknown atom matches
+// nothing.
 extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
-  if (lpClassName && reinterpret_cast<uintptr_t>(lpClassName) < 0x10000) return nullptr;
-  auto windows = Current().windows->TopLevel();
-  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+  auto& windows = *Current().windows;
+  std::u16string by_atom;
+  if (cehost::IsAtomName(lpClassName)) {
+    auto known = windows.FindClass(lpClassName);
+    if (!known) return nullptr;
+    by_atom = known->name;
+    lpClassName = by_atom.c_str();
+  }
+  auto top = windows.TopLevel();
+  for (auto it = top.rbegin(); it != top.rend(); ++it) {
     if (cehost::Matches(lpClassName, (*it)->class_name()) &&
         cehost::Matches(lpWindowName, (*it)->title()))
       return (*it)->hwnd();
@@ -84,8 +109,8 @@ extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   return nullptr;
 }
 
-// cehost has no thread message queues: a NULL hWnd fails like any other value that is not a
-// window (FALSE, ERROR_INVALID_WINDOW_HANDLE). Message numbers above 0xFFFF are reserved by the
+// A NULL hWnd posts a message without a window to the calling thread's own queue, which the
+// call gives the thread when it has none. Message numbers above 0xFFFF are reserved by the
 // platform, and the handset's own programs use them between their windows: cehost delivers one
 // to a window with its full 32 bits, and refuses it in a broadcast (ERROR_INVALID_PARAMETER),
 // which would reach windows that do not know it. A broadcast reaches the top-level
@@ -93,6 +118,8 @@ extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
 extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   cehost::HandsetState& state = Current();
   auto& windows = *state.windows;
+  if (!hWnd)
+    return cehost::PostToThread(state, windows.ThreadQueue(true), "0x0", Msg, wParam, lParam);
   if (hWnd == HWND_BROADCAST) {
     bool ok = Msg <= cehost::kLastMessage;
     cehost::RecordPost(state, "HWND_BROADCAST", Msg, wParam, lParam, ok);
@@ -120,15 +147,25 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
   return TRUE;
 }
 
+// Only threads that own windows, or asked for messages, have a queue a thread message can reach.
+extern "C" BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  cehost::HandsetState& state = Current();
+  return cehost::PostToThread(state, state.windows->QueueOfThread(idThread),
+                              "thread " + std::to_string(idThread), Msg, wParam, lParam);
+}
+
 // CE knows only SMTO_NORMAL: cehost refuses any other flags with ERROR_INVALID_PARAMETER, and
 // message numbers above 0xFFFF in a broadcast likewise (one window gets them whole, as posted
 // ones). A broadcast gives each top-level window the full
-// time-out in turn, returns nonzero whatever they did and sets *lpdwResult to 0. A send is
-// recorded when it returns, with its answer, so what the procedure caused comes before it.
+// time-out in turn, returns nonzero whatever they did and sets *lpdwResult to 0. A window of the
+// calling thread has its procedure called at once, whatever the time-out. A send is recorded
+// when it returns, with its answer, so what the procedure caused comes before it.
 extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
                                        UINT fuFlags, UINT uTimeout, PDWORD_PTR lpdwResult) {
   cehost::HandsetState& state = Current();
   auto& windows = *state.windows;
+  // The calling thread's own queue, when it has one: it answers what it is sent while it waits.
+  auto sender = windows.ThreadQueue(false);
   std::shared_ptr<cehost::Window> window;
   if (hWnd != HWND_BROADCAST) window = windows.Find(hWnd);
   LRESULT result = 0;
@@ -140,14 +177,15 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
   } else if (hWnd == HWND_BROADCAST) {
     answered = true;
     for (auto& top : windows.TopLevel())
-      if (top->Send(Msg, wParam, lParam, uTimeout).outcome != cehost::SendOutcome::kAnswered)
+      if (top->Send(Msg, wParam, lParam, uTimeout, sender.get()).outcome !=
+          cehost::SendOutcome::kAnswered)
         answered = false;
     if (lpdwResult) *lpdwResult = 0;
     result = TRUE;
   } else if (!window) {
     error = ERROR_INVALID_WINDOW_HANDLE;
   } else {
-    cehost::SendResult sent = window->Send(Msg, wParam, lParam, uTimeout);
+    cehost::SendResult sent = window->Send(Msg, wParam, lParam, uTimeout, sender.get());
     if (sent.outcome == cehost::SendOutcome::kAnswered) {
       answered = true;
       answer = sent.answer;
