@@ -11,11 +11,24 @@
 //   queue read Q MS     -> "<result> <last error> <text>" (a read end of queue Q, kept open)
 //   event set E         -> "<result> <last error of its making>" (event E, kept open)
 //   event wait E MS     -> the wait's result (auto-reset event E, kept open)
+//   window              -> "ok": a window of class "AppWindow" made by a thread that runs its
+//                          message loop, which keeps what the window receives
+//   subscribe           -> the result of subscribing the window to the shell's events
+//   accelerometer       -> "<result> <message>": the accelerometer opened, its message
+//   shell ClickMKey     -> the identifier of the shell's ClickMKey message
+//   usb                 -> the identifier of the USB cable's message, registered with the cable
+//   received MSG        -> "<wparam> <lparam>" of the first message MSG the window got, waiting
+//                          for it up to 10 s; "none" when it got none
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ce/devices.h"
 #include "ce/files.h"
@@ -31,10 +44,66 @@ std::u16string Wide(const std::string& text) {
   return std::u16string(text.begin(), text.end());
 }
 
+// What the application's window received, in order.
+struct Received {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<MSG> messages;
+} g_received;
+
+LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  {
+    std::lock_guard lock(g_received.mutex);
+    g_received.messages.push_back(MSG{hwnd, msg, wparam, lparam, 0, {}});
+  }
+  g_received.changed.notify_all();
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+// Makes the window on a thread of its own, which then runs its message loop for good.
+HWND MakeWindow() {
+  HWND made = nullptr;
+  std::mutex mutex;
+  std::condition_variable ready;
+  bool done = false;
+  std::thread([&] {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = AppWindowProc;
+    window_class.lpszClassName = u"AppWindow";
+    RegisterClassW(&window_class);
+    HWND hwnd = CreateWindowExW(0, u"AppWindow", u"app", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+    {
+      std::lock_guard lock(mutex);
+      made = hwnd;
+      done = true;
+    }
+    ready.notify_all();
+    MSG msg;
+    while (hwnd && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  }).detach();
+  std::unique_lock lock(mutex);
+  ready.wait(lock, [&] { return done; });
+  return made;
+}
+
+std::string WaitReceived(UINT message) {
+  std::unique_lock lock(g_received.mutex);
+  const MSG* found = nullptr;
+  g_received.changed.wait_for(lock, std::chrono::seconds(10), [&] {
+    for (const MSG& msg : g_received.messages)
+      if (msg.message == message) found = &msg;
+    return found != nullptr;
+  });
+  if (!found) return "none";
+  return std::to_string(found->wParam) + " " + std::to_string(found->lParam);
+}
+
 }  // namespace
 
 int main() {
   HANDLE device = INVALID_HANDLE_VALUE;
+  HWND window = nullptr;
   std::map<std::string, HANDLE> queues, events;
   std::string line;
   while (std::getline(std::cin, line)) {
@@ -106,6 +175,19 @@ int main() {
         words >> ms;
         answer << WaitForSingleObject(event, ms);
       }
+    } else if (verb == "window") {
+      window = MakeWindow();
+      answer << (window ? "ok" : "fail " + std::to_string(GetLastError()));
+    } else if (verb == "subscribe") {
+      answer << ShellNotifyMsgRegisterShellMessage(window, 1);
+    } else if (verb == "accelerometer") {
+      answer << AccAPIOpen() << ' ' << AccAPIGetMessage();
+    } else if (verb == "usb") {
+      answer << UsbNotifyApiRegisterUsbNotifyMsg();
+    } else if (verb == "shell") {
+      answer << ShellNotifyMsgGetShellNotifyMsg_ClickMKey();
+    } else if (verb == "received") {
+      answer << WaitReceived(static_cast<UINT>(std::stoul(what)));
     } else if (verb == "close") {
       answer << CloseHandle(device);
       device = INVALID_HANDLE_VALUE;

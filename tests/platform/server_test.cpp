@@ -32,6 +32,12 @@ class ServerTest : public ::testing::Test {
     EXPECT_TRUE(app->running());
     return app;
   }
+  // Runs m8sim on the test's handset; its exit code.
+  int M8sim(const std::vector<std::string>& words) {
+    std::string command = std::string(M8SIM_PROGRAM) + " --handset " + dir_.home().string();
+    for (const std::string& word : words) command += " '" + word + "'";
+    return WEXITSTATUS(std::system((command + " >/dev/null").c_str()));
+  }
   cehost::ServerInfo Info() {
     auto info = cehost::QueryServer(dir_.home());
     EXPECT_TRUE(info.has_value());
@@ -83,6 +89,26 @@ TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {
   std::string own = second->Ask("register AnApplicationsOwnMessage");
   EXPECT_GE(std::stoul(own), 0xC000u);
   EXPECT_EQ(first->Ask("register AnApplicationsOwnMessage"), own);
+}
+
+// What other programs do to the handset (a person at m8sim) reaches an application's window with
+// the documented parameters, and the application's own calls are in the handset's journal under
+// its pid, in order with the others'.
+TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
+  auto app = App();
+  ASSERT_EQ(app->Ask("window"), "ok");
+  EXPECT_EQ(app->Ask("subscribe"), "1");
+  std::string accelerometer = app->Ask("accelerometer");
+  ASSERT_EQ(accelerometer.substr(0, 2), "1 ");
+  std::string click = app->Ask("shell ClickMKey");
+  std::string usb = app->Ask("usb");
+  EXPECT_EQ(M8sim({"shell", "event", "ClickMKey"}), 0);
+  EXPECT_EQ(M8sim({"device", "set", "ACC0:", "x=-5", "y=10", "z=0"}), 0);
+  EXPECT_EQ(M8sim({"device", "set", "UFN1:", "connect=charger"}), 0);
+  EXPECT_EQ(app->Ask("received " + click), "0 0");
+  // The axes packed a byte each, x lowest: 0xFB, 0x0A, 0x00.
+  EXPECT_EQ(app->Ask("received " + accelerometer.substr(2)), std::to_string(0x0AFB) + " 0");
+  EXPECT_EQ(app->Ask("received " + usb), "2 0");
 }
 
 TEST_F(ServerTest, NamedQueuesAndEventsAreOneInEveryProgram) {

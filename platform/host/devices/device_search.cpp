@@ -33,6 +33,13 @@ void Describe(const InstalledDriver& device, DEVMGR_DEVICE_INFORMATION* out) {
 
 bool DeviceSearch::Next(DEVMGR_DEVICE_INFORMATION* out) {
   std::lock_guard lock(mutex_);
+  if (!listed_.empty()) {
+    if (next_ >= listed_.size()) return false;
+    DWORD size = out->dwSize;
+    *out = listed_[next_++];
+    out->dwSize = size;
+    return true;
+  }
   while (next_ < matches_.size()) {
     const auto& device = matches_[next_++];
     if (!device->present()) continue;

@@ -16,6 +16,9 @@ class DeviceSearch : public HandleObject {
  public:
   explicit DeviceSearch(std::vector<std::shared_ptr<InstalledDriver>> matches)
       : HandleObject(HandleKind::kFind), matches_(std::move(matches)) {}
+  // A search the handset server made: the records of the devices it matched then.
+  explicit DeviceSearch(std::vector<DEVMGR_DEVICE_INFORMATION> listed)
+      : HandleObject(HandleKind::kFind), listed_(std::move(listed)) {}
 
   bool ClosedByCloseHandle() const override { return false; }
 
@@ -25,6 +28,7 @@ class DeviceSearch : public HandleObject {
  private:
   std::mutex mutex_;
   std::vector<std::shared_ptr<InstalledDriver>> matches_;
+  std::vector<DEVMGR_DEVICE_INFORMATION> listed_;
   size_t next_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "ce/errors.h"
 #include "devices/device_names.h"
 #include "devices/device_search.h"
+#include "devices/remote_device.h"
 #include "handset/handset_state.h"
 
 using namespace cehost;
@@ -50,6 +51,7 @@ extern "C" HANDLE FindFirstDevice(DeviceSearchType searchType, LPCVOID pvSearchP
     return Fail(ERROR_INVALID_PARAMETER);
   }
   HandsetState& state = Current();
+  if (state.server) return FindRemoteDevices(state, searchType, pvSearchParam, pdi);
   try {
     std::vector<std::shared_ptr<InstalledDriver>> matches;
     for (auto& device : state.devices.All()) {

@@ -6,6 +6,7 @@
 #include "ce/errors.h"
 #include "ce/nled.h"
 #include "devices/device_names.h"
+#include "devices/device_search.h"
 #include "handset/handset_state.h"
 #include "kernel/handle_table.h"
 #include "server/server_link.h"
@@ -67,15 +68,17 @@ BOOL LedCall(ServerLink& server, ServerOp op, UINT id, void* record) {
 
 }  // namespace
 
-// Only names of the device forms ("ACC0:", "$device\...", "$bus\...") go to the server: a bare
-// bus name cannot be told from a file's without asking, and is a file's in an attached program.
+// Only names of the device forms ("ACC0:", "$device\...", "$bus\...") go to the server, and the
+// bare bus names its device searches gave: another bare name cannot be told from a file's
+// without asking, and is a file's in an attached program.
 // A server that cannot be reached leaves the device not loaded: ERROR_FILE_NOT_FOUND.
 bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD share, HANDLE* handle) {
   size_t length = 0;
   while (length < MAX_PATH && name[length]) ++length;
   std::u16string_view asked(name, length);
   std::u16string_view part;
-  if (!IsLegacyName(asked) && !DeviceNamePart(asked, &part) && !BusNamePart(asked, &part))
+  if (!IsLegacyName(asked) && !DeviceNamePart(asked, &part) && !BusNamePart(asked, &part) &&
+      !server.KnowsDeviceName(asked))
     return false;
   *handle = INVALID_HANDLE_VALUE;
   wire::Writer request = Request(ServerOp::kOpenDevice);
@@ -152,6 +155,44 @@ BOOL RemoteDevice::Write(const void* data, DWORD size, DWORD* done) {
   if (done) *done = written > size ? size : written;
   if (!result) SetLastError(reply->last_error);
   return result;
+}
+
+// A search that matches nothing fails with ERROR_NO_MORE_ITEMS, as on a handset that runs its
+// devices itself; so does one when no server can be reached, which has no device loaded.
+HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID param,
+                         PDEVMGR_DEVICE_INFORMATION first) {
+  wire::Writer request = Request(ServerOp::kDeviceSearch);
+  request.U32(static_cast<uint32_t>(type));
+  if (type == DeviceSearchByGuid) {
+    request.Bytes(param, sizeof(GUID));
+  } else {
+    auto pattern = static_cast<LPCWSTR>(param);
+    size_t length = 0;
+    while (length < MAX_PATH && pattern[length]) ++length;
+    request.Bytes(pattern, static_cast<uint32_t>(length * sizeof(WCHAR)));
+  }
+  auto reply = state.server->Call(request);
+  std::vector<DEVMGR_DEVICE_INFORMATION> listed;
+  uint32_t count = reply ? reply->fields.U32() : 0;
+  for (uint32_t i = 0; reply && i < count && reply->fields.ok(); ++i) {
+    std::vector<uint8_t> bytes = reply->fields.Bytes(sizeof(DEVMGR_DEVICE_INFORMATION));
+    if (bytes.size() != sizeof(DEVMGR_DEVICE_INFORMATION)) break;
+    DEVMGR_DEVICE_INFORMATION record;
+    std::memcpy(&record, bytes.data(), sizeof record);
+    listed.push_back(record);
+  }
+  if (!reply || !reply->fields.End() || listed.empty()) {
+    SetLastError(reply && reply->last_error ? reply->last_error : ERROR_NO_MORE_ITEMS);
+    return INVALID_HANDLE_VALUE;
+  }
+  for (const auto& record : listed) {
+    size_t length = 0;
+    while (length < MAX_PATH && record.szBusName[length]) ++length;
+    if (length) state.server->LearnDeviceName(std::u16string(record.szBusName, length));
+  }
+  auto search = std::make_shared<DeviceSearch>(std::move(listed));
+  search->Next(first);
+  return HandleTable::ToHandle<HANDLE>(state.handles.Insert(std::move(search)));
 }
 
 BOOL RemoteLedInfo(ServerLink& server, UINT id, void* record) {

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "ce/devices.h"
 #include "ce/types.h"
 #include "devices/device_handle.h"
 #include "server/remote_handle.h"
 
 namespace cehost {
+
+struct HandsetState;
 
 // Opens a device of the given name in the server, as OpenDevice does in a program that runs its
 // own devices; false when the name is not of a device's form.
@@ -32,6 +35,11 @@ class RemoteDevice : public DeviceObject {
  private:
   const RemoteHandle remote_;
 };
+
+// FindFirstDevice answered by the server's device manager: the search holds the records of every
+// device it matched, and the program opens their bus names in the server from then on.
+HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID param,
+                         PDEVMGR_DEVICE_INFORMATION first);
 
 // NLedGetDeviceInfo and NLedSetDevice answered by the server's LED service.
 BOOL RemoteLedInfo(ServerLink& server, UINT id, void* record);

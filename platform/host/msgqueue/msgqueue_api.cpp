@@ -144,7 +144,8 @@ extern "C" BOOL WriteMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbDataSize, D
   if (!lpBuffer || cbDataSize == 0 || (dwFlags & ~DWORD{MSGQUEUE_MSGALERT}) != 0) {
     return Refuse(ERROR_INVALID_PARAMETER);
   }
-  DWORD error = end->Write(static_cast<const uint8_t*>(lpBuffer), cbDataSize, dwTimeout, dwFlags);
+  DWORD error =
+      end->WriteMessage(static_cast<const uint8_t*>(lpBuffer), cbDataSize, dwTimeout, dwFlags);
   return error ? Refuse(error) : TRUE;
 }
 
@@ -166,7 +167,7 @@ extern "C" BOOL ReadMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbBufferSize,
   DWORD copied = 0;
   DWORD flags = 0;
   DWORD error =
-      end->Read(static_cast<uint8_t*>(lpBuffer), cbBufferSize, dwTimeout, &copied, &flags);
+      end->ReadMessage(static_cast<uint8_t*>(lpBuffer), cbBufferSize, dwTimeout, &copied, &flags);
   *lpNumberOfBytesRead = copied;
   if (pdwFlags) *pdwFlags = flags;
   return error ? Refuse(error) : TRUE;

@@ -18,10 +18,10 @@ class QueueEnd : public HandleObject {
   bool reader() const { return reader_; }
 
   // Writes a message as WriteMsgQueue does, its arguments checked; 0 or the error.
-  virtual DWORD Write(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) = 0;
+  virtual DWORD WriteMessage(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) = 0;
   // Reads a message as ReadMsgQueue does, its arguments checked; 0 or the error.
-  virtual DWORD Read(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
-                     DWORD* flags) = 0;
+  virtual DWORD ReadMessage(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
+                            DWORD* flags) = 0;
   // Fills in the queue's description; false with the last error set when it cannot.
   virtual bool Describe(MSGQUEUEINFO* info) = 0;
   // Another end on the same queue, as OpenMsgQueue makes; null with *error set when the queue
@@ -44,11 +44,11 @@ class LocalQueueEnd : public QueueEnd {
     return signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
   }
   void Close() override { queue_->RemoveEnd(reader()); }
-  DWORD Write(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) override {
+  DWORD WriteMessage(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) override {
     return queue_->Write(data, size, timeout_ms, flags);
   }
-  DWORD Read(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
-             DWORD* flags) override {
+  DWORD ReadMessage(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
+                    DWORD* flags) override {
     return queue_->Read(buffer, capacity, timeout_ms, copied, flags);
   }
   bool Describe(MSGQUEUEINFO* info) override {

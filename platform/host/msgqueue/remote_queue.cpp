@@ -42,7 +42,7 @@ HANDLE CreateRemoteQueue(HandsetState& state, std::u16string_view name,
   return HandleTable::ToHandle<HANDLE>(state.handles.Insert(std::move(end)));
 }
 
-DWORD RemoteQueueEnd::Write(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) {
+DWORD RemoteQueueEnd::WriteMessage(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) {
   if (size > kMaxMessage) return ERROR_INSUFFICIENT_BUFFER;
   wire::Writer request = remote_.Request(ServerOp::kQueueWrite);
   request.Bytes(data, size).U32(timeout_ms).U32(flags);
@@ -52,8 +52,8 @@ DWORD RemoteQueueEnd::Write(const uint8_t* data, DWORD size, DWORD timeout_ms, D
   return result ? 0 : reply->last_error;
 }
 
-DWORD RemoteQueueEnd::Read(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
-                           DWORD* flags) {
+DWORD RemoteQueueEnd::ReadMessage(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
+                                  DWORD* flags) {
   if (capacity > kMaxMessage) capacity = kMaxMessage;
   wire::Writer request = remote_.Request(ServerOp::kQueueRead);
   request.U32(capacity).U32(timeout_ms);

@@ -24,9 +24,9 @@ class RemoteQueueEnd : public QueueEnd {
   RemoteQueueEnd(RemoteHandle remote, bool reader) : QueueEnd(reader), remote_(std::move(remote)) {}
   DWORD Wait(DWORD ms) override { return remote_.Wait(ms); }
   void Close() override { remote_.Close(); }
-  DWORD Write(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) override;
-  DWORD Read(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
-             DWORD* flags) override;
+  DWORD WriteMessage(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) override;
+  DWORD ReadMessage(uint8_t* buffer, DWORD capacity, DWORD timeout_ms, DWORD* copied,
+                    DWORD* flags) override;
   bool Describe(MSGQUEUEINFO* info) override;
   std::shared_ptr<QueueEnd> Open(bool reader, DWORD* error) override;
 

@@ -15,6 +15,7 @@
 #include "ce/nled.h"
 #include "ce/windows.h"
 #include "cehost/journal.h"
+#include "cehost/windows.h"
 #include "devices/device_open.h"
 #include "kernel/handle_table.h"
 #include "server/requests.h"
@@ -206,6 +207,37 @@ bool LedInfoRequest(Call& call) {
   return true;
 }
 
+bool DeviceSearchRequest(Call& call) {
+  auto type = static_cast<DeviceSearchType>(call.in.U32());
+  std::vector<uint8_t> param = call.in.Bytes(MAX_PATH * sizeof(WCHAR));
+  if (!call.in.End()) return false;
+  GUID guid{};
+  std::u16string pattern;
+  const void* given = nullptr;
+  if (type == DeviceSearchByGuid) {
+    if (param.size() != sizeof(GUID)) return false;
+    std::memcpy(&guid, param.data(), sizeof guid);
+    given = &guid;
+  } else {
+    for (size_t i = 0; i + 1 < param.size(); i += 2)
+      pattern += static_cast<char16_t>(param[i] | param[i + 1] << 8);
+    given = pattern.c_str();
+  }
+  std::vector<DEVMGR_DEVICE_INFORMATION> found;
+  DEVMGR_DEVICE_INFORMATION record{};
+  record.dwSize = sizeof record;
+  HANDLE search = FindFirstDevice(type, given, &record);
+  if (search != INVALID_HANDLE_VALUE) {
+    do found.push_back(record);
+    while (found.size() < 64 && FindNextDevice(search, &record));
+    FindClose(search);
+    SetLastError(ERROR_SUCCESS);
+  }
+  call.out.U32(static_cast<uint32_t>(found.size()));
+  for (const auto& each : found) call.out.Bytes(&each, sizeof each);
+  return true;
+}
+
 bool LedSetRequest(Call& call) {
   UINT id = call.in.U32();
   LedRecord record;
@@ -334,6 +366,90 @@ bool EventModifyRequest(Call& call) {
   return true;
 }
 
+// A program's window as the server holds it: what reaches it goes down the program's tie, and a
+// sent message waits for the program's answer. A program that has gone answers nothing (0).
+WindowProc ForwardTo(std::weak_ptr<ServedProgram> owner) {
+  return [owner](HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) -> LRESULT {
+    auto program = owner.lock();
+    if (!program) return 0;
+    Delivery delivery;
+    delivery.hwnd = HandleTable::ValueOf(hwnd);
+    delivery.msg = msg;
+    delivery.wparam = wparam;
+    delivery.lparam = lparam;
+    delivery.send = InSendMessage() != FALSE;
+    delivery.timeout_ms = INFINITE;
+    LRESULT answer = 0;
+    program->channel().Deliver(delivery, &answer);
+    return answer;
+  };
+}
+
+HWND ToWindow(uint32_t value) {
+  return HandleTable::ToHandle<HWND>(value);
+}
+
+bool WindowCreateRequest(Call& call) {
+  uint32_t parent = call.in.U32();
+  WindowSpec spec;
+  spec.class_name = call.in.Text(kMaxName);
+  spec.title = call.in.Text(kMaxName);
+  spec.visible = call.in.U8() != 0;
+  if (!call.in.End()) return false;
+  spec.parent = parent ? ToWindow(parent) : nullptr;
+  spec.proc = ForwardTo(call.program.weak_from_this());
+  HWND hwnd = CreateHostWindow(spec);
+  uint32_t value = hwnd ? HandleTable::ValueOf(hwnd) : 0;
+  if (value) call.program.OwnWindow(value);
+  call.out.U32(value);
+  return true;
+}
+
+bool WindowDestroyRequest(Call& call) {
+  uint32_t hwnd = call.in.U32();
+  if (!call.in.End()) return false;
+  bool mine = call.program.DisownWindow(hwnd);
+  if (!mine) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  call.out.U32(mine && DestroyHostWindow(ToWindow(hwnd)));
+  return true;
+}
+
+bool PostRequest(Call& call) {
+  uint32_t hwnd = call.in.U32();
+  UINT msg = call.in.U32();
+  auto wparam = static_cast<WPARAM>(call.in.U64());
+  auto lparam = static_cast<LPARAM>(call.in.U64());
+  if (!call.in.End()) return false;
+  call.out.U32(PostMessageW(ToWindow(hwnd), msg, wparam, lparam));
+  return true;
+}
+
+bool SendRequest(Call& call) {
+  uint32_t hwnd = call.in.U32();
+  UINT msg = call.in.U32();
+  auto wparam = static_cast<WPARAM>(call.in.U64());
+  auto lparam = static_cast<LPARAM>(call.in.U64());
+  UINT flags = call.in.U32();
+  UINT ms = call.in.U32();
+  if (!call.in.End()) return false;
+  DWORD_PTR answer = 0;
+  LRESULT result = SendMessageTimeoutW(ToWindow(hwnd), msg, wparam, lparam, flags, ms, &answer);
+  call.out.U64(static_cast<uint64_t>(result)).U64(static_cast<uint64_t>(answer));
+  return true;
+}
+
+bool FindWindowRequest(Call& call) {
+  bool has_class = call.in.U8() != 0;
+  std::u16string class_name = call.in.Text(kMaxName);
+  bool has_title = call.in.U8() != 0;
+  std::u16string title = call.in.Text(kMaxName);
+  if (!call.in.End()) return false;
+  HWND found =
+      FindWindowW(has_class ? class_name.c_str() : nullptr, has_title ? title.c_str() : nullptr);
+  call.out.U32(found ? HandleTable::ValueOf(found) : 0);
+  return true;
+}
+
 bool StatusRequest(Call& call) {
   if (!call.in.End()) return false;
   ServerInfo info = call.host.Info();
@@ -387,8 +503,14 @@ constexpr Request kRequests[] = {
     {ServerOp::kQueueInfo, QueueInfoRequest},
     {ServerOp::kEventCreate, EventCreateRequest},
     {ServerOp::kEventModify, EventModifyRequest},
+    {ServerOp::kWindowCreate, WindowCreateRequest},
+    {ServerOp::kWindowDestroy, WindowDestroyRequest},
+    {ServerOp::kPost, PostRequest},
+    {ServerOp::kSend, SendRequest},
+    {ServerOp::kFindWindow, FindWindowRequest},
     {ServerOp::kLedInfo, LedInfoRequest},
     {ServerOp::kLedSet, LedSetRequest},
+    {ServerOp::kDeviceSearch, DeviceSearchRequest},
     {ServerOp::kRegisterMessage, RegisterMessageRequest},
 };
 

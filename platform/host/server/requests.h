@@ -30,6 +30,9 @@ enum class ServerOp : uint16_t {
   kClose = 14,
   // {u32 info id, u8 has record, bytes record as given} -> {u32 result, bytes record}.
   kLedInfo = 15,
+  // FindFirstDevice and every FindNextDevice after it: {u32 search type, bytes GUID or UTF-16
+  // pattern} -> {u32 n, n x bytes DEVMGR_DEVICE_INFORMATION}.
+  kDeviceSearch = 17,
   // {u32 device id, u8 has record, bytes record} -> {u32 result}.
   kLedSet = 16,
   // {text name} -> {u32 identifier}.
@@ -54,6 +57,26 @@ enum class ServerOp : uint16_t {
   kEventCreate = 40,
   // {u32 handle, u32 EVENT_SET, EVENT_RESET or EVENT_PULSE} -> {u32 result}.
   kEventModify = 41,
+  // A window of the program, which the server's table holds for every program to reach:
+  // {u32 parent, text class, text title, u8 visible} -> {u32 hwnd (0: failed)}.
+  kWindowCreate = 50,
+  // {u32 hwnd} -> {u32 result}.
+  kWindowDestroy = 51,
+  // PostMessageW to a window of any program: {u32 hwnd, u32 msg, u64 wparam, u64 lparam} ->
+  // {u32 result}.
+  kPost = 52,
+  // SendMessageTimeoutW: {u32 hwnd, u32 msg, u64 wparam, u64 lparam, u32 flags, u32 ms} ->
+  // {u64 result, u64 answer}.
+  kSend = 53,
+  // FindWindowW among every program's windows: {u8 has class, text class, u8 has title, text
+  // title} -> {u32 hwnd}.
+  kFindWindow = 54,
+  // Written by the server on a program's tie: a message for one of its windows, {u64 id, u32
+  // hwnd, u32 msg, u64 wparam, u64 lparam, u8 sent, u32 ms}. Not a request: it has no reply.
+  kDeliver = 60,
+  // Written by the program on its tie: the answer to a sent one, {u64 id, u8 answered, u64
+  // answer}.
+  kDelivered = 61,
 };
 
 // What a connection is for, said in its hello.

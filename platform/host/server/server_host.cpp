@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ce/kernel.h"
+#include "cehost/windows.h"
 #include "handset/handset_state.h"
 #include "kernel/handle_table.h"
 
@@ -43,6 +44,16 @@ std::vector<uint32_t> ServedProgram::TakeAll() {
   return all;
 }
 
+void ServedProgram::OwnWindow(uint32_t hwnd) {
+  std::lock_guard lock(mutex_);
+  windows_.insert(hwnd);
+}
+
+bool ServedProgram::DisownWindow(uint32_t hwnd) {
+  std::lock_guard lock(mutex_);
+  return windows_.erase(hwnd) != 0;
+}
+
 size_t ServedProgram::Count() const {
   std::lock_guard lock(mutex_);
   return handles_.size();
@@ -75,6 +86,12 @@ void ServerHost::Detach(const std::shared_ptr<ServedProgram>& program) {
 
 void ServerHost::Release(ServedProgram& program) {
   for (uint32_t handle : program.TakeAll()) CloseHandle(HandleTable::ToHandle<HANDLE>(handle));
+  std::set<uint32_t> windows;
+  {
+    std::lock_guard lock(program.mutex_);
+    windows.swap(program.windows_);
+  }
+  for (uint32_t hwnd : windows) DestroyHostWindow(HandleTable::ToHandle<HWND>(hwnd));
 }
 
 std::string ServerHost::Control(const std::string& request) {

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "cehost/server.h"
+#include "server/program_channel.h"
 
 namespace cehost {
 
 // A program attached to the server: its connections and the handles the server holds for it.
-class ServedProgram {
+class ServedProgram : public std::enable_shared_from_this<ServedProgram> {
  public:
   ServedProgram(int pid, std::string name) : pid_(pid), name_(std::move(name)) {}
 
@@ -31,6 +32,12 @@ class ServedProgram {
   // Takes every handle from the program.
   std::vector<uint32_t> TakeAll();
   size_t Count() const;
+  // Records a window the server holds for the program.
+  void OwnWindow(uint32_t hwnd);
+  // Takes the window from the program; false when it was not the program's.
+  bool DisownWindow(uint32_t hwnd);
+  // The way to the program's windows.
+  ProgramChannel& channel() { return channel_; }
 
  private:
   friend class ServerHost;
@@ -38,6 +45,8 @@ class ServedProgram {
   const std::string name_;
   mutable std::mutex mutex_;
   std::set<uint32_t> handles_;
+  std::set<uint32_t> windows_;
+  ProgramChannel channel_;
   // Its open connections; guarded by the host's lock.
   int connections_ = 0;
 };
@@ -51,7 +60,7 @@ class ServerHost {
   // One connection of the program has closed; with its last, the program has ended and every
   // handle it held is closed, as at a process's exit.
   void Detach(const std::shared_ptr<ServedProgram>& program);
-  // Closes every handle the server holds for the program.
+  // Closes every handle the server holds for the program and destroys its windows.
   void Release(ServedProgram& program);
   // Answers one request of the program: the reply, with a refusal for a malformed request. A
   // call that blocks stops waiting once the connection peer_fd (when given) has been closed.

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "cehost/text.h"
 #include "server/server_start.h"
 
 namespace cehost {
@@ -55,7 +56,31 @@ ServerLink::ServerLink(std::filesystem::path home)
     : home_(std::move(home)), serial_(g_next_serial.fetch_add(1)) {}
 
 ServerLink::~ServerLink() {
-  if (program_fd_ >= 0) close(program_fd_);
+  if (program_fd_ >= 0) {
+    // The listener's copy of the tie sees its end too.
+    shutdown(program_fd_, SHUT_RDWR);
+    close(program_fd_);
+  }
+}
+
+void ServerLink::LearnDeviceName(std::u16string name) {
+  std::lock_guard lock(names_mutex_);
+  device_names_.insert(FoldCase(name));
+}
+
+bool ServerLink::KnowsDeviceName(std::u16string_view name) const {
+  std::lock_guard lock(names_mutex_);
+  return device_names_.count(FoldCase(name)) != 0;
+}
+
+void ServerLink::Listen(DeliveryHandler handler) {
+  std::lock_guard lock(mutex_);
+  if (handler_) return;
+  handler_ = std::move(handler);
+  if (program_fd_ >= 0 && !listening_) {
+    ListenOnTie(program_fd_, handler_);
+    listening_ = true;
+  }
 }
 
 int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t* boot) {
@@ -111,7 +136,11 @@ ServerLink::Connection* ServerLink::ThreadConnection() {
   // The program is tied to the server that serves its calls, for as long as the program lives.
   std::lock_guard lock(mutex_);
   if (program_fd_ < 0 || boot_.load() != connection->boot) {
-    if (program_fd_ >= 0) close(program_fd_);
+    if (program_fd_ >= 0) {
+      shutdown(program_fd_, SHUT_RDWR);
+      close(program_fd_);
+    }
+    listening_ = false;
     uint64_t tie_boot = 0;
     program_fd_ = ConnectToServer(home_, ServerRole::kProgram, &tie_boot);
     if (program_fd_ >= 0 && tie_boot != connection->boot) {
@@ -123,6 +152,10 @@ ServerLink::Connection* ServerLink::ThreadConnection() {
       return nullptr;
     }
     boot_.store(connection->boot);
+    if (handler_) {
+      ListenOnTie(program_fd_, handler_);
+      listening_ = true;
+    }
   }
   return connection;
 }

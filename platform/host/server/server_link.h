@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "server/program_listener.h"
 #include "server/requests.h"
 #include "server/wire.h"
 
@@ -44,6 +47,14 @@ class ServerLink {
   // is sent only to that server: null when another one answers now.
   std::unique_ptr<ServerReply> Call(const wire::Writer& request,
                                     std::optional<uint64_t> boot = std::nullopt);
+  // Has the messages the server delivers to this program's windows handed to the handler, from
+  // now on and on every later server's tie.
+  void Listen(DeliveryHandler handler);
+  // Remembers a bare bus name the server's device manager gave (a device search's): opening it is
+  // opening the server's device.
+  void LearnDeviceName(std::u16string name);
+  // True when the name is one LearnDeviceName was given, whatever its case.
+  bool KnowsDeviceName(std::u16string_view name) const;
   // The boot of the server this program last reached; 0 before any.
   uint64_t boot() const { return boot_.load(std::memory_order_relaxed); }
 
@@ -64,6 +75,13 @@ class ServerLink {
   std::mutex mutex_;
   // The connection that ties the program to the server that has its objects.
   int program_fd_ = -1;
+  // What is done with the deliveries on the tie; empty while the program has no window.
+  DeliveryHandler handler_;
+  // The tie a listener reads.
+  bool listening_ = false;
+  // Bare bus names of the server's devices, with their case folded.
+  mutable std::mutex names_mutex_;
+  std::set<std::u16string> device_names_;
   std::atomic<uint64_t> boot_{0};
 };
 

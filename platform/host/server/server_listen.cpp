@@ -93,6 +93,9 @@ struct ConnectionThread {
   int fd = -1;
   std::thread thread;
   std::atomic<bool> done{false};
+  // The connection that asked the server to stop: its end tells the asker that the server has
+  // gone, so it stays open until then.
+  std::atomic<bool> stopper{false};
 };
 
 std::vector<uint8_t> HelloReply(const ServerHost& host) {
@@ -118,10 +121,17 @@ void Serve(ServerHost& host, ConnectionThread& connection, int pid, Wake& wake) 
   // An observer is no program: what it opens is its own and goes with the connection.
   bool attached = role != ServerRole::kObserver;
   auto program = attached ? host.Attach(pid, name) : std::make_shared<ServedProgram>(pid, name);
-  if (wire::SendMessage(fd, HelloReply(host))) {
+  if (role == ServerRole::kProgram) {
+    // The tie carries the program's windows' messages and their answers, until the program ends.
+    if (wire::SendMessage(fd, HelloReply(host))) {
+      program->channel().Open(fd);
+      program->channel().ReadAnswers(fd);
+    }
+  } else if (wire::SendMessage(fd, HelloReply(host))) {
     while (auto request = wire::ReceiveMessage(fd)) {
       if (!wire::SendMessage(fd, host.Answer(*program, *request, fd))) break;
       if (host.stop_requested()) {
+        connection.stopper.store(true);
         wake.Ring();
         break;
       }
@@ -174,7 +184,7 @@ bool ServeHandset(const ServeOptions& options, const std::function<std::shared_p
     if (ready < 0 && errno != EINTR) break;
     wake.Drain();
     connections.remove_if([](ConnectionThread& ended) {
-      if (!ended.done.load()) return false;
+      if (!ended.done.load() || ended.stopper.load()) return false;
       ended.thread.join();
       close(ended.fd);
       return true;
@@ -198,13 +208,15 @@ bool ServeHandset(const ServeOptions& options, const std::function<std::shared_p
   // New programs find no server from here on; those connected are cut off, and their calls fail.
   close(listen_fd);
   unlink(ServerSocket(options.home).c_str());
-  for (ConnectionThread& connection : connections) shutdown(connection.fd, SHUT_RDWR);
+  // Ending the reading side wakes the connection threads without closing the programs' ends:
+  // those see the end only when the server is gone.
+  for (ConnectionThread& connection : connections) shutdown(connection.fd, SHUT_RD);
   for (ConnectionThread& connection : connections) connection.thread.join();
-  // The handset is shut down before the lock goes and before the connections close, so that a
-  // program waiting for the end of its connection finds the server gone.
+  // The handset is shut down and the lock let go before the connections close, so that a program
+  // waiting for the end of its connection (m8sim handset stop) finds the server gone.
   handset.reset();
-  for (ConnectionThread& connection : connections) close(connection.fd);
   close(lock_fd);
+  for (ConnectionThread& connection : connections) close(connection.fd);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include "ce/windows.h"
 #include "cehost/text.h"
 #include "handset/handset_state.h"
+#include "windows/remote_windows.h"
 #include "windows/window_table.h"
 
 namespace cehost {
@@ -92,6 +93,9 @@ extern "C" UINT RegisterWindowMessageW(LPCWSTR lpString) {
 // as an atom (a value below 0x10000) is a class the program registered; an unknown atom matches
 // nothing.
 extern "C" HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
+  // An attached program finds the windows of every program; a class atom is only its own.
+  if (auto& server = Current().server; server && !cehost::IsAtomName(lpClassName))
+    return cehost::RemoteFindWindow(*server, lpClassName, lpWindowName);
   auto& windows = *Current().windows;
   std::u16string by_atom;
   if (cehost::IsAtomName(lpClassName)) {
@@ -120,6 +124,10 @@ extern "C" BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
   auto& windows = *state.windows;
   if (!hWnd)
     return cehost::PostToThread(state, windows.ThreadQueue(true), "0x0", Msg, wParam, lParam);
+  // An attached program reaches other programs' windows, and broadcasts to all, through the
+  // server, which journals them.
+  if (state.server && (hWnd == HWND_BROADCAST || !windows.Find(hWnd)))
+    return cehost::RemotePost(*state.server, hWnd, Msg, wParam, lParam);
   if (hWnd == HWND_BROADCAST) {
     bool ok = Msg <= cehost::kLastMessage;
     cehost::RecordPost(state, "HWND_BROADCAST", Msg, wParam, lParam, ok);
@@ -164,6 +172,9 @@ extern "C" LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
                                        UINT fuFlags, UINT uTimeout, PDWORD_PTR lpdwResult) {
   cehost::HandsetState& state = Current();
   auto& windows = *state.windows;
+  if (state.server && (hWnd == HWND_BROADCAST || !windows.Find(hWnd)))
+    return cehost::RemoteSend(*state.server, hWnd, Msg, wParam, lParam, fuFlags, uTimeout,
+                              lpdwResult);
   // The calling thread's own queue, when it has one: it answers what it is sent while it waits.
   auto sender = windows.ThreadQueue(false);
   std::shared_ptr<cehost::Window> window;

@@ -1,6 +1,7 @@
 // A program's own windows: made by the thread that will serve their messages, destroyed by it.
 #include "ce/windows.h"
 #include "handset/handset_state.h"
+#include "windows/remote_windows.h"
 #include "windows/window_table.h"
 
 using cehost::Current;
@@ -31,7 +32,15 @@ extern "C" HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lp
     spec.proc = known->proc;
     spec.visible = (dwStyle & WS_VISIBLE) != 0;
     spec.parent = (dwStyle & WS_CHILD) ? hWndParent : nullptr;
-    hwnd = windows.CreateOwned(spec, known->atom, windows.ThreadQueue(true), &error);
+    // A program attached to its handset's server enters the window there first: the handle is
+    // the server's, one for every program.
+    HWND given = nullptr;
+    auto state = cehost::CurrentShared();
+    if (state->server) given = cehost::EnterRemoteWindow(state, spec, &error);
+    if (!state->server || given) {
+      hwnd = windows.CreateOwned(spec, known->atom, windows.ThreadQueue(true), &error, given);
+      if (!hwnd && given) cehost::LeaveRemoteWindow(*state->server, given);
+    }
   }
   if (!hwnd) {
     SetLastError(error);
@@ -70,11 +79,15 @@ extern "C" BOOL DestroyWindow(HWND hWnd) {
     return FALSE;
   }
   if (!window->BeginDestroy()) return TRUE;
-  for (const auto& member : windows.Family(hWnd)) {
+  auto family = windows.Family(hWnd);
+  for (const auto& member : family) {
     if (member == window || (windows.OwnedByCaller(*member) && member->BeginDestroy()))
       member->Call(WM_DESTROY, 0, 0);
   }
   windows.Destroy(hWnd);
+  // In the server's table too, when the program is attached to it.
+  if (auto& server = Current().server)
+    for (const auto& member : family) cehost::LeaveRemoteWindow(*server, member->hwnd());
   return TRUE;
 }
 

@@ -75,13 +75,16 @@ WindowTable::~WindowTable() {
 }
 
 HWND WindowTable::Insert(const WindowSpec& spec, std::shared_ptr<ThreadMessageQueue> queue,
-                         bool own_thread, ATOM atom) {
-  // Values are not reused soon, so that a stale handle fails instead of reaching a new window.
-  uint32_t value = last_;
-  do {
-    value = (value < kFirstWindow || value >= kLastWindow) ? kFirstWindow : value + 4;
-  } while (windows_.count(value));
-  last_ = value;
+                         bool own_thread, ATOM atom, uint32_t given) {
+  uint32_t value = given;
+  if (!value) {
+    // Values are not reused soon, so that a stale handle fails instead of reaching a new window.
+    value = last_;
+    do {
+      value = (value < kFirstWindow || value >= kLastWindow) ? kFirstWindow : value + 4;
+    } while (windows_.count(value));
+    last_ = value;
+  }
   auto window = std::make_shared<Window>(reinterpret_cast<HWND>(static_cast<uintptr_t>(value)),
                                          spec, std::move(queue), own_thread, atom);
   windows_.emplace(value, window);
@@ -96,7 +99,7 @@ HWND WindowTable::Create(const WindowSpec& spec) {
 }
 
 HWND WindowTable::CreateOwned(const WindowSpec& spec, ATOM atom,
-                              std::shared_ptr<ThreadMessageQueue> queue, DWORD* error) {
+                              std::shared_ptr<ThreadMessageQueue> queue, DWORD* error, HWND given) {
   std::lock_guard lock(mutex_);
   if (!classes_.Find(MAKEINTATOM(atom))) {
     *error = ERROR_CANNOT_FIND_WND_CLASS;
@@ -106,7 +109,11 @@ HWND WindowTable::CreateOwned(const WindowSpec& spec, ATOM atom,
     *error = ERROR_INVALID_WINDOW_HANDLE;
     return nullptr;
   }
-  return Insert(spec, std::move(queue), false, atom);
+  if (given && windows_.count(ValueOf(given))) {
+    *error = ERROR_INVALID_WINDOW_HANDLE;
+    return nullptr;
+  }
+  return Insert(spec, std::move(queue), false, atom, ValueOf(given));
 }
 
 std::shared_ptr<Window> WindowTable::Find(HWND hwnd) const {

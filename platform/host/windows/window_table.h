@@ -32,9 +32,10 @@ class WindowTable {
   HWND Create(const WindowSpec& spec);
   // Creates a window of the registered class whose messages the queue brings; null with *error
   // set when the class is gone (ERROR_CANNOT_FIND_WND_CLASS) or spec.parent is not a window
-  // (ERROR_INVALID_WINDOW_HANDLE).
+  // (ERROR_INVALID_WINDOW_HANDLE). given, when not null, is the handle it takes (the one the
+  // handset server gave it), else the table picks one.
   HWND CreateOwned(const WindowSpec& spec, ATOM atom, std::shared_ptr<ThreadMessageQueue> queue,
-                   DWORD* error);
+                   DWORD* error, HWND given = nullptr);
   // The window of that handle, or null.
   std::shared_ptr<Window> Find(HWND hwnd) const;
   // The windows without a parent, oldest first.
@@ -73,7 +74,7 @@ class WindowTable {
  private:
   // Adds the window under the lock, with the next free handle, and starts it.
   HWND Insert(const WindowSpec& spec, std::shared_ptr<ThreadMessageQueue> queue, bool own_thread,
-              ATOM atom);
+              ATOM atom, uint32_t given = 0);
   // Appends the descendants of the windows already in the list, under the lock.
   void AddDescendants(std::vector<std::shared_ptr<Window>>& family) const;
 

@@ -1,0 +1,118 @@
+#include "windows/remote_windows.h"
+
+#include <string_view>
+
+#include "ce/errors.h"
+#include "handset/handset_state.h"
+#include "kernel/handle_table.h"
+#include "server/server_link.h"
+#include "windows/window_table.h"
+
+namespace cehost {
+
+namespace {
+
+wire::Writer Request(ServerOp op) {
+  wire::Writer request;
+  request.U16(static_cast<uint16_t>(op));
+  return request;
+}
+
+uint32_t ValueOf(HWND hwnd) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+}
+
+std::u16string_view Text(LPCWSTR text) {
+  size_t length = 0;
+  while (text && length < MAX_PATH && text[length]) ++length;
+  return text ? std::u16string_view(text, length) : std::u16string_view();
+}
+
+// Hands a delivery from the server to the program's window: a post behind the window's others,
+// a sent message to its procedure, waiting as long as the sender does. Neither is journaled
+// again: the server's journal has it.
+bool Deliver(WindowTable& windows, const Delivery& delivery, LRESULT* answer) {
+  auto window = windows.Find(HandleTable::ToHandle<HWND>(delivery.hwnd));
+  if (!window) return false;
+  if (!delivery.send) {
+    DWORD error = 0;
+    return window->Post(delivery.msg, delivery.wparam, delivery.lparam, &error, nullptr);
+  }
+  SendResult result =
+      window->Send(delivery.msg, delivery.wparam, delivery.lparam, delivery.timeout_ms, nullptr);
+  *answer = result.answer;
+  return result.outcome == SendOutcome::kAnswered;
+}
+
+}  // namespace
+
+HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowSpec& spec,
+                       DWORD* error) {
+  ServerLink& server = *state->server;
+  // A delivery that comes as the handset goes finds no windows.
+  server.Listen(
+      [weak = std::weak_ptr<HandsetState>(state)](const Delivery& delivery, LRESULT* answer) {
+        auto live = weak.lock();
+        return live && Deliver(*live->windows, delivery, answer);
+      });
+  wire::Writer request = Request(ServerOp::kWindowCreate);
+  request.U32(ValueOf(spec.parent)).Text(spec.class_name).Text(spec.title).U8(spec.visible ? 1 : 0);
+  auto reply = server.Call(request);
+  uint32_t hwnd = reply ? reply->fields.U32() : 0;
+  if (!reply || !reply->fields.End() || hwnd == 0) {
+    *error = reply && reply->last_error ? reply->last_error : ERROR_NOT_ENOUGH_MEMORY;
+    return nullptr;
+  }
+  return HandleTable::ToHandle<HWND>(hwnd);
+}
+
+void LeaveRemoteWindow(ServerLink& server, HWND hwnd) {
+  wire::Writer request = Request(ServerOp::kWindowDestroy);
+  request.U32(ValueOf(hwnd));
+  server.Call(request);
+}
+
+BOOL RemotePost(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  wire::Writer request = Request(ServerOp::kPost);
+  request.U32(ValueOf(hwnd)).U32(msg).U64(wparam).U64(static_cast<uint64_t>(lparam));
+  auto reply = server.Call(request);
+  BOOL result = reply ? reply->fields.U32() : FALSE;
+  if (!reply || !reply->fields.End()) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (!result) SetLastError(reply->last_error);
+  return result;
+}
+
+LRESULT RemoteSend(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                   UINT flags, UINT timeout_ms, PDWORD_PTR result) {
+  wire::Writer request = Request(ServerOp::kSend);
+  request.U32(ValueOf(hwnd))
+      .U32(msg)
+      .U64(wparam)
+      .U64(static_cast<uint64_t>(lparam))
+      .U32(flags)
+      .U32(timeout_ms);
+  auto reply = server.Call(request);
+  auto sent = reply ? static_cast<LRESULT>(reply->fields.U64()) : 0;
+  auto answer = reply ? static_cast<DWORD_PTR>(reply->fields.U64()) : 0;
+  if (!reply || !reply->fields.End()) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (result) *result = answer;
+  if (!sent) SetLastError(reply->last_error);
+  return sent;
+}
+
+HWND RemoteFindWindow(ServerLink& server, LPCWSTR class_name, LPCWSTR title) {
+  wire::Writer request = Request(ServerOp::kFindWindow);
+  request.U8(class_name ? 1 : 0).Text(Text(class_name)).U8(title ? 1 : 0).Text(Text(title));
+  auto reply = server.Call(request);
+  uint32_t found = reply ? reply->fields.U32() : 0;
+  if (!reply || !reply->fields.End()) return nullptr;
+  return found ? HandleTable::ToHandle<HWND>(found) : nullptr;
+}
+
+}  // namespace cehost
