@@ -1,13 +1,16 @@
 // Programs of one handset home share one running handset: application programs (which link only
 // the library) reach the home's server, started on demand, for its devices and its registered
 // window messages, and the server outlives none of what they leave behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -95,6 +98,9 @@ TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {
 // the documented parameters, and the application's own calls are in the handset's journal under
 // its pid, in order with the others'.
 TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
+  // As while a panel serves the home: the handset's journal goes to journal.jsonl.
+  int panel = open((dir_.home() / "panel.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(flock(panel, LOCK_EX), 0);
   auto app = App();
   ASSERT_EQ(app->Ask("window"), "ok");
   EXPECT_EQ(app->Ask("subscribe"), "1");
@@ -109,6 +115,22 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
   // The axes packed a byte each, x lowest: 0xFB, 0x0A, 0x00.
   EXPECT_EQ(app->Ask("received " + accelerometer.substr(2)), std::to_string(0x0AFB) + " 0");
   EXPECT_EQ(app->Ask("received " + usb), "2 0");
+  // The application's own call, then what the person did, in the handset's one journal.
+  EXPECT_EQ(app->Ask("backlight set 99").substr(0, 2), "1 ");
+  std::ifstream journal(dir_.home() / "journal.jsonl");
+  std::vector<std::string> order;
+  std::string app_pid = "\"pid\":" + std::to_string(app->pid());
+  for (std::string line; std::getline(journal, line);) {
+    if (line.find("\"kind\":\"device.open\"") != std::string::npos &&
+        line.find("ACC0:") != std::string::npos && line.find(app_pid) != std::string::npos)
+      order.push_back("app opens ACC0:");
+    if (line.find("tilt") != std::string::npos) order.push_back("tilt");
+    if (line.find("\"kind\":\"device.write\"") != std::string::npos &&
+        line.find("BKL1:") != std::string::npos && line.find(app_pid) != std::string::npos)
+      order.push_back("app sets the backlight");
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"app opens ACC0:", "tilt", "app sets the backlight"}));
+  close(panel);
 }
 
 TEST_F(ServerTest, NamedQueuesAndEventsAreOneInEveryProgram) {

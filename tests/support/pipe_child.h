@@ -51,6 +51,8 @@ class PipeChild {
   PipeChild& operator=(const PipeChild&) = delete;
 
   bool running() const { return pid_ > 0; }
+  // The child's process identifier.
+  pid_t pid() const { return pid_; }
 
   // Sends one line without waiting; false when the child cannot take it.
   bool Send(const std::string& line) {
