@@ -23,12 +23,6 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
-wire::Writer Request(ServerOp op) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(op));
-  return request;
-}
-
 // A buffer the caller gave, or null, with its size.
 void PutBuffer(wire::Writer& request, const void* data, DWORD size) {
   request.U32(size).U8(data ? 1 : 0);
@@ -51,7 +45,7 @@ uint32_t LedRecordSize(UINT id) {
 
 BOOL LedCall(ServerLink& server, ServerOp op, UINT id, void* record) {
   uint32_t size = record ? LedRecordSize(id) : 0;
-  wire::Writer request = Request(op);
+  wire::Writer request = ServerRequest(op);
   request.U32(id).U8(record ? 1 : 0).Bytes(record, size);
   auto reply = server.Call(request);
   // Without its server the handset has no LED service.
@@ -81,7 +75,7 @@ bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD shar
       !server.KnowsDeviceName(asked))
     return false;
   *handle = INVALID_HANDLE_VALUE;
-  wire::Writer request = Request(ServerOp::kOpenDevice);
+  wire::Writer request = ServerRequest(ServerOp::kOpenDevice);
   request.Text(asked).U32(access).U32(share);
   auto reply = server.Call(request);
   if (!reply) {
@@ -161,7 +155,7 @@ BOOL RemoteDevice::Write(const void* data, DWORD size, DWORD* done) {
 // devices itself; so does one when no server can be reached, which has no device loaded.
 HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID param,
                          PDEVMGR_DEVICE_INFORMATION first) {
-  wire::Writer request = Request(ServerOp::kDeviceSearch);
+  wire::Writer request = ServerRequest(ServerOp::kDeviceSearch);
   request.U32(static_cast<uint32_t>(type));
   if (type == DeviceSearchByGuid) {
     request.Bytes(param, sizeof(GUID));

@@ -52,7 +52,25 @@ struct Pin {
   std::shared_ptr<HandsetState> state;
   uint64_t generation = 0;
 };
-thread_local Pin t_pin;
+
+// Set once the thread's pin is destroyed, as the thread ends: a platform call the process makes
+// as it exits (a static object's destructor lets go of its handset) comes after that on the
+// main thread. Never destroyed itself.
+thread_local bool t_pin_gone = false;
+
+struct PinHolder {
+  Pin pin;
+  ~PinHolder() { t_pin_gone = true; }
+};
+thread_local PinHolder t_pin_holder;
+
+// The calling thread's pin; once it is gone, one that lives until the process ends (only the
+// exiting thread calls then).
+Pin& ThreadPin() {
+  if (!t_pin_gone) return t_pin_holder.pin;
+  static Pin* last = new Pin;
+  return *last;
+}
 
 void MakeHome(const std::filesystem::path& home) {
   std::error_code ec;
@@ -115,14 +133,14 @@ HandsetState& Repin(Pin& pin) {
 }  // namespace
 
 HandsetState& Current() {
-  Pin& pin = t_pin;
+  Pin& pin = ThreadPin();
   if (pin.generation == g_generation.load(std::memory_order_acquire)) return *pin.state;
   return Repin(pin);
 }
 
 std::shared_ptr<HandsetState> CurrentShared() {
   Current();
-  return t_pin.state;
+  return ThreadPin().state;
 }
 
 namespace {
@@ -155,7 +173,7 @@ void Replace(std::unique_ptr<HandsetState> state) {
     g_generation.fetch_add(1, std::memory_order_release);
   }
   // The calling thread is done with the outgoing handset.
-  t_pin = Pin{};
+  ThreadPin() = Pin{};
   if (released) released->windows->DestroyAll();
   released.reset();
   FreeRetired();

@@ -10,11 +10,8 @@ namespace cehost {
 HANDLE CreateRemoteEvent(HandsetState& state, LPCWSTR name, bool manual_reset, bool signalled) {
   size_t length = 0;
   while (name[length]) ++length;
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(ServerOp::kEventCreate))
-      .U8(manual_reset ? 1 : 0)
-      .U8(signalled ? 1 : 0)
-      .Text(std::u16string_view(name, length));
+  wire::Writer request = ServerRequest(ServerOp::kEventCreate);
+  request.U8(manual_reset ? 1 : 0).U8(signalled ? 1 : 0).Text(std::u16string_view(name, length));
   auto reply = state.server->Call(request);
   uint32_t handle = reply ? reply->fields.U32() : 0;
   if (!reply || !reply->fields.End() || handle == 0) {

@@ -23,9 +23,8 @@ std::shared_ptr<QueueEnd> NewEnd(HandsetState& state, ServerReply& reply, bool r
 
 HANDLE CreateRemoteQueue(HandsetState& state, std::u16string_view name,
                          const MSGQUEUEOPTIONS& options) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(ServerOp::kQueueCreate))
-      .Text(name)
+  wire::Writer request = ServerRequest(ServerOp::kQueueCreate);
+  request.Text(name)
       .U32(options.dwFlags)
       .U32(options.dwMaxMessages)
       .U32(options.cbMaxMessage)

@@ -6,8 +6,8 @@
 namespace cehost {
 
 wire::Writer RemoteHandle::Request(ServerOp op) const {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(op)).U32(handle_);
+  wire::Writer request = ServerRequest(op);
+  request.U32(handle_);
   return request;
 }
 

@@ -30,9 +30,7 @@ std::optional<std::vector<uint8_t>> Ask(int fd, const wire::Writer& request) {
 }
 
 std::optional<std::vector<uint8_t>> Ask(int fd, ServerOp op) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(op));
-  return Ask(fd, request);
+  return Ask(fd, ServerRequest(op));
 }
 
 }  // namespace
@@ -75,8 +73,8 @@ std::optional<std::string> ControlServer(const std::filesystem::path& home,
   uint64_t boot = 0;
   int fd = ConnectToServer(home, ServerRole::kObserver, &boot);
   if (fd < 0) return std::nullopt;
-  wire::Writer message;
-  message.U16(static_cast<uint16_t>(ServerOp::kControl)).Utf8(request);
+  wire::Writer message = ServerRequest(ServerOp::kControl);
+  message.Utf8(request);
   std::optional<std::string> answer;
   if (auto fields = Ask(fd, message)) {
     wire::Reader in(*fields);

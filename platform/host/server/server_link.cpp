@@ -83,6 +83,12 @@ void ServerLink::Listen(DeliveryHandler handler) {
   }
 }
 
+wire::Writer ServerRequest(ServerOp op) {
+  wire::Writer request;
+  request.U16(static_cast<uint16_t>(op));
+  return request;
+}
+
 int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t* boot) {
   sockaddr_un address;
   int folder_fd = -1;
@@ -95,8 +101,8 @@ int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t
     if (fd >= 0) close(fd);
     return -1;
   }
-  wire::Writer hello;
-  hello.U16(static_cast<uint16_t>(ServerOp::kHello)).U8(static_cast<uint8_t>(role));
+  wire::Writer hello = ServerRequest(ServerOp::kHello);
+  hello.U8(static_cast<uint8_t>(role));
   hello.Utf8(ProgramName());
   std::optional<std::vector<uint8_t>> reply;
   if (wire::SendMessage(fd, hello.bytes())) reply = wire::ReceiveMessage(fd);

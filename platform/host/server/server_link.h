@@ -30,6 +30,9 @@ struct ServerReply {
   ServerReply& operator=(const ServerReply&) = delete;
 };
 
+// A request of the operation; its fields follow.
+wire::Writer ServerRequest(ServerOp op);
+
 // Connects to the home's running server and says hello in the role; -1 when none answers. *boot
 // is the server's boot.
 int ConnectToServer(const std::filesystem::path& home, ServerRole role, uint64_t* boot);

@@ -8,8 +8,8 @@ namespace cehost {
 // the table is full.
 UINT RegisterRemoteMessage(ServerLink& server, MessageNames& names, std::u16string_view name,
                            DWORD* error) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(ServerOp::kRegisterMessage)).Text(name);
+  wire::Writer request = ServerRequest(ServerOp::kRegisterMessage);
+  request.Text(name);
   auto reply = server.Call(request);
   UINT id = reply ? reply->fields.U32() : 0;
   if (!reply || !reply->fields.End()) {

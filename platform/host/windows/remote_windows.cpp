@@ -12,12 +12,6 @@ namespace cehost {
 
 namespace {
 
-wire::Writer Request(ServerOp op) {
-  wire::Writer request;
-  request.U16(static_cast<uint16_t>(op));
-  return request;
-}
-
 uint32_t ValueOf(HWND hwnd) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
 }
@@ -55,7 +49,7 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
         auto live = weak.lock();
         return live && Deliver(*live->windows, delivery, answer);
       });
-  wire::Writer request = Request(ServerOp::kWindowCreate);
+  wire::Writer request = ServerRequest(ServerOp::kWindowCreate);
   request.U32(ValueOf(spec.parent)).Text(spec.class_name).Text(spec.title).U8(spec.visible ? 1 : 0);
   auto reply = server.Call(request);
   uint32_t hwnd = reply ? reply->fields.U32() : 0;
@@ -67,13 +61,13 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
 }
 
 void LeaveRemoteWindow(ServerLink& server, HWND hwnd) {
-  wire::Writer request = Request(ServerOp::kWindowDestroy);
+  wire::Writer request = ServerRequest(ServerOp::kWindowDestroy);
   request.U32(ValueOf(hwnd));
   server.Call(request);
 }
 
 BOOL RemotePost(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  wire::Writer request = Request(ServerOp::kPost);
+  wire::Writer request = ServerRequest(ServerOp::kPost);
   request.U32(ValueOf(hwnd)).U32(msg).U64(wparam).U64(static_cast<uint64_t>(lparam));
   auto reply = server.Call(request);
   BOOL result = reply ? reply->fields.U32() : FALSE;
@@ -87,7 +81,7 @@ BOOL RemotePost(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
 
 LRESULT RemoteSend(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
                    UINT flags, UINT timeout_ms, PDWORD_PTR result) {
-  wire::Writer request = Request(ServerOp::kSend);
+  wire::Writer request = ServerRequest(ServerOp::kSend);
   request.U32(ValueOf(hwnd))
       .U32(msg)
       .U64(wparam)
@@ -107,7 +101,7 @@ LRESULT RemoteSend(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARA
 }
 
 HWND RemoteFindWindow(ServerLink& server, LPCWSTR class_name, LPCWSTR title) {
-  wire::Writer request = Request(ServerOp::kFindWindow);
+  wire::Writer request = ServerRequest(ServerOp::kFindWindow);
   request.U8(class_name ? 1 : 0).Text(Text(class_name)).U8(title ? 1 : 0).Text(Text(title));
   auto reply = server.Call(request);
   uint32_t found = reply ? reply->fields.U32() : 0;
