@@ -101,8 +101,9 @@ bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD shar
 BOOL RemoteDevice::Control(DWORD code, const void* in, DWORD in_size, void* out, DWORD out_size,
                            DWORD* returned) {
   *returned = 0;
-  if ((in && in_size > kMaxData) || (out && out_size > kMaxData))
-    return Fail(ERROR_INVALID_PARAMETER);
+  // Both buffers travel in one request: together they stay within one message.
+  uint64_t carried = (in ? uint64_t{in_size} : 0) + (out ? uint64_t{out_size} : 0);
+  if (carried > kMaxData) return Fail(ERROR_INVALID_PARAMETER);
   wire::Writer request = remote_.Request(ServerOp::kDeviceControl);
   request.U32(code);
   PutBuffer(request, in, in_size);

@@ -36,8 +36,9 @@ class RemoteDevice : public DeviceObject {
   const RemoteHandle remote_;
 };
 
-// FindFirstDevice answered by the server's device manager: the search holds the records of every
-// device it matched, and the program opens their bus names in the server from then on.
+// FindFirstDevice answered by the server's device manager: the search holds the records of the
+// devices it matched (at most 64), and the program opens their bus names in the server from then
+// on.
 HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID param,
                          PDEVMGR_DEVICE_INFORMATION first);
 

@@ -1,5 +1,8 @@
 #include "server/program_channel.h"
 
+#include <sys/socket.h>
+#include <sys/time.h>
+
 #include "server/requests.h"
 
 namespace cehost {
@@ -31,8 +34,14 @@ bool Delivery::Read(const std::vector<uint8_t>& message, Delivery* delivery) {
 }
 
 void ProgramChannel::Open(int fd) {
+  // A program that comes back (its handset mounted again) has a new tie.
   std::lock_guard lock(mutex_);
-  if (!closed_) fd_ = fd;
+  closed_ = false;
+  fd_ = fd;
+  // A program that does not read its tie cannot hold the server's windows up for long: a write
+  // that waits longer is given up, and the message is lost as to a hung program.
+  timeval limit{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
 bool ProgramChannel::Deliver(Delivery delivery, LRESULT* answer) {
@@ -78,7 +87,10 @@ void ProgramChannel::ReadAnswers(int fd) {
     waiting_.erase(found);
     answered_.notify_all();
   }
+  // No write is under way on the tie once this returns: its descriptor may be closed and reused.
+  std::lock_guard writing(write_mutex_);
   std::lock_guard lock(mutex_);
+  if (fd_ != fd) return;
   closed_ = true;
   fd_ = -1;
   for (auto& [id, waiting] : waiting_) waiting->done = true;

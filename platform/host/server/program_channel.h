@@ -35,8 +35,9 @@ class ProgramChannel {
   // Takes the program's tie connection, which the channel writes on from now on (the caller
   // keeps it and closes it).
   void Open(int fd);
-  // Delivers the message to the program. A post returns at once; a send waits until the program
-  // answers, with *answer its window's answer. False when the program has no tie, has gone
+  // Delivers the message to the program. A post returns once written on the tie (at most a few
+  // seconds for a program that reads nothing); a send waits until the program answers, with
+  // *answer its window's answer. False when the program has no tie, has gone
   // meanwhile, or did not answer.
   bool Deliver(Delivery delivery, LRESULT* answer);
   // Reads the program's answers from the tie until it closes, on the tie's connection thread;

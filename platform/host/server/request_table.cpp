@@ -108,9 +108,19 @@ bool ProgramHandle(Call& call, uint32_t handle) {
   return false;
 }
 
-// The handle of an object the call made for the program, or 0 when it made none.
+// The most handles and windows the server holds for one program: a program that makes more is
+// refused (ERROR_NOT_ENOUGH_QUOTA), so that none can take the server's threads or memory.
+constexpr size_t kMostPerProgram = 4096;
+
+// The handle of an object the call made for the program, or 0 when it made none (or the program
+// holds too many already: the object is closed again).
 uint32_t Owned(Call& call, HANDLE handle) {
   if (!handle || handle == INVALID_HANDLE_VALUE) return 0;
+  if (call.program.Count() >= kMostPerProgram) {
+    CloseHandle(handle);
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    return 0;
+  }
   uint32_t value = HandleTable::ValueOf(handle);
   call.program.Own(value);
   return value;
@@ -398,6 +408,12 @@ bool WindowCreateRequest(Call& call) {
   if (!call.in.End()) return false;
   spec.parent = parent ? ToWindow(parent) : nullptr;
   spec.proc = ForwardTo(call.program.weak_from_this());
+  // Each window has a thread in the server.
+  if (call.program.Windows() >= kMostPerProgram / 16) {
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    call.out.U32(0);
+    return true;
+  }
   HWND hwnd = CreateHostWindow(spec);
   uint32_t value = hwnd ? HandleTable::ValueOf(hwnd) : 0;
   if (value) call.program.OwnWindow(value);

@@ -19,8 +19,8 @@ enum class ServerOp : uint16_t {
   kControl = 4,
   // {text name, u32 access, u32 share} -> {u8 is a device's name, u32 handle (0: failed)}.
   kOpenDevice = 10,
-  // {u32 handle, u32 code, u8 has in, bytes in, u8 has out, bytes out as given, u8 count
-  // returned} -> {u32 result, u32 returned, bytes out}.
+  // {u32 handle, u32 code, in, out} -> {u32 result, u32 returned, bytes out}, where in and out
+  // are each {u32 size, u8 given, bytes when given}.
   kDeviceControl = 11,
   // {u32 handle, u32 size} -> {u32 result, bytes read}.
   kDeviceRead = 12,

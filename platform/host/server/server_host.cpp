@@ -54,6 +54,11 @@ bool ServedProgram::DisownWindow(uint32_t hwnd) {
   return windows_.erase(hwnd) != 0;
 }
 
+size_t ServedProgram::Windows() const {
+  std::lock_guard lock(mutex_);
+  return windows_.size();
+}
+
 size_t ServedProgram::Count() const {
   std::lock_guard lock(mutex_);
   return handles_.size();
@@ -103,6 +108,15 @@ std::string ServerHost::Control(const std::string& request) {
     nlohmann::json answer = {{"ok", false}, {"error", e.what()}};
     return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   }
+}
+
+void ServerHost::ReleaseAll() {
+  std::vector<std::shared_ptr<ServedProgram>> programs;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [pid, program] : programs_) programs.push_back(program);
+  }
+  for (const auto& program : programs) Release(*program);
 }
 
 ServerInfo ServerHost::Info() const {

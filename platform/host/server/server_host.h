@@ -36,6 +36,8 @@ class ServedProgram : public std::enable_shared_from_this<ServedProgram> {
   void OwnWindow(uint32_t hwnd);
   // Takes the window from the program; false when it was not the program's.
   bool DisownWindow(uint32_t hwnd);
+  // The number of windows the server holds for the program.
+  size_t Windows() const;
   // The way to the program's windows.
   ProgramChannel& channel() { return channel_; }
 
@@ -62,6 +64,8 @@ class ServerHost {
   void Detach(const std::shared_ptr<ServedProgram>& program);
   // Closes every handle the server holds for the program and destroys its windows.
   void Release(ServedProgram& program);
+  // Releases what every attached program holds, as the server stops.
+  void ReleaseAll();
   // Answers one request of the program: the reply, with a refusal for a malformed request. A
   // call that blocks stops waiting once the connection peer_fd (when given) has been closed.
   std::vector<uint8_t> Answer(ServedProgram& program, const std::vector<uint8_t>& request,

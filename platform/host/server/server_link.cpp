@@ -131,13 +131,14 @@ int ServerLink::ConnectOrStart(ServerRole role, uint64_t* boot) {
   return -1;
 }
 
-ServerLink::Connection* ServerLink::ThreadConnection() {
+ServerLink::Connection* ServerLink::ThreadConnection(bool may_start) {
   if (!t_connection) t_connection = std::make_unique<Connection>();
   Connection* connection = t_connection.get();
   if (connection->serial == serial_ && connection->fd >= 0) return connection;
   connection->Close();
   connection->serial = serial_;
-  connection->fd = ConnectOrStart(ServerRole::kCalls, &connection->boot);
+  connection->fd = may_start ? ConnectOrStart(ServerRole::kCalls, &connection->boot)
+                             : ConnectToServer(home_, ServerRole::kCalls, &connection->boot);
   if (connection->fd < 0) return nullptr;
   // The program is tied to the server that serves its calls, for as long as the program lives.
   std::lock_guard lock(mutex_);
@@ -168,7 +169,10 @@ ServerLink::Connection* ServerLink::ThreadConnection() {
 
 std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
                                               std::optional<uint64_t> boot) {
-  Connection* connection = ThreadConnection();
+  // A call on an object of a given server goes to that server only: one that has gone is not
+  // started again for it.
+  if (boot && boot_.load() != *boot) return nullptr;
+  Connection* connection = ThreadConnection(!boot);
   if (!connection) return nullptr;
   if (boot && connection->boot != *boot) return nullptr;
   std::optional<std::vector<uint8_t>> body;

@@ -66,9 +66,9 @@ class ServerLink {
   struct Connection;
 
  private:
-  // The calling thread's connection to the running server, connecting (and starting the server)
-  // when it has none; null when that fails.
-  Connection* ThreadConnection();
+  // The calling thread's connection to the running server, connecting (and, when may_start,
+  // starting the server) when it has none; null when that fails.
+  Connection* ThreadConnection(bool may_start);
   // Connects in the given role, starting a server when none answers.
   int ConnectOrStart(ServerRole role, uint64_t* boot);
 

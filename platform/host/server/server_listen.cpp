@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <list>
+#include <system_error>
 #include <thread>
 
 #include "cehost/handset.h"
@@ -129,7 +130,14 @@ void Serve(ServerHost& host, ConnectionThread& connection, int pid, Wake& wake) 
     }
   } else if (wire::SendMessage(fd, HelloReply(host))) {
     while (auto request = wire::ReceiveMessage(fd)) {
-      if (!wire::SendMessage(fd, host.Answer(*program, *request, fd))) break;
+      std::vector<uint8_t> reply;
+      // A request that fails inside (memory, threads) is refused, not the server's end.
+      try {
+        reply = host.Answer(*program, *request, fd);
+      } catch (const std::exception&) {
+        reply = ServerHost::Refusal();
+      }
+      if (!wire::SendMessage(fd, reply)) break;
       if (host.stop_requested()) {
         connection.stopper.store(true);
         wake.Ring();
@@ -191,7 +199,11 @@ bool ServeHandset(const ServeOptions& options, const std::function<std::shared_p
     });
     if (ready <= 0 || !(fds[0].revents & POLLIN)) continue;
     int fd = accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
+    if (fd < 0) {
+      // Out of descriptors: the programs connected are served, and new ones wait a moment.
+      if (errno == EMFILE || errno == ENFILE) poll(nullptr, 0, 50);
+      continue;
+    }
     ucred peer{};
     if (!PeerOf(fd, &peer)) {
       close(fd);
@@ -199,17 +211,25 @@ bool ServeHandset(const ServeOptions& options, const std::function<std::shared_p
     }
     ConnectionThread& connection = connections.emplace_back();
     connection.fd = fd;
-    connection.thread = std::thread([&host, &connection, &wake, pid = peer.pid] {
-      Serve(host, connection, pid, wake);
-      connection.done.store(true);
-      wake.Ring();
-    });
+    try {
+      connection.thread = std::thread([&host, &connection, &wake, pid = peer.pid] {
+        Serve(host, connection, pid, wake);
+        connection.done.store(true);
+        wake.Ring();
+      });
+    } catch (const std::system_error&) {
+      // No thread for it: the program finds the connection closed.
+      close(fd);
+      connections.pop_back();
+    }
   }
   // New programs find no server from here on; those connected are cut off, and their calls fail.
   close(listen_fd);
   unlink(ServerSocket(options.home).c_str());
   // Ending the reading side wakes the connection threads without closing the programs' ends:
-  // those see the end only when the server is gone.
+  // those see the end only when the server is gone. What the programs held goes first, so that a
+  // send waiting on one of their windows fails instead of holding its connection's thread.
+  host.ReleaseAll();
   for (ConnectionThread& connection : connections) shutdown(connection.fd, SHUT_RD);
   for (ConnectionThread& connection : connections) connection.thread.join();
   // The handset is shut down and the lock let go before the connections close, so that a program

@@ -47,10 +47,19 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
   server.Listen(
       [weak = std::weak_ptr<HandsetState>(state)](const Delivery& delivery, LRESULT* answer) {
         auto live = weak.lock();
-        return live && Deliver(*live->windows, delivery, answer);
+        if (!live) return false;
+        if (Deliver(*live->windows, delivery, answer)) return true;
+        // A window that went without DestroyWindow (its thread ended) leaves the server's table.
+        HWND hwnd = HandleTable::ToHandle<HWND>(delivery.hwnd);
+        if (!live->windows->Find(hwnd)) LeaveRemoteWindow(*live->server, hwnd);
+        return false;
       });
   wire::Writer request = ServerRequest(ServerOp::kWindowCreate);
-  request.U32(ValueOf(spec.parent)).Text(spec.class_name).Text(spec.title).U8(spec.visible ? 1 : 0);
+  // The server keeps names of up to MAX_PATH - 1 characters, as FindWindowW compares them.
+  request.U32(ValueOf(spec.parent))
+      .Text(std::u16string_view(spec.class_name).substr(0, MAX_PATH - 1))
+      .Text(std::u16string_view(spec.title).substr(0, MAX_PATH - 1))
+      .U8(spec.visible ? 1 : 0);
   auto reply = server.Call(request);
   uint32_t hwnd = reply ? reply->fields.U32() : 0;
   if (!reply || !reply->fields.End() || hwnd == 0) {
