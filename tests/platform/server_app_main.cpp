@@ -74,11 +74,12 @@ HWND MakeWindow() {
     HWND hwnd = CreateWindowExW(0, u"AppWindow", u"app", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
                                 nullptr, nullptr);
     {
+      // Told under the lock: the waiting thread's condition and mutex go once it has woken.
       std::lock_guard lock(mutex);
       made = hwnd;
       done = true;
+      ready.notify_all();
     }
-    ready.notify_all();
     MSG msg;
     while (hwnd && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   }).detach();
