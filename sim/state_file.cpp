@@ -117,9 +117,10 @@ class ReadCache {
   std::map<std::string, Entry> entries_;
 };
 
+// Kept for the whole process, as a handset let go of while the process exits still reads.
 ReadCache& Cache() {
-  static ReadCache cache;
-  return cache;
+  static ReadCache* cache = new ReadCache;
+  return *cache;
 }
 
 }  // namespace

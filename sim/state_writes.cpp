@@ -113,13 +113,16 @@ class WritableCounts {
 }  // namespace
 
 uint64_t StateWrites(const std::filesystem::path& home) {
-  static CountMaps maps;
-  return maps.Writes(home / "state.lock");
+  // Kept for the whole process: a handset let go of as the process exits still reads the count.
+  // Neither map is ever unmapped then: the mappings go with the process.
+  static CountMaps* maps = new CountMaps;
+  return maps->Writes(home / "state.lock");
 }
 
 void CountStateWrite(const std::filesystem::path& home, int lock_fd) {
-  static WritableCounts counts;
-  counts.Raise(lock_fd, home / "state.lock");
+  // Kept for the whole process, as the maps above.
+  static WritableCounts* counts = new WritableCounts;
+  counts->Raise(lock_fd, home / "state.lock");
 }
 
 }  // namespace sim

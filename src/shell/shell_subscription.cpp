@@ -27,9 +27,10 @@ class NotifyLock {
   CRITICAL_SECTION section_;
 };
 
+// Kept for the whole process, so that its critical section is never deleted under a caller.
 NotifyLock& TheNotifyLock() {
-  static NotifyLock lock;
-  return lock;
+  static NotifyLock* lock = new NotifyLock;
+  return *lock;
 }
 
 }  // namespace
