@@ -1,5 +1,6 @@
 #include "server/server_link.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -18,6 +19,12 @@ namespace cehost {
 namespace {
 
 std::atomic<uint64_t> g_next_serial{1};
+
+// True when the other end of the connection has closed it.
+bool Closed(int fd) {
+  pollfd pfd{fd, POLLRDHUP, 0};
+  return poll(&pfd, 1, 0) == 1 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
+}
 
 // The program's name, as the server lists it.
 std::string ProgramName() {
@@ -134,7 +141,10 @@ int ServerLink::ConnectOrStart(ServerRole role, uint64_t* boot) {
 ServerLink::Connection* ServerLink::ThreadConnection(bool may_start) {
   if (!t_connection) t_connection = std::make_unique<Connection>();
   Connection* connection = t_connection.get();
-  if (connection->serial == serial_ && connection->fd >= 0) return connection;
+  // A connection whose server has gone since its last call is not used again: the call goes to
+  // the server running now (or starts one), as a call after the server's end does.
+  if (connection->serial == serial_ && connection->fd >= 0 && !Closed(connection->fd))
+    return connection;
   connection->Close();
   connection->serial = serial_;
   connection->fd = may_start ? ConnectOrStart(ServerRole::kCalls, &connection->boot)
