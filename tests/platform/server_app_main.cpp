@@ -17,6 +17,8 @@
 //   accelerometer       -> "<result> <message>": the accelerometer opened, its message
 //   shell ClickMKey     -> the identifier of the shell's ClickMKey message
 //   usb                 -> the identifier of the USB cable's message, registered with the cable
+//   broadcast           -> "ok": has the window's own thread send WM_APP + 2 (wparam 7) to every
+//                          window, its own among them, and then note WM_APP + 3 with the result
 //   received MSG        -> "<wparam> <lparam>" of the first message MSG the window got, waiting
 //                          for it up to 10 s; "none" when it got none
 #include <chrono>
@@ -51,12 +53,22 @@ struct Received {
   std::vector<MSG> messages;
 } g_received;
 
-LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+void Note(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   {
     std::lock_guard lock(g_received.mutex);
     g_received.messages.push_back(MSG{hwnd, msg, wparam, lparam, 0, {}});
   }
   g_received.changed.notify_all();
+}
+
+LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  Note(hwnd, msg, wparam, lparam);
+  if (msg == WM_APP + 1) {
+    DWORD_PTR answer = 0;
+    LRESULT sent =
+        SendMessageTimeoutW(HWND_BROADCAST, WM_APP + 2, 7, 0, SMTO_NORMAL, 30000, &answer);
+    Note(hwnd, WM_APP + 3, static_cast<WPARAM>(sent), 0);
+  }
   return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
@@ -183,6 +195,8 @@ int main() {
       answer << ShellNotifyMsgRegisterShellMessage(window, 1);
     } else if (verb == "accelerometer") {
       answer << AccAPIOpen() << ' ' << AccAPIGetMessage();
+    } else if (verb == "broadcast") {
+      answer << (PostMessageW(window, WM_APP + 1, 0, 0) ? "ok" : "fail");
     } else if (verb == "usb") {
       answer << UsbNotifyApiRegisterUsbNotifyMsg();
     } else if (verb == "shell") {

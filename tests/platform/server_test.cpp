@@ -14,6 +14,7 @@
 #include <functional>
 #include <thread>
 
+#include "ce/windows.h"
 #include "cehost/server.h"
 #include "pipe_child.h"
 #include "sim/default_handset.h"
@@ -115,6 +116,11 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
   // The axes packed a byte each, x lowest: 0xFB, 0x0A, 0x00.
   EXPECT_EQ(app->Ask("received " + accelerometer.substr(2)), std::to_string(0x0AFB) + " 0");
   EXPECT_EQ(app->Ask("received " + usb), "2 0");
+  // The window's own thread sends to every window, its own among them, through the server: it
+  // answers its own window while it waits, instead of waiting out the time-out.
+  EXPECT_EQ(app->Ask("broadcast"), "ok");
+  EXPECT_EQ(app->Ask("received " + std::to_string(WM_APP + 2)), "7 0");
+  EXPECT_EQ(app->Ask("received " + std::to_string(WM_APP + 3)), "1 0");
   // The application's own call, then what the person did, in the handset's one journal.
   EXPECT_EQ(app->Ask("backlight set 99").substr(0, 2), "1 ");
   std::ifstream journal(dir_.home() / "journal.jsonl");

@@ -80,6 +80,13 @@ bool ServerLink::KnowsDeviceName(std::u16string_view name) const {
   return device_names_.count(FoldCase(name)) != 0;
 }
 
+void ServerLink::WhileWaiting(std::function<bool()> pump) {
+  std::lock_guard lock(mutex_);
+  if (pumping_.load()) return;
+  pump_ = std::move(pump);
+  pumping_.store(true, std::memory_order_release);
+}
+
 void ServerLink::Listen(DeliveryHandler handler) {
   std::lock_guard lock(mutex_);
   if (handler_) return;
@@ -186,8 +193,18 @@ std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
   if (!connection) return nullptr;
   if (boot && connection->boot != *boot) return nullptr;
   std::optional<std::vector<uint8_t>> body;
-  if (wire::SendMessage(connection->fd, request.bytes()))
+  if (wire::SendMessage(connection->fd, request.bytes())) {
+    // A thread with windows answers what is sent to them while it waits: the server may be
+    // delivering a message to one of them on behalf of this very call (a broadcast, or another
+    // program's window sending back).
+    if (pumping_.load(std::memory_order_acquire)) {
+      for (;;) {
+        pollfd pfd{connection->fd, POLLIN, 0};
+        if (poll(&pfd, 1, 5) != 0 || !pump_()) break;
+      }
+    }
     body = wire::ReceiveMessage(connection->fd);
+  }
   if (!body) {
     // The server has gone: the next call starts a new one.
     connection->Close();

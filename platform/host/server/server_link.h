@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -58,6 +59,10 @@ class ServerLink {
   void LearnDeviceName(std::u16string name);
   // True when the name is one LearnDeviceName was given, whatever its case.
   bool KnowsDeviceName(std::u16string_view name) const;
+  // While a thread waits for the server's answer, pump() is called every few milliseconds to
+  // answer what is sent to the thread's windows meanwhile (the server may be waiting for that);
+  // it returns false for a thread that has no windows. Set once.
+  void WhileWaiting(std::function<bool()> pump);
   // The boot of the server this program last reached; 0 before any.
   uint64_t boot() const { return boot_.load(std::memory_order_relaxed); }
 
@@ -80,6 +85,9 @@ class ServerLink {
   int program_fd_ = -1;
   // What is done with the deliveries on the tie; empty while the program has no window.
   DeliveryHandler handler_;
+  // Set once, before pumping_ says so.
+  std::function<bool()> pump_;
+  std::atomic<bool> pumping_{false};
   // The tie a listener reads.
   bool listening_ = false;
   // Bare bus names of the server's devices, with their case folded.

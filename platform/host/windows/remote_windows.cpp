@@ -54,6 +54,13 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
         if (!live->windows->Find(hwnd)) LeaveRemoteWindow(*live->server, hwnd);
         return false;
       });
+  server.WhileWaiting([weak = std::weak_ptr<HandsetState>(state)] {
+    auto live = weak.lock();
+    auto queue = live ? live->windows->ThreadQueue(false) : nullptr;
+    if (!queue) return false;
+    queue->HandleSent();
+    return true;
+  });
   wire::Writer request = ServerRequest(ServerOp::kWindowCreate);
   // The server keeps names of up to MAX_PATH - 1 characters, as FindWindowW compares them.
   request.U32(ValueOf(spec.parent))

@@ -149,6 +149,11 @@ void ThreadMessageQueue::Serve() {
   }
 }
 
+void ThreadMessageQueue::HandleSent() {
+  std::unique_lock lock(waker_->mutex);
+  while (!closed_ && !hung_ && !sent_.empty()) HandleNext(lock, true);
+}
+
 Taken ThreadMessageQueue::Take(MSG* out, const Window* filter, UINT first, UINT last, bool remove,
                                bool wait) {
   auto matches = [&](const Message& m) {

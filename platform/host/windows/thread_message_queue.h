@@ -68,6 +68,11 @@ class ThreadMessageQueue {
   // wait waits for one. A post taken counts as handled when the thread asks again.
   Taken Take(MSG* out, const Window* filter, UINT first, UINT last, bool remove, bool wait);
 
+  // Handles what is sent to the thread's windows now, without waiting and without touching the
+  // posts: a thread that waits for something else (the handset server's answer) still answers
+  // those who wait for it.
+  void HandleSent();
+
   // Makes the next Take that finds no posted message answer WM_QUIT with the code.
   void Quit(int code);
 
