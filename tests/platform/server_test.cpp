@@ -130,12 +130,16 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
     if (line.find("\"kind\":\"device.open\"") != std::string::npos &&
         line.find("ACC0:") != std::string::npos && line.find(app_pid) != std::string::npos)
       order.push_back("app opens ACC0:");
+    if (line.find("\"m8sim.command\"") != std::string::npos &&
+        line.find("device set ACC0:") != std::string::npos)
+      order.push_back("m8sim begins");
     if (line.find("tilt") != std::string::npos) order.push_back("tilt");
     if (line.find("\"kind\":\"device.write\"") != std::string::npos &&
         line.find("BKL1:") != std::string::npos && line.find(app_pid) != std::string::npos)
       order.push_back("app sets the backlight");
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"app opens ACC0:", "tilt", "app sets the backlight"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"app opens ACC0:", "m8sim begins", "tilt",
+                                             "app sets the backlight"}));
   close(panel);
 }
 

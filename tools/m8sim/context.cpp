@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "sim/default_handset.h"
+#include "sim/journal_file.h"
 
 namespace m8sim {
 
@@ -33,10 +34,19 @@ sim::Handset& Context::Handset() {
   return *handset_;
 }
 
+void Context::MarkServedCommand() {
+  if (handset_ || marks_ || !journal_file || !sim::PanelServes(Home())) return;
+  marks_ = std::make_unique<cehost::Journal>();
+  if (marks_->AttachFile(sim::JournalFile(Home()).string()))
+    marks_->Mark("m8sim.command", {{"command", command_line}});
+}
+
 void Context::MarkEnd(int code, const std::string& error) {
+  std::vector<std::pair<std::string, std::string>> end = {
+      {"exit", std::to_string(code)}, {"result", result_text}, {"error", error}};
+  if (marks_) marks_->Mark("m8sim.end", end);
   if (!handset_ || !journal_file) return;
-  handset_->journal().Mark(
-      "m8sim.end", {{"exit", std::to_string(code)}, {"result", result_text}, {"error", error}});
+  handset_->journal().Mark("m8sim.end", end);
   // What the programs do as the handset is let go of is its shutting down, not the command's.
   handset_->journal().AttachFile("");
 }

@@ -42,9 +42,14 @@ struct Context {
   // Ends the command in the journal file: a mark with its exit code, result_text and the error
   // message; nothing when no handset was mounted. Nothing more goes to the file after it.
   void MarkEnd(int code, const std::string& error);
+  // Begins the command in the journal file while a panel serves the home, without mounting the
+  // handset: for a command the home's running server carries out, whose effects it journals.
+  void MarkServedCommand();
 
  private:
   std::unique_ptr<sim::Handset> handset_;
+  // The journal file's marks of a command the server carried out.
+  std::unique_ptr<cehost::Journal> marks_;
 };
 
 // The commands, each adding itself (and its subcommands) to the application.
