@@ -218,9 +218,16 @@ bool LedInfoRequest(Call& call) {
 }
 
 bool DeviceSearchRequest(Call& call) {
-  auto type = static_cast<DeviceSearchType>(call.in.U32());
+  uint32_t kind = call.in.U32();
   std::vector<uint8_t> param = call.in.Bytes(MAX_PATH * sizeof(WCHAR));
   if (!call.in.End()) return false;
+  // Only a kind of search there is may become one: the enumeration holds no other value.
+  if (kind < DeviceSearchByLegacyName || kind > DeviceSearchByParent) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    call.out.U32(0);
+    return true;
+  }
+  auto type = static_cast<DeviceSearchType>(kind);
   GUID guid{};
   std::u16string pattern;
   const void* given = nullptr;
