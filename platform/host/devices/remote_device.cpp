@@ -5,6 +5,7 @@
 
 #include "ce/errors.h"
 #include "ce/nled.h"
+#include "cehost/text.h"
 #include "devices/device_names.h"
 #include "devices/device_search.h"
 #include "handset/handset_state.h"
@@ -67,9 +68,7 @@ BOOL LedCall(ServerLink& server, ServerOp op, UINT id, void* record) {
 // without asking, and is a file's in an attached program.
 // A server that cannot be reached leaves the device not loaded: ERROR_FILE_NOT_FOUND.
 bool OpenRemoteDevice(ServerLink& server, LPCWSTR name, DWORD access, DWORD share, HANDLE* handle) {
-  size_t length = 0;
-  while (length < MAX_PATH && name[length]) ++length;
-  std::u16string_view asked(name, length);
+  std::u16string_view asked = BoundedText(name, MAX_PATH);
   std::u16string_view part;
   if (!IsLegacyName(asked) && !DeviceNamePart(asked, &part) && !BusNamePart(asked, &part) &&
       !server.KnowsDeviceName(asked))
@@ -161,10 +160,8 @@ HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID par
   if (type == DeviceSearchByGuid) {
     request.Bytes(param, sizeof(GUID));
   } else {
-    auto pattern = static_cast<LPCWSTR>(param);
-    size_t length = 0;
-    while (length < MAX_PATH && pattern[length]) ++length;
-    request.Bytes(pattern, static_cast<uint32_t>(length * sizeof(WCHAR)));
+    std::u16string_view pattern = BoundedText(static_cast<LPCWSTR>(param), MAX_PATH);
+    request.Bytes(pattern.data(), static_cast<uint32_t>(pattern.size() * sizeof(WCHAR)));
   }
   auto reply = state.server->Call(request);
   std::vector<DEVMGR_DEVICE_INFORMATION> listed;
@@ -181,9 +178,8 @@ HANDLE FindRemoteDevices(HandsetState& state, DeviceSearchType type, LPCVOID par
     return INVALID_HANDLE_VALUE;
   }
   for (const auto& record : listed) {
-    size_t length = 0;
-    while (length < MAX_PATH && record.szBusName[length]) ++length;
-    if (length) state.server->LearnDeviceName(std::u16string(record.szBusName, length));
+    std::u16string_view bus = BoundedText(record.szBusName, MAX_PATH);
+    if (!bus.empty()) state.server->LearnDeviceName(std::u16string(bus));
   }
   auto search = std::make_shared<DeviceSearch>(std::move(listed));
   search->Next(first);

@@ -3,15 +3,14 @@
 #include <string_view>
 
 #include "ce/errors.h"
+#include "cehost/text.h"
 #include "handset/handset_state.h"
 
 namespace cehost {
 
 HANDLE CreateRemoteEvent(HandsetState& state, LPCWSTR name, bool manual_reset, bool signalled) {
-  size_t length = 0;
-  while (name[length]) ++length;
   wire::Writer request = ServerRequest(ServerOp::kEventCreate);
-  request.U8(manual_reset ? 1 : 0).U8(signalled ? 1 : 0).Text(std::u16string_view(name, length));
+  request.U8(manual_reset ? 1 : 0).U8(signalled ? 1 : 0).Text(BoundedText(name, MAX_PATH));
   auto reply = state.server->Call(request);
   uint32_t handle = reply ? reply->fields.U32() : 0;
   if (!reply || !reply->fields.End() || handle == 0) {

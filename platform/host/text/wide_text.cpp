@@ -200,6 +200,13 @@ bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+std::u16string_view BoundedText(const char16_t* text, size_t limit) {
+  if (!text) return {};
+  size_t length = 0;
+  while (length < limit && text[length]) ++length;
+  return std::u16string_view(text, length);
+}
+
 }  // namespace cehost
 
 size_t wcslen(const WCHAR* s) {

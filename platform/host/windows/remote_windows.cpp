@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "ce/errors.h"
+#include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "kernel/handle_table.h"
 #include "server/server_link.h"
@@ -14,12 +15,6 @@ namespace {
 
 uint32_t ValueOf(HWND hwnd) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
-}
-
-std::u16string_view Text(LPCWSTR text) {
-  size_t length = 0;
-  while (text && length < MAX_PATH && text[length]) ++length;
-  return text ? std::u16string_view(text, length) : std::u16string_view();
 }
 
 // Hands a delivery from the server to the program's window: a post behind the window's others,
@@ -118,7 +113,10 @@ LRESULT RemoteSend(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARA
 
 HWND RemoteFindWindow(ServerLink& server, LPCWSTR class_name, LPCWSTR title) {
   wire::Writer request = ServerRequest(ServerOp::kFindWindow);
-  request.U8(class_name ? 1 : 0).Text(Text(class_name)).U8(title ? 1 : 0).Text(Text(title));
+  request.U8(class_name ? 1 : 0)
+      .Text(BoundedText(class_name, MAX_PATH))
+      .U8(title ? 1 : 0)
+      .Text(BoundedText(title, MAX_PATH));
   auto reply = server.Call(request);
   uint32_t found = reply ? reply->fields.U32() : 0;
   if (!reply || !reply->fields.End()) return nullptr;

@@ -15,6 +15,10 @@ std::string ToUtf8(const char16_t* text);
 // UTF-16 of UTF-8 text; a malformed sequence becomes U+FFFD.
 std::u16string ToUtf16(std::string_view text);
 
+// The text up to its terminating zero, or its first limit units when it has none before; empty
+// for null.
+std::u16string_view BoundedText(const char16_t* text, size_t limit);
+
 // The character with case folded as the platform compares names (upper case).
 char16_t FoldCase(char16_t c);
 
