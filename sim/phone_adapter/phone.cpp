@@ -1,5 +1,7 @@
 #include "sim/phone_adapter/phone.h"
 
+#include "sim/phone_adapter/phone_remote.h"
+
 namespace sim {
 
 bool Phone::OpenSession(HPAC* session) {
@@ -23,6 +25,10 @@ bool Phone::SessionOpen(HPAC session) {
 size_t Phone::OpenSessions() {
   std::lock_guard lock(mutex_);
   return sessions_.size();
+}
+
+std::optional<std::vector<uint8_t>> Phone::Answer(const std::vector<uint8_t>& call) {
+  return AnswerAdapterCall(call);
 }
 
 void Phone::SetLiveStore(PhoneLiveStore store) {

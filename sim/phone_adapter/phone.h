@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "ce/types.h"
 #include "cehost/programs.h"
@@ -80,6 +81,8 @@ class Phone : public cehost::ProgramState {
   bool SessionOpen(HPAC session);
   // Number of sessions open now.
   size_t OpenSessions();
+  // Answers an adapter call that a program attached to the handset's server made.
+  std::optional<std::vector<uint8_t>> Answer(const std::vector<uint8_t>& call) override;
 
   // Keeps the live state in the store from now on; without one it is kept in this object.
   void SetLiveStore(PhoneLiveStore store);

@@ -9,10 +9,20 @@
 #include "cehost/handset.h"
 #include "cehost/text.h"
 #include "sim/phone_adapter/phone.h"
+#include "sim/phone_adapter/phone_remote.h"
 
 namespace {
 
+using sim::AdapterEntry;
+using sim::CallServerPhone;
+
 constexpr LONG kFailed = -1;
+
+// An output of the caller's, for a call the server's phone answers.
+template <class T>
+sim::AdapterOut Out(T* data, size_t size = sizeof(T)) {
+  return {data, static_cast<uint32_t>(size)};
+}
 
 template <class Result>
 Result Record(const char* call, std::string args, Result result) {
@@ -70,6 +80,9 @@ BOOL WriteText(const char* call, WCHAR* buffer, DWORD cch, std::u16string sim::P
 
 extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD r4, DWORD r5,
                                DWORD r6, HPAC* phSession) {
+  if (auto served = CallServerPhone(AdapterEntry::kInitialize, {dwMode, r1, r2, r3, r4, r5, r6},
+                                    Out(phSession)))
+    return *served;
   std::string args = std::to_string(dwMode);
   for (DWORD r : {r1, r2, r3, r4, r5, r6}) args.append(",").append(std::to_string(r));
   args += phSession ? ",&session" : ",null";
@@ -83,12 +96,16 @@ extern "C" LONG PAC_Initialize(DWORD dwMode, DWORD r1, DWORD r2, DWORD r3, DWORD
 }
 
 extern "C" LONG PAC_Deinitialize(HPAC hSession) {
+  if (auto served = CallServerPhone(AdapterEntry::kDeinitialize, {hSession})) return *served;
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   LONG result = phone && phone->CloseSession(hSession) ? 0 : kFailed;
   return Record("PAC_Deinitialize", cehost::HexNumber(hSession), result);
 }
 
 extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeout) {
+  if (auto served = CallServerPhone(AdapterEntry::kSetGprsAttached,
+                                    {hSession, static_cast<uint32_t>(fAttach), dwTimeout}))
+    return *served;
   std::string args =
       cehost::HexNumber(hSession) + "," + std::to_string(fAttach) + "," + std::to_string(dwTimeout);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
@@ -101,6 +118,9 @@ extern "C" LONG PAC_SSetGPRSAttached(HPAC hSession, BOOL fAttach, DWORD dwTimeou
 
 extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
                                          PAC_GPRS_TRAFFIC_COUNT* pCount, DWORD* pdwInfo) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetTrafficCount, {hSession, dwTimeout},
+                                    Out(pCount), Out(pdwInfo)))
+    return *served;
   std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwTimeout) +
                      (pCount ? ",&record" : ",null") + (pdwInfo ? ",&info" : ",null");
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
@@ -126,6 +146,9 @@ extern "C" LONG PAC_SGetGprsTrafficCount(HPAC hSession, DWORD dwTimeout,
 
 extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwSent,
                                          DWORD dwReceived, DWORD dwTimeout) {
+  if (auto served = CallServerPhone(AdapterEntry::kSetTrafficCount,
+                                    {hSession, dwWhich, dwSent, dwReceived, dwTimeout}))
+    return *served;
   std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwWhich) + "," +
                      std::to_string(dwSent) + "," + std::to_string(dwReceived) + "," +
                      std::to_string(dwTimeout);
@@ -140,6 +163,9 @@ extern "C" LONG PAC_SSetGprsTrafficCount(HPAC hSession, DWORD dwWhich, DWORD dwS
 }
 
 extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD* pdwStatus) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetRegistrationStatus, {hSession, dwTimeout},
+                                    Out(pdwStatus)))
+    return *served;
   std::string args = cehost::HexNumber(hSession) + "," + std::to_string(dwTimeout) +
                      (pdwStatus ? ",&status" : ",null");
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
@@ -154,33 +180,50 @@ extern "C" LONG PAC_SGetRegistrationStatus(HPAC hSession, DWORD dwTimeout, DWORD
 }
 
 extern "C" BOOL PAL_SGetPhoneIMEI(WCHAR* pszBuffer, DWORD cchBuffer) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetImei, {},
+                                    Out(pszBuffer, size_t{cchBuffer} * sizeof(WCHAR))))
+    return static_cast<BOOL>(*served);
   return WriteText("PAL_SGetPhoneIMEI", pszBuffer, cchBuffer, &sim::PhoneScript::imei,
                    &sim::PhoneScript::imei_fails);
 }
 
 extern "C" BOOL PAL_SGetPhoneModel(WCHAR* pszBuffer, DWORD cchBuffer) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetModel, {},
+                                    Out(pszBuffer, size_t{cchBuffer} * sizeof(WCHAR))))
+    return static_cast<BOOL>(*served);
   return WriteText("PAL_SGetPhoneModel", pszBuffer, cchBuffer, &sim::PhoneScript::model,
                    &sim::PhoneScript::model_fails);
 }
 
 extern "C" BOOL PAL_SGetPhoneIMSI(WCHAR* pszBuffer, DWORD cchBuffer) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetImsi, {},
+                                    Out(pszBuffer, size_t{cchBuffer} * sizeof(WCHAR))))
+    return static_cast<BOOL>(*served);
   return WriteText("PAL_SGetPhoneIMSI", pszBuffer, cchBuffer, &sim::PhoneScript::imsi,
                    &sim::PhoneScript::imsi_fails);
 }
 
 extern "C" BOOL PAL_SGetMissedCallCnt(DWORD* pdwCount) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetMissedCalls, {}, Out(pdwCount)))
+    return static_cast<BOOL>(*served);
   return WriteCount("PAL_SGetMissedCallCnt", pdwCount, &sim::PhoneScript::missed_calls);
 }
 
 extern "C" BOOL PAL_SGetExistedCallCnt(DWORD* pdwCount) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetExistingCalls, {}, Out(pdwCount)))
+    return static_cast<BOOL>(*served);
   return WriteCount("PAL_SGetExistedCallCnt", pdwCount, &sim::PhoneScript::calls_in_progress);
 }
 
 extern "C" BOOL PAL_SGetUnreadMsgCnt(DWORD* pdwCount) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetUnreadMessages, {}, Out(pdwCount)))
+    return static_cast<BOOL>(*served);
   return WriteCount("PAL_SGetUnreadMsgCnt", pdwCount, &sim::PhoneScript::unread_messages);
 }
 
 extern "C" BOOL PAL_SGetSessionStatus(DWORD* pdwStatus) {
+  if (auto served = CallServerPhone(AdapterEntry::kGetSessionStatus, {}, Out(pdwStatus)))
+    return static_cast<BOOL>(*served);
   std::shared_ptr<sim::Phone> phone = sim::CurrentPhone();
   BOOL ok = FALSE;
   if (phone && pdwStatus) {

@@ -21,6 +21,10 @@
 //                          window, its own among them, and then note WM_APP + 3 with the result
 //   received MSG        -> "<wparam> <lparam>" of the first message MSG the window got, waiting
 //                          for it up to 10 s; "none" when it got none
+//   dial                -> the result of dialling GPRS with the selected access point
+//   hangup              -> the result of hanging GPRS up
+//   network             -> the network status
+//   imei                -> "<result> <imei> <model>"
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -203,6 +207,18 @@ int main() {
       answer << ShellNotifyMsgGetShellNotifyMsg_ClickMKey();
     } else if (verb == "received") {
       answer << WaitReceived(static_cast<UINT>(std::stoul(what)));
+    } else if (verb == "dial") {
+      answer << CalllNotifyApiStartGprsConnect2(window, 0);
+    } else if (verb == "hangup") {
+      answer << CalllNotifyApiStopGprsConnect2(window);
+    } else if (verb == "network") {
+      answer << CalllNotifyApiQueryNetWorkStatus();
+    } else if (verb == "imei") {
+      WCHAR imei[32] = {}, model[32] = {};
+      INT result = CallNotifyApiGetImeiSerialNumber2(nullptr, imei, 32, model, 32);
+      std::u16string i(imei), m(model);
+      answer << result << ' ' << std::string(i.begin(), i.end()) << ' '
+             << std::string(m.begin(), m.end());
     } else if (verb == "close") {
       answer << CloseHandle(device);
       device = INVALID_HANDLE_VALUE;

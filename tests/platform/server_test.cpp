@@ -71,6 +71,8 @@ TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
   // Another program finds what the first one left on the handset's backlight.
   auto app = App();
   EXPECT_EQ(app->Ask("backlight get"), "1 200");
+  // The phone adapter the library loads asks the handset's one phone.
+  EXPECT_EQ(app->Ask("imei"), "1 860123456789012 M8");
   EXPECT_EQ(app->Ask("open ACC0:"), "ok");
   EXPECT_EQ(app->Ask("control"), "1 0 3");
   EXPECT_EQ(app->Ask("open XYZ7:"), "fail 2");
@@ -111,18 +113,21 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
   std::string usb = app->Ask("usb");
   EXPECT_EQ(M8sim({"shell", "event", "ClickMKey"}), 0);
   EXPECT_EQ(M8sim({"device", "set", "ACC0:", "x=-5", "y=10", "z=0"}), 0);
-  EXPECT_EQ(M8sim({"device", "set", "UFN1:", "connect=charger"}), 0);
+  EXPECT_EQ(M8sim({"device", "set", "UFN1:", "connect=pc"}), 0);
   EXPECT_EQ(app->Ask("received " + click), "0 0");
   // The axes packed a byte each, x lowest: 0xFB, 0x0A, 0x00.
   EXPECT_EQ(app->Ask("received " + accelerometer.substr(2)), std::to_string(0x0AFB) + " 0");
-  EXPECT_EQ(app->Ask("received " + usb), "2 0");
+  EXPECT_EQ(app->Ask("received " + usb), "1 0");
   // The window's own thread sends to every window, its own among them, through the server: it
   // answers its own window while it waits, instead of waiting out the time-out.
   EXPECT_EQ(app->Ask("broadcast"), "ok");
   EXPECT_EQ(app->Ask("received " + std::to_string(WM_APP + 2)), "7 0");
   EXPECT_EQ(app->Ask("received " + std::to_string(WM_APP + 3)), "1 0");
-  // The application's own call, then what the person did, in the handset's one journal.
+  // The application's own calls, then what the person did, in the handset's one journal.
   EXPECT_EQ(app->Ask("backlight set 99").substr(0, 2), "1 ");
+  // The GPRS dial runs on the handset's modem and RAS: another program sees the link it made.
+  EXPECT_EQ(app->Ask("dial"), "1");
+  EXPECT_EQ(App()->Ask("network"), "5");
   std::ifstream journal(dir_.home() / "journal.jsonl");
   std::vector<std::string> order;
   std::string app_pid = "\"pid\":" + std::to_string(app->pid());
@@ -137,9 +142,13 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
     if (line.find("\"kind\":\"device.write\"") != std::string::npos &&
         line.find("BKL1:") != std::string::npos && line.find(app_pid) != std::string::npos)
       order.push_back("app sets the backlight");
+    if (line.find("\"kind\":\"ras.dial\"") != std::string::npos &&
+        line.find(app_pid) != std::string::npos)
+      order.push_back("app dials");
   }
   EXPECT_EQ(order, (std::vector<std::string>{"app opens ACC0:", "m8sim begins", "tilt",
-                                             "app sets the backlight"}));
+                                             "app sets the backlight", "app dials"}));
+  EXPECT_EQ(app->Ask("hangup"), "1");
   close(panel);
 }
 

@@ -12,6 +12,7 @@
 #include "handset/handset_state.h"
 #include "iphlpapi/ip_address.h"
 #include "iphlpapi/network_table.h"
+#include "iphlpapi/remote_network.h"
 
 namespace cehost {
 namespace {
@@ -45,7 +46,7 @@ void FillAdapter(IP_ADAPTER_INFO& record, const NetworkInterface& interface) {
 extern "C" DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, PULONG pOutBufLen) {
   if (!pOutBufLen) return ERROR_INVALID_PARAMETER;
   std::vector<cehost::NetworkInterface> adapters;
-  for (const auto& interface : cehost::Current().network.AsAdded()) {
+  for (const auto& interface : cehost::HandsetInterfaces()) {
     if (interface.type != MIB_IF_TYPE_LOOPBACK) adapters.push_back(interface);
   }
   if (adapters.empty()) return ERROR_NO_DATA;

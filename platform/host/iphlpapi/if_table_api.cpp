@@ -15,6 +15,7 @@
 #include "handset/handset_state.h"
 #include "iphlpapi/ip_address.h"
 #include "iphlpapi/network_table.h"
+#include "iphlpapi/remote_network.h"
 
 namespace cehost {
 namespace {
@@ -54,7 +55,7 @@ MIB_IFROW RowOf(const NetworkInterface& interface) {
 
 extern "C" DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder) {
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
-  std::vector<cehost::NetworkInterface> interfaces = cehost::Current().network.AsAdded();
+  std::vector<cehost::NetworkInterface> interfaces = cehost::HandsetInterfaces();
   ULONG needed =
       static_cast<ULONG>(offsetof(MIB_IFTABLE, table) + interfaces.size() * sizeof(MIB_IFROW));
   if (!pIfTable || *pdwSize < needed) {

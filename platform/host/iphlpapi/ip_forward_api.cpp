@@ -16,6 +16,7 @@
 #include "handset/handset_state.h"
 #include "iphlpapi/ip_address.h"
 #include "iphlpapi/network_table.h"
+#include "iphlpapi/remote_network.h"
 
 namespace cehost {
 namespace {
@@ -63,7 +64,7 @@ extern "C" DWORD GetIpForwardTable(PMIB_IPFORWARDTABLE pIpForwardTable, PULONG p
                                    BOOL bOrder) {
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
   std::vector<MIB_IPFORWARDROW> rows;
-  for (const auto& interface : cehost::Current().network.AsAdded()) {
+  for (const auto& interface : cehost::HandsetInterfaces()) {
     if (interface.has_route) rows.push_back(cehost::RouteOf(interface));
   }
   if (rows.empty()) return ERROR_NO_DATA;

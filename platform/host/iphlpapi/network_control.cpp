@@ -4,6 +4,7 @@
 #include "cehost/network.h"
 #include "handset/handset_state.h"
 #include "iphlpapi/network_table.h"
+#include "iphlpapi/remote_network.h"
 
 namespace cehost {
 
@@ -20,7 +21,7 @@ void InstallNetworkSource(std::string_view name, NetworkSource source) {
 }
 
 std::vector<NetworkInterface> NetworkInterfaces() {
-  std::vector<NetworkInterface> interfaces = Current().network.AsAdded();
+  std::vector<NetworkInterface> interfaces = HandsetInterfaces();
   std::sort(interfaces.begin(), interfaces.end(),
             [](const NetworkInterface& a, const NetworkInterface& b) { return a.index < b.index; });
   return interfaces;

@@ -10,6 +10,7 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "ras/ras_service.h"
+#include "ras/remote_ras.h"
 
 namespace cehost {
 
@@ -81,6 +82,8 @@ extern "C" DWORD RasSetEntryProperties(LPWSTR, LPWSTR szEntry, LPRASENTRY lpRasE
   if (!ValidName(szEntry)) return ERROR_INVALID_NAME;
   if (!lpbDeviceInfo) dwDeviceInfoSize = 0;
   HandsetState& state = Current();
+  if (state.server)
+    return RemoteRasSetEntry(*state.server, szEntry, *lpRasEntry, lpbDeviceInfo, dwDeviceInfoSize);
   if (state.ras.PhoneBookLocked()) return ERROR_CANNOT_OPEN_PHONEBOOK;
   if (!StorePhoneBookEntry(szEntry, *lpRasEntry, lpbDeviceInfo, dwDeviceInfoSize))
     return ERROR_CANNOT_OPEN_PHONEBOOK;
@@ -111,6 +114,8 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
   // Only the synchronous dial is offered: a notifier would need a window or a callback thread
   // that no caller of this handset uses.
   if (lpvNotifier) return ERROR_NOT_SUPPORTED;
+  HandsetState& state = Current();
+  if (state.server) return RemoteRasDial(*state.server, *lpRasDialParams, lphRasConn);
   DialRequest request;
   request.entry_name = Field(lpRasDialParams->szEntryName);
   request.user_name = Field(lpRasDialParams->szUserName);
@@ -118,7 +123,6 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
   if (!LoadPhoneBookEntry(request.entry_name, &request.entry, &request.device_config))
     return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
 
-  HandsetState& state = Current();
   std::shared_ptr<RasDevice> device = state.ras.Device(Field(request.entry.szDeviceName));
   auto connection = std::make_shared<RasConnection>(request.entry_name, device);
   connection->handle = state.handles.Insert(connection);
@@ -141,6 +145,7 @@ extern "C" DWORD RasDial(LPRASDIALEXTENSIONS, LPWSTR, LPRASDIALPARAMS lpRasDialP
 
 extern "C" DWORD RasHangUp(HRASCONN hrasconn) {
   HandsetState& state = Current();
+  if (state.server) return RemoteRasHangUp(*state.server, hrasconn);
   auto connection = state.handles.Get<RasConnection>(hrasconn, HandleKind::kRasConnection);
   if (!connection) return ERROR_INVALID_HANDLE;
   const std::u16string& name = connection->entry_name();
@@ -163,7 +168,14 @@ extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD l
   if (!lpcb || !lpcConnections) return ERROR_INVALID_PARAMETER;
   if (lprasconn && lprasconn->dwSize != sizeof(RASCONN)) return ERROR_INVALID_SIZE;
   HandsetState& state = Current();
-  auto connections = state.ras.Connections(state.handles);
+  // The connections up, by handle value and entry name.
+  std::vector<std::pair<uint32_t, std::u16string>> connections;
+  if (state.server) {
+    connections = RemoteRasConnections(*state.server);
+  } else {
+    for (const auto& [value, connection] : state.ras.Connections(state.handles))
+      connections.emplace_back(value, connection->entry_name());
+  }
   DWORD count = static_cast<DWORD>(connections.size());
   DWORD needed = count * static_cast<DWORD>(sizeof(RASCONN));
   if (!lprasconn || *lpcb < needed) {
@@ -172,12 +184,11 @@ extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD l
     return needed == 0 && lprasconn ? ERROR_SUCCESS : ERROR_BUFFER_TOO_SMALL;
   }
   DWORD i = 0;
-  for (const auto& [value, connection] : connections) {
+  for (const auto& [value, name] : connections) {
     RASCONN& out = lprasconn[i++];
     out = RASCONN{};
     out.dwSize = sizeof(RASCONN);
     out.hrasconn = HandleTable::ToHandle<HRASCONN>(value);
-    const std::u16string& name = connection->entry_name();
     std::memcpy(out.szEntryName, name.data(),
                 std::min<size_t>(name.size(), RAS_MaxEntryName) * sizeof(WCHAR));
   }
@@ -188,6 +199,7 @@ extern "C" DWORD RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD l
 
 extern "C" DWORD RasDeleteEntry(LPWSTR, LPWSTR lpszEntry) {
   if (!ValidName(lpszEntry)) return ERROR_INVALID_NAME;
+  if (auto server = Current().server) return RemoteRasDeleteEntry(*server, lpszEntry);
   if (!DeletePhoneBookEntry(lpszEntry)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
   RecordEffect(Current().journal, EffectKind::kRasDeleteEntry, {{"entry", ToUtf8(lpszEntry)}});
   return ERROR_SUCCESS;

@@ -18,6 +18,7 @@
 #include "cehost/windows.h"
 #include "devices/device_open.h"
 #include "kernel/handle_table.h"
+#include "server/request_call.h"
 #include "server/requests.h"
 #include "server/server_host.h"
 #include "server/wire.h"
@@ -26,25 +27,13 @@ namespace cehost {
 
 namespace {
 
-// Device data a request may carry; the wire's limit leaves room for the other fields.
-constexpr uint32_t kMaxData = 1u << 20;
-// The longest name a request may give: a device's name is within MAX_PATH, a registered message
-// name within 255 units (a longer one is refused by the call itself).
-constexpr uint32_t kMaxName = MAX_PATH;
+constexpr uint32_t kMaxData = kMaxRequestData;
+constexpr uint32_t kMaxName = kMaxRequestName;
 
 // The longest a blocking call waits in one go: between two slices the server looks whether the
 // program still waits for the answer, so that a program that ended mid-wait lets go of its
 // connection, and with it of what it held, within a slice.
 constexpr DWORD kSliceMs = 100;
-
-struct Call {
-  ServerHost& host;
-  ServedProgram& program;
-  wire::Reader& in;
-  wire::Writer& out;
-  // The connection the request came on; -1 when none (a request answered in the process).
-  int peer_fd;
-};
 
 // Whether the program that asked still waits for the answer.
 bool PeerWaits(int fd) {
@@ -535,6 +524,13 @@ constexpr Request kRequests[] = {
     {ServerOp::kLedSet, LedSetRequest},
     {ServerOp::kDeviceSearch, DeviceSearchRequest},
     {ServerOp::kRegisterMessage, RegisterMessageRequest},
+    {ServerOp::kRasSetEntry, RasSetEntryRequest},
+    {ServerOp::kRasDial, RasDialRequest},
+    {ServerOp::kRasHangUp, RasHangUpRequest},
+    {ServerOp::kRasConnections, RasConnectionsRequest},
+    {ServerOp::kRasDeleteEntry, RasDeleteEntryRequest},
+    {ServerOp::kNetworkInterfaces, NetworkInterfacesRequest},
+    {ServerOp::kProgramCall, ProgramCallRequest},
 };
 
 }  // namespace

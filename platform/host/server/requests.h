@@ -71,6 +71,25 @@ enum class ServerOp : uint16_t {
   // FindWindowW among every program's windows: {u8 has class, text class, u8 has title, text
   // title} -> {u32 hwnd}.
   kFindWindow = 54,
+  // RAS connections are the handset's, not a program's: any program may hang up or list any of
+  // them, and one outlives the program that dialled it, as on the platform.
+  // {text entry, bytes RASENTRY, u8 has device data, bytes device data} -> {u32 result}.
+  kRasSetEntry = 70,
+  // {bytes RASDIALPARAMS} -> {u32 result, u32 connection handle (0: none)}.
+  kRasDial = 71,
+  // {u32 connection handle} -> {u32 result}.
+  kRasHangUp = 72,
+  // {} -> {u32 n, n x {u32 connection handle, text entry}}.
+  kRasConnections = 73,
+  // {text entry} -> {u32 result}.
+  kRasDeleteEntry = 74,
+  // The handset's network interfaces: {} -> {u32 n, n x {u32 index, u32 type, utf8 description,
+  // utf8 adapter name, utf8 address, utf8 mask, utf8 gateway, u8 has route, u32 metric, u32 in
+  // octets, u32 out octets}}.
+  kNetworkInterfaces = 80,
+  // A call into one of the handset's own programs (the phone adapter's), which answers it in the
+  // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
+  kProgramCall = 90,
   // Written by the server on a program's tie: a message for one of its windows, {u64 id, u32
   // hwnd, u32 msg, u64 wparam, u64 lparam, u8 sent, u32 ms}. Not a request: it has no reply.
   kDeliver = 60,

@@ -1,0 +1,38 @@
+// One request as the server answers it, and the answers of the request families kept in files of
+// their own (RAS, network, the handset's programs).
+#pragma once
+
+#include <cstdint>
+
+#include "ce/files.h"
+#include "server/server_host.h"
+#include "server/wire.h"
+
+namespace cehost {
+
+// Device data a request may carry; the wire's limit leaves room for the other fields.
+constexpr uint32_t kMaxRequestData = 1u << 20;
+// The longest name a request may give: a device's name is within MAX_PATH, a registered message
+// name within 255 units (a longer one is refused by the call itself).
+constexpr uint32_t kMaxRequestName = MAX_PATH;
+
+// A request being answered: each answer reads its fields from in and writes its reply's to out,
+// and returns false for a malformed request (nothing done).
+struct Call {
+  ServerHost& host;
+  ServedProgram& program;
+  wire::Reader& in;
+  wire::Writer& out;
+  // The connection the request came on; -1 when none (a request answered in the process).
+  int peer_fd;
+};
+
+bool RasSetEntryRequest(Call& call);
+bool RasDialRequest(Call& call);
+bool RasHangUpRequest(Call& call);
+bool RasConnectionsRequest(Call& call);
+bool RasDeleteEntryRequest(Call& call);
+bool NetworkInterfacesRequest(Call& call);
+bool ProgramCallRequest(Call& call);
+
+}  // namespace cehost
