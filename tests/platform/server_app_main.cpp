@@ -25,6 +25,8 @@
 //   hangup              -> the result of hanging GPRS up
 //   network             -> the network status
 //   imei                -> "<result> <imei> <model>"
+//   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
+//                          file NAME
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -219,6 +221,18 @@ int main() {
       std::u16string i(imei), m(model);
       answer << result << ' ' << std::string(i.begin(), i.end()) << ' '
              << std::string(m.begin(), m.end());
+    } else if (verb == "file") {
+      size_t size = 0;
+      words >> size;
+      HANDLE file =
+          CreateFileW(Wide(what).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+      std::vector<char> data(size, 'x');
+      DWORD written = 0;
+      SetLastError(0);
+      BOOL result =
+          WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+      answer << result << ' ' << written << ' ' << GetLastError();
+      CloseHandle(file);
     } else if (verb == "close") {
       answer << CloseHandle(device);
       device = INVALID_HANDLE_VALUE;

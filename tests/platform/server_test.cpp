@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 #include "ce/windows.h"
@@ -82,6 +83,19 @@ TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
   EXPECT_EQ(info.programs[0].handles, 1u);
   EXPECT_EQ(app->Ask("close"), "1");
   EXPECT_EQ(Info().programs[0].handles, 0u);
+}
+
+TEST_F(ServerTest, TheStorageLimitIsOneForEveryProgram) {
+  std::filesystem::path toml = dir_.home() / "handset.toml";
+  std::stringstream text;
+  text << std::ifstream(toml).rdbuf();
+  std::string config = text.str();
+  size_t at = config.find("free_bytes = -1");
+  ASSERT_NE(at, std::string::npos);
+  std::ofstream(toml) << config.replace(at, 15, "free_bytes = 1000");
+  EXPECT_EQ(App()->Ask("file \\first.bin 600"), "1 600 0");
+  // The second program has what the first left: the rest, then a full storage (ERROR_DISK_FULL).
+  EXPECT_EQ(App()->Ask("file \\second.bin 600"), "0 400 112");
 }
 
 TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {

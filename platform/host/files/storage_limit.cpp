@@ -4,43 +4,94 @@
 
 #include "files/file_system.h"
 #include "handset/handset_state.h"
+#include "server/server_link.h"
 
 namespace cehost {
 
 void StorageLimit::Set(std::optional<uint64_t> bytes) {
+  if (server_) {
+    AskServer(StorageAsk::kSet, bytes ? 1 : 0, bytes.value_or(0));
+    return;
+  }
   std::lock_guard lock(mutex_);
   free_ = bytes;
 }
 
 std::optional<uint64_t> StorageLimit::Free() const {
+  if (server_) return AskServer(StorageAsk::kFree);
   std::lock_guard lock(mutex_);
   return free_;
 }
 
 bool StorageLimit::HasRoom() const {
-  std::lock_guard lock(mutex_);
-  return !free_ || *free_ > 0;
+  std::optional<uint64_t> free = Free();
+  return !free || *free > 0;
 }
 
 uint64_t StorageLimit::Grow(uint64_t size, uint64_t end) {
-  std::lock_guard lock(mutex_);
-  if (!free_ || end <= size) return end;
-  uint64_t taken = std::min(end - size, *free_);
-  *free_ -= taken;
-  return size + taken;
+  if (end <= size) return end;
+  if (server_) return AskServer(StorageAsk::kGrow, size, end).value_or(end);
+  return Answer(StorageAsk::kGrow, size, end);
 }
 
 bool StorageLimit::TakeAll(uint64_t bytes) {
-  std::lock_guard lock(mutex_);
-  if (!free_) return true;
-  if (bytes > *free_) return false;
-  *free_ -= bytes;
-  return true;
+  if (server_) return AskServer(StorageAsk::kTakeAll, bytes).value_or(1) != 0;
+  return Answer(StorageAsk::kTakeAll, bytes, 0) != 0;
 }
 
 void StorageLimit::GiveBack(uint64_t bytes) {
+  if (server_)
+    AskServer(StorageAsk::kGiveBack, bytes);
+  else
+    Answer(StorageAsk::kGiveBack, bytes, 0);
+}
+
+void StorageLimit::KeepIn(std::shared_ptr<ServerLink> server) {
+  server_ = std::move(server);
+}
+
+uint64_t StorageLimit::Answer(StorageAsk ask, uint64_t a, uint64_t b) {
   std::lock_guard lock(mutex_);
-  if (free_) *free_ += bytes;
+  switch (ask) {
+    case StorageAsk::kFree:
+      return free_.value_or(0);
+    case StorageAsk::kGrow: {
+      if (!free_ || b <= a) return b;
+      uint64_t taken = std::min(b - a, *free_);
+      *free_ -= taken;
+      return a + taken;
+    }
+    case StorageAsk::kTakeAll:
+      if (!free_) return 1;
+      if (a > *free_) return 0;
+      *free_ -= a;
+      return 1;
+    case StorageAsk::kGiveBack:
+      if (free_) *free_ += a;
+      return 0;
+    case StorageAsk::kSet:
+      free_ = a ? std::optional<uint64_t>(b) : std::nullopt;
+      return 0;
+  }
+  return 0;
+}
+
+std::optional<uint64_t> StorageLimit::AskServer(StorageAsk ask, uint64_t a, uint64_t b) const {
+  uint64_t boot = server_->boot();
+  if (ask != StorageAsk::kSet && boot != 0 && unlimited_boot_.load() == boot) return std::nullopt;
+  wire::Writer request = ServerRequest(ServerOp::kStorage);
+  request.U8(static_cast<uint8_t>(ask)).U64(a).U64(b);
+  auto reply = server_->Call(request);
+  if (!reply) return std::nullopt;
+  bool limited = reply->fields.U8() != 0;
+  uint64_t result = reply->fields.U64();
+  if (!reply->fields.End()) return std::nullopt;
+  if (!limited) {
+    if (ask != StorageAsk::kSet) unlimited_boot_.store(reply->boot);
+    return std::nullopt;
+  }
+  unlimited_boot_.store(0);
+  return result;
 }
 
 void SetFreeStorage(std::optional<uint64_t> bytes) {

@@ -2,11 +2,18 @@
 // still be added.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 namespace cehost {
+
+class ServerLink;
+
+// What a request about the storage asks of the limit the handset's server keeps.
+enum class StorageAsk : uint8_t { kFree = 0, kGrow = 1, kTakeAll = 2, kGiveBack = 3, kSet = 4 };
 
 class StorageLimit {
  public:
@@ -24,10 +31,25 @@ class StorageLimit {
   bool TakeAll(uint64_t bytes);
   // Gives bytes back to the free space (a file deleted, truncated or not grown after all).
   void GiveBack(uint64_t bytes);
+  // Keeps the limit in the handset's server from now on, one for every program of the handset.
+  // A server that keeps none (or cannot be reached) leaves the storage unlimited.
+  void KeepIn(std::shared_ptr<ServerLink> server);
+
+  // Answers a request about the limit this object keeps: for kGrow a and b are the size and the
+  // end, for kTakeAll and kGiveBack a is the bytes, for kSet a says whether b is a limit. The
+  // result is the free bytes, the end reached, or whether all were taken (1 or 0).
+  uint64_t Answer(StorageAsk ask, uint64_t a, uint64_t b);
 
  private:
+  // Asks the server: the result, or nullopt when the server keeps no limit (or cannot be asked).
+  std::optional<uint64_t> AskServer(StorageAsk ask, uint64_t a = 0, uint64_t b = 0) const;
+
   mutable std::mutex mutex_;
   std::optional<uint64_t> free_;
+  std::shared_ptr<ServerLink> server_;
+  // The boot of a server that said it keeps no limit: it is not asked again (a server's limit is
+  // set as it starts).
+  mutable std::atomic<uint64_t> unlimited_boot_{0};
 };
 
 }  // namespace cehost

@@ -91,6 +91,7 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   if (options.attach) {
     // The loaded devices are the server's, which keeps their list.
     state->server = std::make_shared<ServerLink>(options.home);
+    state->files->storage().KeepIn(state->server);
     return state;
   }
   // The device manager's list of loaded devices is volatile: a handset starts with none loaded,
@@ -116,6 +117,7 @@ std::unique_ptr<HandsetState> MountDefault() {
   state->files = std::make_unique<FileSystem>(options.home);
   state->registry_error = ERROR_BADDB;
   state->server = std::make_shared<ServerLink>(options.home);
+  state->files->storage().KeepIn(state->server);
   return state;
 }
 

@@ -34,5 +34,6 @@ bool RasConnectionsRequest(Call& call);
 bool RasDeleteEntryRequest(Call& call);
 bool NetworkInterfacesRequest(Call& call);
 bool ProgramCallRequest(Call& call);
+bool StorageRequest(Call& call);
 
 }  // namespace cehost

@@ -531,6 +531,7 @@ constexpr Request kRequests[] = {
     {ServerOp::kRasDeleteEntry, RasDeleteEntryRequest},
     {ServerOp::kNetworkInterfaces, NetworkInterfacesRequest},
     {ServerOp::kProgramCall, ProgramCallRequest},
+    {ServerOp::kStorage, StorageRequest},
 };
 
 }  // namespace

@@ -87,6 +87,9 @@ enum class ServerOp : uint16_t {
   // utf8 adapter name, utf8 address, utf8 mask, utf8 gateway, u8 has route, u32 metric, u32 in
   // octets, u32 out octets}}.
   kNetworkInterfaces = 80,
+  // The handset's storage limit, one for every program: {u8 StorageAsk, u64 a, u64 b} -> {u8
+  // limited, u64 result}; an unlimited storage answers 0 and does nothing but a kSet.
+  kStorage = 85,
   // A call into one of the handset's own programs (the phone adapter's), which answers it in the
   // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
   kProgramCall = 90,

@@ -7,8 +7,10 @@
 // write through WriteFile, fail the same way. A new file cannot be made while nothing is free
 // (ERROR_DISK_FULL), CopyFileW fails with ERROR_DISK_FULL without touching the target when the
 // copy does not fit, and SetEndOfFile cannot grow a file past the limit. Deleting, truncating or
-// replacing a file gives its bytes back. The limit is kept by this process for the mounted
-// handset: a handset mounted again starts unlimited.
+// replacing a file gives its bytes back. A handset that runs in the process keeps its limit
+// itself: mounted again, it starts unlimited. A handset attached to its server has the server's
+// one limit, shared by every program of the handset; a program that found the storage unlimited
+// does not ask again until the server is started anew.
 #pragma once
 
 #include <cstdint>

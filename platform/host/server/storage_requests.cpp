@@ -1,0 +1,28 @@
+// The server's answer to a program asking after the handset's storage limit: one limit for every
+// program, kept here.
+#include "files/file_system.h"
+#include "files/storage_limit.h"
+#include "handset/handset_state.h"
+#include "server/request_call.h"
+
+namespace cehost {
+
+bool StorageRequest(Call& call) {
+  uint8_t ask = call.in.U8();
+  uint64_t a = call.in.U64();
+  uint64_t b = call.in.U64();
+  if (!call.in.End() || ask > static_cast<uint8_t>(StorageAsk::kSet)) return false;
+  HandsetState& state = Current();
+  if (!state.files) {
+    call.out.U8(0).U64(0);
+    return true;
+  }
+  StorageLimit& storage = state.files->storage();
+  bool limited = storage.Free().has_value() || static_cast<StorageAsk>(ask) == StorageAsk::kSet;
+  uint64_t result = limited ? storage.Answer(static_cast<StorageAsk>(ask), a, b) : 0;
+  limited = storage.Free().has_value();
+  call.out.U8(limited ? 1 : 0).U64(result);
+  return true;
+}
+
+}  // namespace cehost
