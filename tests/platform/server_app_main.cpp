@@ -25,6 +25,8 @@
 //   hangup              -> the result of hanging GPRS up
 //   network             -> the network status
 //   imei                -> "<result> <imei> <model>"
+//   hardware            -> the handset's hardware version
+//   display off         -> the result of refusing display-setting changes
 //   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
 //                          file NAME
 #include <chrono>
@@ -221,6 +223,10 @@ int main() {
       std::u16string i(imei), m(model);
       answer << result << ' ' << std::string(i.begin(), i.end()) << ' '
              << std::string(m.begin(), m.end());
+    } else if (verb == "hardware") {
+      answer << SettingApiGetHardwareVersionNumber();
+    } else if (verb == "display") {
+      answer << ShellNotifyMsgDisableChangeDisplaySetting();
     } else if (verb == "file") {
       size_t size = 0;
       words >> size;

@@ -43,6 +43,16 @@ class ServerTest : public ::testing::Test {
     for (const std::string& word : words) command += " '" + word + "'";
     return WEXITSTATUS(std::system((command + " >/dev/null").c_str()));
   }
+  // Replaces a line of the home's handset.toml (its start), for the server that starts next.
+  void Configure(const std::string& line, const std::string& replacement) {
+    std::filesystem::path toml = dir_.home() / "handset.toml";
+    std::stringstream text;
+    text << std::ifstream(toml).rdbuf();
+    std::string config = text.str();
+    size_t at = config.find(line);
+    ASSERT_NE(at, std::string::npos) << line;
+    std::ofstream(toml) << config.replace(at, line.size(), replacement);
+  }
   cehost::ServerInfo Info() {
     auto info = cehost::QueryServer(dir_.home());
     EXPECT_TRUE(info.has_value());
@@ -85,17 +95,20 @@ TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
   EXPECT_EQ(Info().programs[0].handles, 0u);
 }
 
+// The server's handset is set up from handset.toml: every program has what it says.
 TEST_F(ServerTest, TheStorageLimitIsOneForEveryProgram) {
-  std::filesystem::path toml = dir_.home() / "handset.toml";
-  std::stringstream text;
-  text << std::ifstream(toml).rdbuf();
-  std::string config = text.str();
-  size_t at = config.find("free_bytes = -1");
-  ASSERT_NE(at, std::string::npos);
-  std::ofstream(toml) << config.replace(at, 15, "free_bytes = 1000");
+  Configure("free_bytes = -1", "free_bytes = 1000");
   EXPECT_EQ(App()->Ask("file \\first.bin 600"), "1 600 0");
   // The second program has what the first left: the rest, then a full storage (ERROR_DISK_FULL).
   EXPECT_EQ(App()->Ask("file \\second.bin 600"), "0 400 112");
+}
+
+TEST_F(ServerTest, TheScreenAndThePlatformRecordAreTheServersHandsets) {
+  Configure("hardware_version = 1", "hardware_version = 2");
+  auto app = App();
+  EXPECT_EQ(app->Ask("hardware"), "2");
+  // The server's display driver takes the escape (a program without one has no screen).
+  EXPECT_EQ(app->Ask("display off"), "1");
 }
 
 TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {

@@ -35,5 +35,8 @@ bool RasDeleteEntryRequest(Call& call);
 bool NetworkInterfacesRequest(Call& call);
 bool ProgramCallRequest(Call& call);
 bool StorageRequest(Call& call);
+bool GetDCRequest(Call& call);
+bool EscapeRequest(Call& call);
+bool PlatformInfoRequest(Call& call);
 
 }  // namespace cehost

@@ -532,6 +532,9 @@ constexpr Request kRequests[] = {
     {ServerOp::kNetworkInterfaces, NetworkInterfacesRequest},
     {ServerOp::kProgramCall, ProgramCallRequest},
     {ServerOp::kStorage, StorageRequest},
+    {ServerOp::kGetDC, GetDCRequest},
+    {ServerOp::kEscape, EscapeRequest},
+    {ServerOp::kPlatformInfo, PlatformInfoRequest},
 };
 
 }  // namespace

@@ -90,6 +90,13 @@ enum class ServerOp : uint16_t {
   // The handset's storage limit, one for every program: {u8 StorageAsk, u64 a, u64 b} -> {u8
   // limited, u64 result}; an unlimited storage answers 0 and does nothing but a kSet.
   kStorage = 85,
+  // GetDC on the server's screen: {u32 hwnd} -> {u8 got the screen's context}.
+  kGetDC = 100,
+  // ExtEscape to the server's display driver: {u64 hdc, u32 escape, u32 input size, u8 input
+  // given, bytes input, u32 output size, u8 output given} -> {u32 result, bytes output}.
+  kEscape = 101,
+  // The platform record SystemParametersInfoW answers with: {} -> {u8 has one, bytes words}.
+  kPlatformInfo = 102,
   // A call into one of the handset's own programs (the phone adapter's), which answers it in the
   // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
   kProgramCall = 90,

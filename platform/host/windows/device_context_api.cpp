@@ -5,14 +5,14 @@
 #include "ce/errors.h"
 #include "ce/windows.h"
 #include "handset/handset_state.h"
+#include "windows/remote_display.h"
 #include "windows/window_table.h"
 
 namespace cehost {
 namespace {
 
-// The screen's device context: 1 modulo 4, so it is neither a kernel handle (a multiple of 4)
-// nor a window (2 modulo 4), and it fits the 32-bit fields of records.
-const HDC kScreenDc = reinterpret_cast<HDC>(uintptr_t{0x10001});
+// The screen's device context.
+const HDC kScreenDc = reinterpret_cast<HDC>(kScreenDcValue);
 
 }  // namespace
 }  // namespace cehost
@@ -25,6 +25,8 @@ using cehost::Current;
 // screen, and GetDC gives NULL with ERROR_NOT_SUPPORTED.
 extern "C" HDC GetDC(HWND hWnd) {
   cehost::HandsetState& state = Current();
+  // An attached program's screen is the server's, and its windows are in the server's table.
+  if (state.server) return cehost::RemoteGetDC(*state.server, hWnd);
   if (hWnd && !state.windows->Find(hWnd)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
@@ -51,6 +53,9 @@ extern "C" int ReleaseDC(HWND, HDC hDC) {
 extern "C" int ExtEscape(HDC hdc, int nEscape, int cbInput, LPCSTR lpszInData, int cbOutput,
                          LPSTR lpszOutData) {
   cehost::HandsetState& state = Current();
+  if (state.server)
+    return cehost::RemoteExtEscape(*state.server, hdc, nEscape, cbInput, lpszInData, cbOutput,
+                                   lpszOutData);
   int result = 0;
   DWORD error = ERROR_SUCCESS;
   if (hdc != cehost::kScreenDc) {

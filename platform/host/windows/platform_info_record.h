@@ -23,6 +23,11 @@ class PlatformInfoRecord {
     std::lock_guard lock(mutex_);
     words_.reset();
   }
+  // The record's words; nullopt when the handset has no record.
+  std::optional<std::vector<uint32_t>> Words() const {
+    std::lock_guard lock(mutex_);
+    return words_;
+  }
   // Copies up to size bytes of the record to out; false when the handset has no record.
   bool CopyTo(void* out, size_t size) const;
 
