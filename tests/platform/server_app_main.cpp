@@ -27,6 +27,8 @@
 //   imei                -> "<result> <imei> <model>"
 //   hardware            -> the handset's hardware version
 //   display off         -> the result of refusing display-setting changes
+//   launch FILE         -> "<result> <hInstApp> <wait result> <exit code>" of launching FILE and
+//                          waiting for its end
 //   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
 //                          file NAME
 #include <chrono>
@@ -44,6 +46,7 @@
 #include "ce/files.h"
 #include "ce/kernel.h"
 #include "ce/msgqueue.h"
+#include "ce/shell.h"
 #include "ce/windows.h"
 #include "frame/exports.h"
 #include "oem/drivers.h"
@@ -227,6 +230,20 @@ int main() {
       answer << SettingApiGetHardwareVersionNumber();
     } else if (verb == "display") {
       answer << ShellNotifyMsgDisableChangeDisplaySetting();
+    } else if (verb == "launch") {
+      SHELLEXECUTEINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SEE_MASK_NOCLOSEPROCESS;
+      std::u16string file = Wide(what);
+      info.lpFile = file.c_str();
+      BOOL result = ShellExecuteEx(&info);
+      answer << result << ' ' << reinterpret_cast<uintptr_t>(info.hInstApp);
+      if (info.hProcess) {
+        DWORD code = 0;
+        answer << ' ' << WaitForSingleObject(info.hProcess, 10000);
+        answer << ' ' << (GetExitCodeProcess(info.hProcess, &code) ? code : 9999);
+        CloseHandle(info.hProcess);
+      }
     } else if (verb == "file") {
       size_t size = 0;
       words >> size;

@@ -111,6 +111,29 @@ TEST_F(ServerTest, TheScreenAndThePlatformRecordAreTheServersHandsets) {
   EXPECT_EQ(app->Ask("display off"), "1");
 }
 
+// A program an application launches is the handset's, run by the server, and its process handle
+// is the application's until it closes it.
+TEST_F(ServerTest, AProgramAnApplicationLaunchesRunsOnTheHandset) {
+  int panel = open((dir_.home() / "panel.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(flock(panel, LOCK_EX), 0);
+  auto app = App();
+  EXPECT_EQ(app->Ask("launch \\Disk\\wifi_test\\WifiTestProgram.exe"), "1 42 0 0");
+  EXPECT_EQ(app->Ask("launch \\Disk\\NoSuchProgram.exe"), "0 2");
+  EXPECT_EQ(Info().programs.at(0).handles, 0u);
+  std::ifstream journal(dir_.home() / "journal.jsonl");
+  std::string app_pid = "\"pid\":" + std::to_string(app->pid()), line;
+  bool launched = false, ran = false;
+  while (std::getline(journal, line)) {
+    launched |= line.find("\"kind\":\"program.launch\"") != std::string::npos &&
+                line.find(app_pid) != std::string::npos &&
+                line.find("\"installed\":\"1\"") != std::string::npos;
+    ran |= line.find("Wi-Fi test started") != std::string::npos;
+  }
+  EXPECT_TRUE(launched);
+  EXPECT_TRUE(ran);
+  close(panel);
+}
+
 TEST_F(ServerTest, ARegisteredMessageHasOneIdentifierInEveryProgram) {
   auto first = App();
   auto second = App();

@@ -20,7 +20,9 @@ enum class HandleKind {
   kQueue,
   kModule,
   kRasConnection,
-  kProcess
+  kProcess,
+  // A process the handset's server launched for this program.
+  kRemoteProcess
 };
 
 // An object a handle refers to. Its destructor releases what it holds, so an object lives until

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "ce/files.h"
+#include "ce/types.h"
 #include "server/server_host.h"
 #include "server/wire.h"
 
@@ -27,6 +28,10 @@ struct Call {
   int peer_fd;
 };
 
+// The handle of an object the call made for the program, or 0 when it made none (or the program
+// holds too many already: the object is closed again, ERROR_NOT_ENOUGH_QUOTA).
+uint32_t OwnedHandle(Call& call, HANDLE handle);
+
 bool RasSetEntryRequest(Call& call);
 bool RasDialRequest(Call& call);
 bool RasHangUpRequest(Call& call);
@@ -38,5 +43,7 @@ bool StorageRequest(Call& call);
 bool GetDCRequest(Call& call);
 bool EscapeRequest(Call& call);
 bool PlatformInfoRequest(Call& call);
+bool LaunchProgramRequest(Call& call);
+bool ExitCodeRequest(Call& call);
 
 }  // namespace cehost

@@ -97,13 +97,13 @@ bool ProgramHandle(Call& call, uint32_t handle) {
   return false;
 }
 
+}  // namespace
+
 // The most handles and windows the server holds for one program: a program that makes more is
 // refused (ERROR_NOT_ENOUGH_QUOTA), so that none can take the server's threads or memory.
 constexpr size_t kMostPerProgram = 4096;
 
-// The handle of an object the call made for the program, or 0 when it made none (or the program
-// holds too many already: the object is closed again).
-uint32_t Owned(Call& call, HANDLE handle) {
+uint32_t OwnedHandle(Call& call, HANDLE handle) {
   if (!handle || handle == INVALID_HANDLE_VALUE) return 0;
   if (call.program.Count() >= kMostPerProgram) {
     CloseHandle(handle);
@@ -115,6 +115,8 @@ uint32_t Owned(Call& call, HANDLE handle) {
   return value;
 }
 
+namespace {
+
 bool OpenDeviceRequest(Call& call) {
   std::u16string name = call.in.Text(kMaxName);
   DWORD access = call.in.U32();
@@ -123,7 +125,7 @@ bool OpenDeviceRequest(Call& call) {
   HANDLE handle = INVALID_HANDLE_VALUE;
   bool device = OpenDevice(name.c_str(), access, share, &handle);
   DWORD error = GetLastError();
-  call.out.U8(device ? 1 : 0).U32(device ? Owned(call, handle) : 0);
+  call.out.U8(device ? 1 : 0).U32(device ? OwnedHandle(call, handle) : 0);
   SetLastError(error);
   return true;
 }
@@ -286,7 +288,7 @@ bool QueueCreateRequest(Call& call) {
   HANDLE queue = CreateMsgQueue(name.c_str(), &options);
   // The last error of a success tells whether the queue existed: it is kept for the reply.
   DWORD error = GetLastError();
-  call.out.U32(Owned(call, queue));
+  call.out.U32(OwnedHandle(call, queue));
   SetLastError(error);
   return true;
 }
@@ -300,7 +302,7 @@ bool QueueOpenRequest(Call& call) {
   HANDLE opened = nullptr;
   if (ProgramHandle(call, handle))
     opened = OpenMsgQueue(GetCurrentProcess(), ToHandle(handle), &options);
-  call.out.U32(Owned(call, opened));
+  call.out.U32(OwnedHandle(call, opened));
   return true;
 }
 
@@ -359,7 +361,7 @@ bool EventCreateRequest(Call& call) {
   if (!call.in.End()) return false;
   HANDLE event = CreateEventW(nullptr, manual, signalled, name.c_str());
   DWORD error = GetLastError();
-  call.out.U32(Owned(call, event));
+  call.out.U32(OwnedHandle(call, event));
   SetLastError(error);
   return true;
 }
@@ -535,6 +537,8 @@ constexpr Request kRequests[] = {
     {ServerOp::kGetDC, GetDCRequest},
     {ServerOp::kEscape, EscapeRequest},
     {ServerOp::kPlatformInfo, PlatformInfoRequest},
+    {ServerOp::kLaunch, LaunchProgramRequest},
+    {ServerOp::kExitCode, ExitCodeRequest},
 };
 
 }  // namespace

@@ -97,6 +97,11 @@ enum class ServerOp : uint16_t {
   kEscape = 101,
   // The platform record SystemParametersInfoW answers with: {} -> {u8 has one, bytes words}.
   kPlatformInfo = 102,
+  // ShellExecuteEx: {text file, text parameters, text verb, u32 show, u8 keep the process} ->
+  // {u32 result, u64 hInstApp, u32 process handle (0: none)}.
+  kLaunch = 110,
+  // GetExitCodeProcess: {u32 process handle} -> {u32 result, u32 exit code}.
+  kExitCode = 111,
   // A call into one of the handset's own programs (the phone adapter's), which answers it in the
   // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
   kProgramCall = 90,

@@ -12,15 +12,14 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "shell/process_object.h"
+#include "shell/remote_launch.h"
 
 using namespace cehost;
 
 namespace {
 
-// The desktop shell's hInstApp values: above 32 on success, SE_ERR_FNF when the file is missing.
-// CE documents no value; callers that follow the desktop convention test for "above 32".
+// The desktop shell's hInstApp on success: above 32.
 constexpr uintptr_t kLaunched = 42;
-constexpr uintptr_t kFileNotFound = 2;
 
 std::atomic<DWORD> next_process_id{0x2000};
 
@@ -77,12 +76,13 @@ extern "C" BOOL ShellExecuteEx(LPSHELLEXECUTEINFO lpExecInfo) {
     return FALSE;
   }
   lpExecInfo->hProcess = nullptr;
+  std::shared_ptr<HandsetState> shared = CurrentShared();
+  if (shared->server) return RemoteLaunch(*shared, lpExecInfo);
   LaunchRequest request;
   request.file = TextOf(lpExecInfo->lpFile);
   request.parameters = TextOf(lpExecInfo->lpParameters);
   request.verb = TextOf(lpExecInfo->lpVerb);
   request.show = lpExecInfo->nShow;
-  std::shared_ptr<HandsetState> shared = CurrentShared();
   HandsetState& state = *shared;
   Fields fields = LaunchFields(request);
   if (GetFileAttributesW(lpExecInfo->lpFile) == INVALID_FILE_ATTRIBUTES) {
@@ -90,7 +90,7 @@ extern "C" BOOL ShellExecuteEx(LPSHELLEXECUTEINFO lpExecInfo) {
     fields.emplace_back("result", "0");
     fields.emplace_back("error", std::to_string(ERROR_FILE_NOT_FOUND));
     RecordEffect(state.journal, EffectKind::kProgramLaunch, std::move(fields));
-    lpExecInfo->hInstApp = reinterpret_cast<HINSTANCE>(kFileNotFound);
+    lpExecInfo->hInstApp = reinterpret_cast<HINSTANCE>(kShellFileNotFound);
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
@@ -110,7 +110,15 @@ extern "C" BOOL ShellExecuteEx(LPSHELLEXECUTEINFO lpExecInfo) {
 }
 
 extern "C" BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
-  auto object = Current().handles.Get<ProcessObject>(hProcess, HandleKind::kProcess);
+  HandsetState& state = Current();
+  if (auto remote = state.handles.Get<RemoteProcess>(hProcess, HandleKind::kRemoteProcess)) {
+    if (!lpExitCode) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    return remote->ExitCode(lpExitCode);
+  }
+  auto object = state.handles.Get<ProcessObject>(hProcess, HandleKind::kProcess);
   if (!object || !lpExitCode) {
     SetLastError(object ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return FALSE;
