@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "oem/ui_library.h"
+#include "sim/ui_library/ui_library_remote.h"
 
 namespace sim {
 
@@ -128,6 +129,10 @@ UINT InputPanel::Param(UINT id) {
 
 void InputPanel::Changed() {
   if (saver_) saver_(state_);
+}
+
+std::optional<std::vector<uint8_t>> InputPanel::Answer(const std::vector<uint8_t>& call) {
+  return AnswerUiLibraryCall(call);
 }
 
 std::shared_ptr<InputPanel> CurrentInputPanel() {

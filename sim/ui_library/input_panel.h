@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ce/geometry.h"
 #include "ce/types.h"
@@ -50,6 +52,8 @@ std::string PanelModeName(DWORD mode);
 
 class InputPanel : public cehost::ProgramState {
  public:
+  // Answers a UI library call that a program attached to the handset's server made.
+  std::optional<std::vector<uint8_t>> Answer(const std::vector<uint8_t>& call) override;
   // The screen; set before the panel is used.
   void SetScreen(const Screen& screen);
   Screen screen();

@@ -9,6 +9,7 @@
 #include "cehost/handset.h"
 #include "cehost/text.h"
 #include "sim/ui_library/input_panel.h"
+#include "sim/ui_library/ui_library_remote.h"
 
 namespace {
 
@@ -34,12 +35,18 @@ std::string OpenArgs(DWORD mode, DWORD flags) {
 
 }  // namespace
 
+using sim::CallServerPanel;
+using sim::UiEntry;
+
 RECT MzGetWorkArea() {
+  if (auto served = CallServerPanel(UiEntry::kGetWorkArea)) return served->rect;
   auto panel = sim::CurrentInputPanel();
   return RecordRect("MzGetWorkArea", "", panel ? panel->WorkArea() : RECT{});
 }
 
 UINT MzGetParam(UINT id) {
+  if (auto served = CallServerPanel(UiEntry::kGetParam, id))
+    return static_cast<UINT>(served->result);
   auto panel = sim::CurrentInputPanel();
   UINT value = panel ? panel->Param(id) : 0;
   Record("MzGetParam", std::to_string(id), std::to_string(value));
@@ -47,6 +54,10 @@ UINT MzGetParam(UINT id) {
 }
 
 int GetSipMode(DWORD& mode) {
+  if (auto served = CallServerPanel(UiEntry::kGetSipMode)) {
+    if (served->result) mode = served->mode;
+    return served->result;
+  }
   auto panel = sim::CurrentInputPanel();
   if (!panel) {
     Record("GetSipMode", "&mode", "0");
@@ -58,23 +69,28 @@ int GetSipMode(DWORD& mode) {
 }
 
 void MzCloseSip() {
+  if (CallServerPanel(UiEntry::kCloseSip)) return;
   auto panel = sim::CurrentInputPanel();
   if (panel) panel->Close();
   Record("MzCloseSip", "", panel ? "closed" : "no panel");
 }
 
 UINT MzGetA4SipMessage() {
+  if (auto served = CallServerPanel(UiEntry::kGetA4SipMessage))
+    return static_cast<UINT>(served->result);
   UINT message = sim::CurrentInputPanel() ? RegisterWindowMessageW(kA4SipMessageName) : 0;
   Record("MzGetA4SipMessage", "", cehost::HexNumber(message, 4));
   return message;
 }
 
 RECT MzGetVisibleDesktopRect() {
+  if (auto served = CallServerPanel(UiEntry::kGetVisibleDesktopRect)) return served->rect;
   auto panel = sim::CurrentInputPanel();
   return RecordRect("MzGetVisibleDesktopRect", "", panel ? panel->VisibleDesktop() : RECT{});
 }
 
 bool MzIsSipOpen() {
+  if (auto served = CallServerPanel(UiEntry::kIsSipOpen)) return served->result != 0;
   auto panel = sim::CurrentInputPanel();
   bool open = panel && panel->State().open();
   Record("MzIsSipOpen", "", open ? "true" : "false");
@@ -82,12 +98,14 @@ bool MzIsSipOpen() {
 }
 
 RECT MzOpenSip(DWORD mode, DWORD flags) {
+  if (auto served = CallServerPanel(UiEntry::kOpenSip, mode, flags)) return served->rect;
   auto panel = sim::CurrentInputPanel();
   return RecordRect("MzOpenSip", OpenArgs(mode, flags),
                     panel ? panel->Open(mode, flags, nullptr) : RECT{});
 }
 
 RECT MzOpenSipEx(DWORD mode, DWORD flags, const WCHAR* text) {
+  if (auto served = CallServerPanel(UiEntry::kOpenSipEx, mode, flags, text)) return served->rect;
   auto panel = sim::CurrentInputPanel();
   std::string args =
       OpenArgs(mode, flags) + "," + (text ? "\"" + cehost::ToUtf8(text) + "\"" : "null");
@@ -95,6 +113,7 @@ RECT MzOpenSipEx(DWORD mode, DWORD flags, const WCHAR* text) {
 }
 
 int SendCopyInfoToA4SIP() {
+  if (auto served = CallServerPanel(UiEntry::kSendCopyInfo)) return served->result;
   auto panel = sim::CurrentInputPanel();
   if (panel) panel->CountCopy();
   int result = panel ? 1 : 0;
@@ -103,6 +122,7 @@ int SendCopyInfoToA4SIP() {
 }
 
 int SetSipWindowPos(DWORD top) {
+  if (auto served = CallServerPanel(UiEntry::kSetSipWindowPos, top)) return served->result;
   auto panel = sim::CurrentInputPanel();
   int result = panel && panel->Move(top) ? 1 : 0;
   Record("SetSipWindowPos", std::to_string(top), std::to_string(result));

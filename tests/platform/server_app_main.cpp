@@ -29,6 +29,9 @@
 //   display off         -> the result of refusing display-setting changes
 //   launch FILE         -> "<result> <hInstApp> <wait result> <exit code>" of launching FILE and
 //                          waiting for its end
+//   unread              -> the number of unread messages (the phone adapter looked up by name)
+//   sip open            -> "<open>" after opening the input panel in letters
+//   sip                 -> "<open> <mode>" of the input panel
 //   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
 //                          file NAME
 #include <chrono>
@@ -243,6 +246,17 @@ int main() {
         answer << ' ' << WaitForSingleObject(info.hProcess, 10000);
         answer << ' ' << (GetExitCodeProcess(info.hProcess, &code) ? code : 9999);
         CloseHandle(info.hProcess);
+      }
+    } else if (verb == "unread") {
+      answer << Dial_GetUnreadSmsCnt();
+    } else if (verb == "sip") {
+      if (what == "open") {
+        RECT rect{};
+        MzOpenSipFunc(1, 0, &rect);
+        answer << MzIsSipOpenEx();
+      } else {
+        DWORD mode = 99;
+        answer << MzIsSipOpenEx() << ' ' << (GetSipModeEx(&mode) ? mode : 99);
       }
     } else if (verb == "file") {
       size_t size = 0;

@@ -103,10 +103,18 @@ TEST_F(ServerTest, TheStorageLimitIsOneForEveryProgram) {
   EXPECT_EQ(App()->Ask("file \\second.bin 600"), "0 400 112");
 }
 
-TEST_F(ServerTest, TheScreenAndThePlatformRecordAreTheServersHandsets) {
+TEST_F(ServerTest, TheScreenRecordModulesAndInputPanelAreTheServersHandsets) {
   Configure("hardware_version = 1", "hardware_version = 2");
+  Configure("unread_messages = 0", "unread_messages = 7");
   auto app = App();
   EXPECT_EQ(app->Ask("hardware"), "2");
+  // A module the library loads by name is the one the handset has installed, its code loaded
+  // into the application.
+  EXPECT_EQ(app->Ask("unread"), "7");
+  // The input panel the UI library keeps is the handset's: another program sees it open.
+  EXPECT_EQ(app->Ask("sip"), "0 0");
+  EXPECT_EQ(app->Ask("sip open"), "1");
+  EXPECT_EQ(App()->Ask("sip"), "1 1");
   // The server's display driver takes the escape (a program without one has no screen).
   EXPECT_EQ(app->Ask("display off"), "1");
 }

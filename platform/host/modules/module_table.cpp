@@ -15,7 +15,15 @@ void ModuleTable::Remove(std::u16string_view path) {
   installed_.erase(FoldCase(path));
 }
 
-const ModuleTable::Installed* ModuleTable::Find(std::u16string_view path) const {
+std::pair<std::u16string, std::shared_ptr<const ModuleEntries>> ModuleTable::Installed(
+    std::u16string_view path) const {
+  std::lock_guard lock(mutex_);
+  const InstalledModule* installed = Find(path);
+  if (!installed) return {};
+  return {installed->path, installed->entries};
+}
+
+const ModuleTable::InstalledModule* ModuleTable::Find(std::u16string_view path) const {
   auto it = installed_.find(FoldCase(path));
   return it == installed_.end() ? nullptr : &it->second;
 }
@@ -25,7 +33,7 @@ std::shared_ptr<ModuleObject> ModuleTable::Load(const std::vector<std::u16string
   std::lock_guard lock(mutex_);
   *loaded = false;
   for (const auto& candidate : paths) {
-    const Installed* installed = Find(candidate);
+    const InstalledModule* installed = Find(candidate);
     if (!installed) continue;
     std::u16string key = FoldCase(installed->path);
     auto it = loaded_.find(key);

@@ -40,6 +40,10 @@ class ModuleTable {
   void Install(std::u16string_view path, ModuleEntries entries);
   // Removes the module at the path.
   void Remove(std::u16string_view path);
+  // The path (as installed) and entries of the module installed at the path (case ignored);
+  // null entries when there is none.
+  std::pair<std::u16string, std::shared_ptr<const ModuleEntries>> Installed(
+      std::u16string_view path) const;
   // Loads the first of the CE paths that has an installed module, or adds a use to it when it is
   // loaded already; null when none has. *loaded tells whether this call loaded it.
   std::shared_ptr<ModuleObject> Load(const std::vector<std::u16string>& paths, HandleTable& handles,
@@ -49,16 +53,16 @@ class ModuleTable {
   bool Free(ModuleObject& module, HandleTable& handles, bool* unloaded);
 
  private:
-  struct Installed {
+  struct InstalledModule {
     std::u16string path;
     std::shared_ptr<const ModuleEntries> entries;
   };
   // The installed module at the exact CE path (case ignored), or null.
-  const Installed* Find(std::u16string_view path) const;
+  const InstalledModule* Find(std::u16string_view path) const;
 
   // Guards the tables and the use counts of loaded modules.
   mutable std::mutex mutex_;
-  std::map<std::u16string, Installed> installed_;
+  std::map<std::u16string, InstalledModule> installed_;
   // Loaded modules by folded path, while they have uses.
   std::map<std::u16string, std::shared_ptr<ModuleObject>> loaded_;
 };

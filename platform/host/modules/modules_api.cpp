@@ -5,6 +5,7 @@
 #include "cehost/text.h"
 #include "handset/handset_state.h"
 #include "modules/module_table.h"
+#include "modules/remote_modules.h"
 
 namespace cehost {
 
@@ -42,8 +43,11 @@ extern "C" HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     return nullptr;
   }
   HandsetState& state = Current();
+  std::vector<std::u16string> candidates = Candidates(lpLibFileName);
+  // An attached program has the modules its server's handset has installed.
+  if (state.server) MirrorServedModule(state, candidates);
   bool loaded = false;
-  auto module = state.modules.Load(Candidates(lpLibFileName), state.handles, &loaded);
+  auto module = state.modules.Load(candidates, state.handles, &loaded);
   if (module) {
     if (loaded) Record(state.journal, EffectKind::kModuleLoad, module->path(), "loaded");
     return HandleTable::ToHandle<HMODULE>(module->handle());

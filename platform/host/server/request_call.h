@@ -45,5 +45,6 @@ bool EscapeRequest(Call& call);
 bool PlatformInfoRequest(Call& call);
 bool LaunchProgramRequest(Call& call);
 bool ExitCodeRequest(Call& call);
+bool ModuleQueryRequest(Call& call);
 
 }  // namespace cehost

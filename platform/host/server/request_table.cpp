@@ -539,6 +539,7 @@ constexpr Request kRequests[] = {
     {ServerOp::kPlatformInfo, PlatformInfoRequest},
     {ServerOp::kLaunch, LaunchProgramRequest},
     {ServerOp::kExitCode, ExitCodeRequest},
+    {ServerOp::kModuleQuery, ModuleQueryRequest},
 };
 
 }  // namespace

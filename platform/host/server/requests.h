@@ -102,6 +102,9 @@ enum class ServerOp : uint16_t {
   kLaunch = 110,
   // GetExitCodeProcess: {u32 process handle} -> {u32 result, u32 exit code}.
   kExitCode = 111,
+  // The module installed at a CE path, for LoadLibraryW: {text path} -> {u8 installed, text path
+  // as installed, u32 n, n x {utf8 entry, utf8 shared object, utf8 symbol}}.
+  kModuleQuery = 120,
   // A call into one of the handset's own programs (the phone adapter's), which answers it in the
   // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
   kProgramCall = 90,
