@@ -15,7 +15,7 @@ set_target_properties(m8sim PROPERTIES INSTALL_RPATH "$ORIGIN/${m8_bin_to_lib}")
 # there.
 set_target_properties(m8-handset-server PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
-install(TARGETS m8api cehost phoneadapter uilibrary LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS m8api cehost phoneadapter uilibrary bluetoothcpl LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS m8sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS m8-handset-server RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/m8api)
 install(FILES ${PROJECT_SOURCE_DIR}/src/frame/exports.h

@@ -7,7 +7,6 @@
 namespace sim {
 
 namespace {
-constexpr char kBluetoothProgram[] = "bluetooth";
 constexpr char16_t kAppletPath[] = u"\\Windows\\BluetoothCPL.dll";
 }  // namespace
 
@@ -18,15 +17,14 @@ void Bluetooth::Configure(const ConfigTable& t) {
                         {"without-entry", Applet::kWithoutEntry},
                         {"missing", Applet::kMissing}},
                        &applet_);
-  std::lock_guard lock(mutex_);
-  t.Read("power_result", &script_.power_result);
-  t.Read("name_result", &script_.name_result);
-  t.Read("name", &script_.name);
+  auto locked = radio_->Script();
+  t.Read("power_result", &locked->power_result);
+  t.Read("name_result", &locked->name_result);
+  t.Read("name", &locked->name);
 }
 
 void Bluetooth::Install() {
-  cehost::InstallProgramState(kBluetoothProgram,
-                              std::static_pointer_cast<Bluetooth>(shared_from_this()));
+  cehost::InstallProgramState(kBluetoothProgram, radio_);
   SetApplet(applet_);
 }
 
@@ -43,10 +41,6 @@ void Bluetooth::SetApplet(Applet applet) {
       cehost::RemoveModule(kAppletPath);
       break;
   }
-}
-
-std::shared_ptr<Bluetooth> CurrentBluetooth() {
-  return cehost::CurrentProgramState<Bluetooth>(kBluetoothProgram);
 }
 
 }  // namespace sim

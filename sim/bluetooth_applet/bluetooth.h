@@ -1,39 +1,29 @@
-// The handset's Bluetooth as its control-panel applet "BluetoothCPL.dll" serves it: scriptable
-// by tests and tools. The applet answers from the Bluetooth installed on the current handset.
+// The handset's Bluetooth program: it configures the Bluetooth the applet answers from and puts
+// the applet on the handset as handset.toml says.
 #pragma once
-
-#include "sim/locked.h"
 
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "ce/types.h"
-#include "cehost/programs.h"
+#include "sim/bluetooth_applet/bluetooth_radio.h"
 #include "sim/program.h"
 
 namespace sim {
 
-// What the applet answers. Tests change it through Bluetooth::Script().
-struct BluetoothScript {
-  // The applet's answer to a power switch (message 16) and to a new device name (message 101).
-  // A nonzero answer means the applet did as asked; with 0 it changes nothing.
-  LONG power_result = 1;
-  LONG name_result = 1;
-  // The device name the applet last set.
-  std::u16string name = u"M8";
-};
-
-class Bluetooth : public Program, public cehost::ProgramState {
+class Bluetooth : public Program {
  public:
-  std::string_view name() const override { return "bluetooth"; }
+  std::string_view name() const override { return kBluetoothProgram; }
   // Reads how the applet is present and its script.
   void Configure(const ConfigTable& table) override;
   // Installs the Bluetooth and its applet as handset.toml has it.
   void Install() override;
 
   // The script, to read or change under the returned lock's protection.
-  Locked<BluetoothScript> Script() { return {std::unique_lock(mutex_), script_}; }
+  Locked<BluetoothScript> Script() { return radio_->Script(); }
+  // The state the applet answers from.
+  const std::shared_ptr<BluetoothRadio>& radio() const { return radio_; }
 
   // How the applet is present on the handset.
   enum class Applet { kInstalled, kWithoutEntry, kMissing };
@@ -42,20 +32,9 @@ class Bluetooth : public Program, public cehost::ProgramState {
   void SetApplet(Applet applet);
 
  private:
-  std::mutex mutex_;
-  BluetoothScript script_;
+  std::shared_ptr<BluetoothRadio> radio_ = std::make_shared<BluetoothRadio>();
   // How a mount puts the applet on the handset.
   Applet applet_ = Applet::kInstalled;
 };
-
-// The Bluetooth installed on the current handset, or null.
-std::shared_ptr<Bluetooth> CurrentBluetooth();
-
-// The applet's entry "CPlApplet". Message 16 switches the radio: lParam2 nonzero asks for on,
-// and the applet keeps the state where the platform does, as REG_DWORD "PowerOn" (1 or 0) under
-// HKEY_LOCAL_MACHINE "SOFTWARE\Microsoft\Bluetooth\Razud". Message 101 sets the device name to
-// the text lParam1 points at. Either answers with the script's result (0 for a null name); any
-// other message answers 0. Every call is recorded in the journal as kind "applet".
-LONG BluetoothApplet(HWND hwnd, UINT msg, LPARAM lParam1, LPARAM lParam2);
 
 }  // namespace sim

@@ -5,14 +5,11 @@
 #include "ce/registry.h"
 #include "cehost/handset.h"
 #include "cehost/text.h"
-#include "sim/bluetooth_applet/bluetooth.h"
+#include "sim/bluetooth_applet/bluetooth_radio.h"
 
 namespace sim {
 
 namespace {
-
-constexpr UINT kSwitchPower = 16;
-constexpr UINT kSetName = 101;
 
 LONG Record(HWND hwnd, UINT msg, std::string lparam1, LPARAM lparam2, LONG result) {
   cehost::RecordEffect(cehost::CurrentJournal(), cehost::EffectKind::kApplet,
@@ -38,13 +35,13 @@ void StorePower(bool on) {
   RegCloseKey(key);
 }
 
-LONG SwitchPower(const std::shared_ptr<Bluetooth>& bluetooth, LPARAM on) {
+LONG SwitchPower(const std::shared_ptr<BluetoothRadio>& bluetooth, LPARAM on) {
   LONG result = bluetooth ? bluetooth->Script()->power_result : 0;
   if (result) StorePower(on != 0);
   return result;
 }
 
-LONG SetName(const std::shared_ptr<Bluetooth>& bluetooth, LPCWSTR name) {
+LONG SetName(const std::shared_ptr<BluetoothRadio>& bluetooth, LPCWSTR name) {
   if (!bluetooth || !name) return 0;
   auto locked = bluetooth->Script();
   if (locked->name_result) locked->name = name;
@@ -54,7 +51,8 @@ LONG SetName(const std::shared_ptr<Bluetooth>& bluetooth, LPCWSTR name) {
 }  // namespace
 
 LONG BluetoothApplet(HWND hwnd, UINT msg, LPARAM lParam1, LPARAM lParam2) {
-  std::shared_ptr<Bluetooth> bluetooth = CurrentBluetooth();
+  if (auto served = CallServerApplet(hwnd, msg, lParam1, lParam2)) return *served;
+  std::shared_ptr<BluetoothRadio> bluetooth = CurrentBluetooth();
   if (msg == kSwitchPower) {
     return Record(hwnd, msg, std::to_string(lParam1), lParam2, SwitchPower(bluetooth, lParam2));
   }

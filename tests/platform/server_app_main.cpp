@@ -32,6 +32,8 @@
 //   unread              -> the number of unread messages (the phone adapter looked up by name)
 //   sip open            -> "<open>" after opening the input panel in letters
 //   sip                 -> "<open> <mode>" of the input panel
+//   bt power N          -> "<result> <is on>" of switching the Bluetooth radio
+//   bt name NAME        -> the result of renaming the handset for Bluetooth
 //   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
 //                          file NAME
 #include <chrono>
@@ -258,6 +260,15 @@ int main() {
         DWORD mode = 99;
         answer << MzIsSipOpenEx() << ' ' << (GetSipModeEx(&mode) ? mode : 99);
       }
+    } else if (verb == "bt" && what == "power") {
+      INT on = 0;
+      words >> on;
+      answer << SettingApiSwitchBTPower(on);
+      answer << ' ' << SettingApiBTIsOn();
+    } else if (verb == "bt") {
+      std::string name;
+      words >> name;
+      answer << SettingApiBTUpdateName(Wide(name).c_str());
     } else if (verb == "file") {
       size_t size = 0;
       words >> size;

@@ -103,7 +103,7 @@ TEST_F(ServerTest, TheStorageLimitIsOneForEveryProgram) {
   EXPECT_EQ(App()->Ask("file \\second.bin 600"), "0 400 112");
 }
 
-TEST_F(ServerTest, TheScreenRecordModulesAndInputPanelAreTheServersHandsets) {
+TEST_F(ServerTest, TheScreenRecordModulesPanelAndAppletAreTheServersHandsets) {
   Configure("hardware_version = 1", "hardware_version = 2");
   Configure("unread_messages = 0", "unread_messages = 7");
   auto app = App();
@@ -115,6 +115,9 @@ TEST_F(ServerTest, TheScreenRecordModulesAndInputPanelAreTheServersHandsets) {
   EXPECT_EQ(app->Ask("sip"), "0 0");
   EXPECT_EQ(app->Ask("sip open"), "1");
   EXPECT_EQ(App()->Ask("sip"), "1 1");
+  // The Bluetooth applet is the handset's too: a program without it has no radio to switch.
+  EXPECT_EQ(app->Ask("bt power 1"), "1 1");
+  EXPECT_EQ(app->Ask("bt name Pocket"), "1");
   // The server's display driver takes the escape (a program without one has no screen).
   EXPECT_EQ(app->Ask("display off"), "1");
 }

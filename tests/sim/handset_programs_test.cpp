@@ -24,7 +24,7 @@ TEST(HandsetProgramsTest, ThePhoneAdapterAnswersForTheHandsetThatIsCurrent) {
   first.MakeCurrent();
   EXPECT_EQ(MissedCalls(), 1u) << "the state a handset keeps survives its being mounted again";
   EXPECT_EQ(sim::CurrentPhone().get(), &first.program<sim::PhoneAdapter>().phone());
-  EXPECT_EQ(sim::CurrentBluetooth().get(), &first.program<sim::Bluetooth>());
+  EXPECT_EQ(sim::CurrentBluetooth(), first.program<sim::Bluetooth>().radio());
 }
 
 TEST(HandsetProgramsTest, AHandsetMountedWithoutSimHasNoProgramToAnswer) {
