@@ -34,10 +34,14 @@
 //   sip                 -> "<open> <mode>" of the input panel
 //   bt power N          -> "<result> <is on>" of switching the Bluetooth radio
 //   bt name NAME        -> the result of renaming the handset for Bluetooth
+//   hang                -> "ok": the window's thread stops answering, for good
+//   send CLASS MS       -> "<result> <answer>" of sending WM_APP + 6 to the window of class
+//                          CLASS, waiting up to MS
 //   file NAME N         -> "<result> <bytes written> <last error>" of writing N bytes to a new
 //                          file NAME
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -79,6 +83,10 @@ void Note(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   Note(hwnd, msg, wparam, lparam);
+  if (msg == WM_APP + 5) {
+    // A procedure that never returns: its window is hung.
+    std::promise<void>().get_future().wait();
+  }
   if (msg == WM_APP + 1) {
     DWORD_PTR answer = 0;
     LRESULT sent =
@@ -269,6 +277,15 @@ int main() {
       std::string name;
       words >> name;
       answer << SettingApiBTUpdateName(Wide(name).c_str());
+    } else if (verb == "hang") {
+      answer << (PostMessageW(window, WM_APP + 5, 0, 0) ? "ok" : "fail");
+    } else if (verb == "send") {
+      DWORD ms = 0;
+      words >> ms;
+      HWND target = FindWindowW(Wide(what).c_str(), nullptr);
+      DWORD_PTR result = 0;
+      LRESULT sent = SendMessageTimeoutW(target, WM_APP + 6, 0, 0, SMTO_NORMAL, ms, &result);
+      answer << sent << ' ' << result;
     } else if (verb == "file") {
       size_t size = 0;
       words >> size;

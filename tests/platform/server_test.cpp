@@ -248,6 +248,17 @@ TEST_F(ServerTest, WhatAKilledProgramHeldIsReleased) {
   }));
   // The program that lives on keeps its device.
   EXPECT_EQ(keeper->Ask("control"), "1 0 3");
+  // A program killed while it waits for a hung window's answer is let go of at once, not when
+  // its send would have timed out.
+  ASSERT_EQ(keeper->Ask("window"), "ok");
+  ASSERT_EQ(keeper->Ask("hang"), "ok");
+  {
+    auto sender = App();
+    ASSERT_TRUE(sender->Send("send AppWindow 60000"));
+    EXPECT_TRUE(Eventually([](const auto& info) { return info && info->programs.size() == 2; }));
+    sender->Kill();
+  }
+  EXPECT_TRUE(Eventually([](const auto& info) { return info && info->programs.size() == 1; }));
 }
 
 TEST_F(ServerTest, CallsFailWhenTheServerIsKilledAndTheNextStartsAnotherThatResumes) {

@@ -8,6 +8,7 @@
 #include "kernel/event_table.h"
 #include "kernel/remote_event.h"
 #include "kernel/signal_board.h"
+#include "kernel/wait_watch.h"
 
 namespace cehost {
 
@@ -60,10 +61,16 @@ bool Event::Wait(DWORD ms) {
   if (ms == 0) return false;
   Waiter self;
   waiters_.push_back(&self);
-  if (ms == INFINITE) {
-    changed_.wait(lock, [&] { return self.released; });
-  } else {
-    changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return self.released; });
+  using Clock = std::chrono::steady_clock;
+  const auto deadline =
+      ms == INFINITE ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(ms);
+  // A watched thread stays a waiter while it looks at its watch: a pulse meanwhile releases it.
+  while (!self.released && Clock::now() < deadline && !WaitWatch::Abandoned()) {
+    auto look = WaitWatch::NextLook(deadline);
+    if (look == Clock::time_point::max())
+      changed_.wait(lock, [&] { return self.released; });
+    else
+      changed_.wait_until(lock, look, [&] { return self.released; });
   }
   waiters_.remove(&self);
   return self.released;

@@ -18,6 +18,7 @@
 #include "cehost/windows.h"
 #include "devices/device_open.h"
 #include "kernel/handle_table.h"
+#include "kernel/wait_watch.h"
 #include "server/request_call.h"
 #include "server/requests.h"
 #include "server/server_host.h"
@@ -30,34 +31,10 @@ namespace {
 constexpr uint32_t kMaxData = kMaxRequestData;
 constexpr uint32_t kMaxName = kMaxRequestName;
 
-// The longest a blocking call waits in one go: between two slices the server looks whether the
-// program still waits for the answer, so that a program that ended mid-wait lets go of its
-// connection, and with it of what it held, within a slice.
-constexpr DWORD kSliceMs = 100;
-
 // Whether the program that asked still waits for the answer.
 bool PeerWaits(int fd) {
-  if (fd < 0) return true;
   pollfd pfd{fd, POLLRDHUP, 0};
   return poll(&pfd, 1, 0) == 0 || !(pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
-}
-
-// Runs attempt(ms) in slices of at most kSliceMs until it reports done (anything but a time-out),
-// the time given is up, or the program no longer waits.
-template <class Attempt>
-void Sliced(Call& call, DWORD ms, Attempt attempt) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ms == INFINITE ? 0 : ms);
-  for (;;) {
-    DWORD slice = kSliceMs;
-    if (ms != INFINITE) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      slice = static_cast<DWORD>(std::clamp<int64_t>(left.count(), 0, kSliceMs));
-    }
-    if (attempt(slice)) return;
-    if (ms != INFINITE && Clock::now() >= deadline) return;
-    if (!PeerWaits(call.peer_fd)) return;
-  }
 }
 
 HANDLE ToHandle(uint32_t value) {
@@ -265,14 +242,8 @@ bool WaitRequest(Call& call) {
   uint32_t handle = call.in.U32();
   DWORD ms = call.in.U32();
   if (!call.in.End()) return false;
-  DWORD result = WAIT_FAILED;
-  if (ProgramHandle(call, handle)) {
-    Sliced(call, ms, [&](DWORD slice) {
-      result = WaitForSingleObject(ToHandle(handle), slice);
-      return result != WAIT_TIMEOUT;
-    });
-  }
-  call.out.U32(result);
+  call.out.U32(ProgramHandle(call, handle) ? WaitForSingleObject(ToHandle(handle), ms)
+                                           : WAIT_FAILED);
   return true;
 }
 
@@ -312,15 +283,10 @@ bool QueueWriteRequest(Call& call) {
   DWORD ms = call.in.U32();
   DWORD flags = call.in.U32();
   if (!call.in.End()) return false;
-  BOOL result = FALSE;
-  if (ProgramHandle(call, handle)) {
-    uint8_t none = 0;
-    Sliced(call, ms, [&](DWORD slice) {
-      result = WriteMsgQueue(ToHandle(handle), message.empty() ? &none : message.data(),
-                             static_cast<DWORD>(message.size()), slice, flags);
-      return result || GetLastError() != ERROR_TIMEOUT;
-    });
-  }
+  uint8_t none = 0;
+  BOOL result = ProgramHandle(call, handle) &&
+                WriteMsgQueue(ToHandle(handle), message.empty() ? &none : message.data(),
+                              static_cast<DWORD>(message.size()), ms, flags);
   call.out.U32(result);
   return true;
 }
@@ -332,13 +298,8 @@ bool QueueReadRequest(Call& call) {
   if (!call.in.End() || size > kMaxData) return false;
   std::vector<uint8_t> buffer(size ? size : 1);
   DWORD read = 0, flags = 0;
-  BOOL result = FALSE;
-  if (ProgramHandle(call, handle)) {
-    Sliced(call, ms, [&](DWORD slice) {
-      result = ReadMsgQueue(ToHandle(handle), buffer.data(), size, &read, slice, &flags);
-      return result || GetLastError() != ERROR_TIMEOUT;
-    });
-  }
+  BOOL result = ProgramHandle(call, handle) &&
+                ReadMsgQueue(ToHandle(handle), buffer.data(), size, &read, ms, &flags);
   if (read > size) read = size;
   call.out.U32(result).Bytes(buffer.data(), read).U32(flags);
   return true;
@@ -559,6 +520,10 @@ std::vector<uint8_t> ServerHost::Answer(ServedProgram& program, const std::vecto
     wire::Writer fields;
     Call call{*this, program, in, fields, peer_fd};
     ActingFor acting(program.pid());
+    // A call that blocks gives up once the program no longer waits for the answer, so that a
+    // program that ended mid-wait lets go of its connection, and with it of what it held.
+    std::optional<WaitWatch> watch;
+    if (peer_fd >= 0) watch.emplace([peer_fd] { return PeerWaits(peer_fd); });
     SetLastError(ERROR_SUCCESS);
     if (!known.answer(call)) return Refusal();
     DWORD error = GetLastError();

@@ -5,6 +5,7 @@
 #include <condition_variable>
 
 #include "ce/errors.h"
+#include "kernel/wait_watch.h"
 #include "windows/window.h"
 
 namespace cehost {
@@ -131,10 +132,17 @@ SendResult ThreadMessageQueue::Await(Reply& reply, DWORD timeout_ms, ThreadMessa
         continue;
       }
     }
-    if (timeout_ms == INFINITE) {
+    // A thread that sends on behalf of a program that has gone stops waiting for the answer.
+    if (WaitWatch::Abandoned()) return {SendOutcome::kTimedOut, 0};
+    if (timeout_ms == INFINITE && !WaitWatch::Active()) {
       reply.waker->cv.wait(lock);
-    } else if (reply.waker->cv.wait_until(lock, deadline) == std::cv_status::timeout &&
-               !reply.done && !(sender && !sender->sent_.empty())) {
+      continue;
+    }
+    auto until = timeout_ms == INFINITE ? std::chrono::steady_clock::now() + WaitWatch::kSlice
+                                        : WaitWatch::NextLook(deadline);
+    if (reply.waker->cv.wait_until(lock, until) == std::cv_status::timeout && !reply.done &&
+        !(sender && !sender->sent_.empty()) && timeout_ms != INFINITE &&
+        std::chrono::steady_clock::now() >= deadline) {
       return {SendOutcome::kTimedOut, 0};
     }
   }
