@@ -265,6 +265,8 @@ TEST_F(ServerTest, CallsFailWhenTheServerIsKilledAndTheNextStartsAnotherThatResu
   auto app = App();
   EXPECT_EQ(app->Ask("backlight set 123"), "1 0");
   EXPECT_EQ(app->Ask("open ACC0:"), "ok");
+  ASSERT_EQ(app->Ask("window"), "ok");
+  std::string usb = app->Ask("register UsbNotifyMsgName");
   int pid = Info().pid;
   ASSERT_GT(pid, 0);
   ASSERT_EQ(kill(pid, SIGKILL), 0);
@@ -274,6 +276,12 @@ TEST_F(ServerTest, CallsFailWhenTheServerIsKilledAndTheNextStartsAnotherThatResu
   // A new server holds what the handset held.
   EXPECT_EQ(app->Ask("backlight get"), "1 123");
   EXPECT_NE(Info().pid, pid);
+  // As after a reboot, names are numbered afresh in the order they are asked for: an identifier
+  // a program cached may now be another name's, and registering again gives the current one.
+  EXPECT_EQ(App()->Ask("register AnotherProgramsMessage"), usb);
+  EXPECT_NE(app->Ask("register UsbNotifyMsgName"), usb);
+  // A window made now has a handle of its own, though the new server numbers its windows afresh.
+  EXPECT_EQ(app->Ask("window"), "ok");
 }
 
 // The socket is the owner's alone; even opened up to everyone, the server refuses a peer of

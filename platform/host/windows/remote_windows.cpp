@@ -1,5 +1,7 @@
 #include "windows/remote_windows.h"
 
+#include <vector>
+
 #include <string_view>
 
 #include "ce/errors.h"
@@ -62,13 +64,25 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
       .Text(std::u16string_view(spec.class_name).substr(0, MAX_PATH - 1))
       .Text(std::u16string_view(spec.title).substr(0, MAX_PATH - 1))
       .U8(spec.visible ? 1 : 0);
-  auto reply = server.Call(request);
-  uint32_t hwnd = reply ? reply->fields.U32() : 0;
-  if (!reply || !reply->fields.End() || hwnd == 0) {
-    *error = reply && reply->last_error ? reply->last_error : ERROR_NOT_ENOUGH_MEMORY;
-    return nullptr;
+  // A window this program made on a server that has since been restarted may hold the value the
+  // new server gives: such a value is skipped, kept in the server's table until a free one comes,
+  // and then let go of.
+  std::vector<HWND> skipped;
+  HWND given = nullptr;
+  for (;;) {
+    auto reply = server.Call(request);
+    uint32_t hwnd = reply ? reply->fields.U32() : 0;
+    if (!reply || !reply->fields.End() || hwnd == 0) {
+      *error = reply && reply->last_error ? reply->last_error : ERROR_NOT_ENOUGH_MEMORY;
+      break;
+    }
+    given = HandleTable::ToHandle<HWND>(hwnd);
+    if (!state->windows->Find(given)) break;
+    skipped.push_back(given);
+    given = nullptr;
   }
-  return HandleTable::ToHandle<HWND>(hwnd);
+  for (HWND hwnd : skipped) LeaveRemoteWindow(server, hwnd);
+  return given;
 }
 
 void LeaveRemoteWindow(ServerLink& server, HWND hwnd) {
