@@ -13,6 +13,7 @@
 #include "devices/active_keys.h"
 #include "files/file_system.h"
 #include "registry/registry_store.h"
+#include "server/journal_notice.h"
 #include "server/server_link.h"
 #include "windows/window_table.h"
 
@@ -78,6 +79,15 @@ void MakeHome(const std::filesystem::path& home) {
   if (ec) throw HandsetError("handset home " + home.string() + ": " + ec.message());
 }
 
+// Makes the handset's storage limit and journal its server's.
+void Attach(HandsetState& state) {
+  state.files->storage().KeepIn(state.server);
+  state.journal.SetForward(
+      [server = std::weak_ptr<ServerLink>(state.server)](const JournalEntry& entry) {
+        if (auto link = server.lock()) link->Notify(JournalNotice(entry));
+      });
+}
+
 std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   auto state = std::make_unique<HandsetState>();
   state->home = options.home;
@@ -91,7 +101,7 @@ std::unique_ptr<HandsetState> Build(const MountOptions& options) {
   if (options.attach) {
     // The loaded devices are the server's, which keeps their list.
     state->server = std::make_shared<ServerLink>(options.home);
-    state->files->storage().KeepIn(state->server);
+    Attach(*state);
     return state;
   }
   // The device manager's list of loaded devices is volatile: a handset starts with none loaded,
@@ -117,7 +127,7 @@ std::unique_ptr<HandsetState> MountDefault() {
   state->files = std::make_unique<FileSystem>(options.home);
   state->registry_error = ERROR_BADDB;
   state->server = std::make_shared<ServerLink>(options.home);
-  state->files->storage().KeepIn(state->server);
+  Attach(*state);
   return state;
 }
 

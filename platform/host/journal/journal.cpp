@@ -1,5 +1,7 @@
 #include "cehost/journal.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -134,9 +136,18 @@ void RecordEffect(Journal& journal, EffectKind kind,
 }
 
 void Journal::Record(JournalEntry entry) {
+  entry.byte_count = std::max<size_t>(entry.byte_count, entry.bytes.size());
+  if (forwarding_.load(std::memory_order_acquire)) {
+    std::function<void(const JournalEntry&)> forward;
+    {
+      std::lock_guard lock(mutex_);
+      forward = forward_;
+    }
+    // Handed on outside the lock: the forward may wait for a server to start.
+    if (forward) forward(entry);
+  }
   std::lock_guard lock(mutex_);
   entry.seq = next_seq_++;
-  entry.byte_count = entry.bytes.size();
   // Each line reaches the file as its effect happens, for a reader that follows it.
   if (file_ >= 0) WriteLine(file_, FileLine(EntryObject(entry)));
   if (entry.bytes.size() > limits_.max_entry_bytes) {
@@ -147,6 +158,12 @@ void Journal::Record(JournalEntry entry) {
   }
   entries_.push_back(std::move(entry));
   DropOldest();
+}
+
+void Journal::SetForward(std::function<void(const JournalEntry&)> forward) {
+  std::lock_guard lock(mutex_);
+  forward_ = std::move(forward);
+  forwarding_.store(static_cast<bool>(forward_), std::memory_order_release);
 }
 
 void Journal::DropOldest() {

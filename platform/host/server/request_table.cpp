@@ -17,8 +17,10 @@
 #include "cehost/journal.h"
 #include "cehost/windows.h"
 #include "devices/device_open.h"
+#include "handset/handset_state.h"
 #include "kernel/handle_table.h"
 #include "kernel/wait_watch.h"
+#include "server/journal_notice.h"
 #include "server/request_call.h"
 #include "server/requests.h"
 #include "server/server_host.h"
@@ -504,6 +506,17 @@ constexpr Request kRequests[] = {
 };
 
 }  // namespace
+
+bool ServerHost::Note(ServedProgram& program, const std::vector<uint8_t>& message) {
+  wire::Reader in(message);
+  if (static_cast<ServerOp>(in.U16()) != ServerOp::kJournalNotice) return false;
+  JournalEntry entry;
+  if (ReadJournalNotice(in, &entry)) {
+    ActingFor acting(program.pid());
+    Current().journal.Record(std::move(entry));
+  }
+  return true;
+}
 
 std::vector<uint8_t> ServerHost::Refusal() {
   wire::Writer refusal;

@@ -105,6 +105,10 @@ enum class ServerOp : uint16_t {
   // The module installed at a CE path, for LoadLibraryW: {text path} -> {u8 installed, text path
   // as installed, u32 n, n x {utf8 entry, utf8 shared object, utf8 symbol}}.
   kModuleQuery = 120,
+  // Written by a program on a calls connection, with no reply: an effect the program had itself
+  // (server/journal_notice.h). The server records it in the handset's journal under the
+  // program's pid, in order with the requests of the same connection.
+  kJournalNotice = 130,
   // A call into one of the handset's own programs (the phone adapter's), which answers it in the
   // server: {utf8 program, bytes call} -> {bytes answer}; refused when the program has no answer.
   kProgramCall = 90,

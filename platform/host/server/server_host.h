@@ -70,6 +70,9 @@ class ServerHost {
   // call that blocks stops waiting once the connection peer_fd (when given) has been closed.
   std::vector<uint8_t> Answer(ServedProgram& program, const std::vector<uint8_t>& request,
                               int peer_fd = -1);
+  // Records a journal notice of the program (an effect it had itself) in the handset's journal
+  // under its pid; a malformed notice is dropped. False when the message is no notice.
+  bool Note(ServedProgram& program, const std::vector<uint8_t>& message);
   // The reply to a malformed request: refused, with ERROR_INVALID_PARAMETER.
   static std::vector<uint8_t> Refusal();
 

@@ -184,6 +184,17 @@ ServerLink::Connection* ServerLink::ThreadConnection(bool may_start) {
   return connection;
 }
 
+void ServerLink::Notify(const wire::Writer& notice) {
+  bool may_start = !start_failed_.load(std::memory_order_relaxed);
+  Connection* connection = ThreadConnection(may_start);
+  if (!connection) {
+    if (may_start) start_failed_.store(true, std::memory_order_relaxed);
+    return;
+  }
+  start_failed_.store(false, std::memory_order_relaxed);
+  if (!wire::SendMessage(connection->fd, notice.bytes())) connection->Close();
+}
+
 std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
                                               std::optional<uint64_t> boot) {
   // A call on an object of a given server goes to that server only: one that has gone is not

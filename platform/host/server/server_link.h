@@ -51,6 +51,9 @@ class ServerLink {
   // is sent only to that server: null when another one answers now.
   std::unique_ptr<ServerReply> Call(const wire::Writer& request,
                                     std::optional<uint64_t> boot = std::nullopt);
+  // Sends a notice (a request that has no reply) on the calling thread's connection, starting
+  // the server unless a start has failed before; a notice that cannot be sent is dropped.
+  void Notify(const wire::Writer& notice);
   // Has the messages the server delivers to this program's windows handed to the handler, from
   // now on and on every later server's tie.
   void Listen(DeliveryHandler handler);
@@ -94,6 +97,8 @@ class ServerLink {
   mutable std::mutex names_mutex_;
   std::set<std::u16string> device_names_;
   std::atomic<uint64_t> boot_{0};
+  // Set when a notice could not start a server: later notices only use one that runs.
+  std::atomic<bool> start_failed_{false};
 };
 
 }  // namespace cehost

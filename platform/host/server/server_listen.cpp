@@ -130,6 +130,8 @@ void Serve(ServerHost& host, ConnectionThread& connection, int pid, Wake& wake) 
     }
   } else if (wire::SendMessage(fd, HelloReply(host))) {
     while (auto request = wire::ReceiveMessage(fd)) {
+      // A notice has no reply.
+      if (attached && host.Note(*program, *request)) continue;
       std::vector<uint8_t> reply;
       // A request that fails inside (memory, threads) is refused, not the server's end.
       try {

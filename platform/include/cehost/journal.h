@@ -1,9 +1,11 @@
 // The journal: every effect a platform call had outside the library, in order.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -58,9 +60,13 @@ class Journal {
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
-  // Appends an entry, numbering it and recording how many bytes it carried; writes it whole to
-  // the journal file when one is attached, and keeps it in memory within the limits.
+  // Appends an entry, numbering it and recording how many bytes it carried (at least its own);
+  // writes it whole to the journal file when one is attached, hands it to the forward when one
+  // is set, and keeps it in memory within the limits.
   void Record(JournalEntry entry);
+  // Hands every later entry, as it is recorded, to forward (a program attached to its handset's
+  // server sends its effects there); an empty one stops.
+  void SetForward(std::function<void(const JournalEntry&)> forward);
   // Copies of every entry kept, in order.
   std::vector<JournalEntry> Entries() const;
   // Copies of the kept entries of one kind, in order.
@@ -100,6 +106,9 @@ class Journal {
   uint64_t next_seq_ = 1;
   JournalLimits limits_;
   int file_ = -1;
+  std::function<void(const JournalEntry&)> forward_;
+  // Whether forward_ is set, read without the lock.
+  std::atomic<bool> forwarding_{false};
 };
 
 // One line of a journal file read back: the process that wrote it, whether it is a mark, and the
