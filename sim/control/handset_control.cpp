@@ -18,11 +18,25 @@ struct ControlError {
   bool usage;
 };
 
-// The journal entries recorded after the one numbered seen, as JSON objects.
-nlohmann::json EntriesAfter(const cehost::Journal& journal, uint64_t seen) {
+// The most text of entries one answer carries: an answer travels in one message of the server's.
+constexpr size_t kEntriesBudget = 768 * 1024;
+
+// The journal entries recorded after the one numbered seen, as JSON texts, as many of the
+// first ones as the budget holds; *more tells whether some were left out.
+nlohmann::json EntriesAfter(const cehost::Journal& journal, uint64_t seen, bool* more = nullptr) {
   nlohmann::json entries = nlohmann::json::array();
-  for (const cehost::JournalEntry& entry : journal.Entries())
-    if (entry.seq > seen) entries.push_back(nlohmann::json::parse(entry.ToJson()));
+  size_t spent = 0;
+  for (const cehost::JournalEntry& entry : journal.Entries()) {
+    if (entry.seq <= seen) continue;
+    std::string text = entry.ToJson();
+    spent += text.size();
+    if (spent > kEntriesBudget) {
+      if (more) *more = true;
+      break;
+    }
+    // Each entry as its JSON text: a JSON object here would lose the order of its fields.
+    entries.push_back(std::move(text));
+  }
   return entries;
 }
 
@@ -82,6 +96,22 @@ nlohmann::json FireEvent(Handset& handset, const nlohmann::json& request) {
           {"entries", EntriesAfter(handset.journal(), seen)}};
 }
 
+// The entries recorded after "seq" (0: all that are kept), once the shell has handled what was
+// written to it before ("idle": true), and the number of the last entry.
+nlohmann::json JournalSince(Handset& handset, const nlohmann::json& request) {
+  auto seq = request.find("seq");
+  if (seq == request.end() || !seq->is_number_unsigned())
+    throw ControlError{"the request has no \"seq\"", true};
+  if (request.value("idle", false))
+    if (auto shell = CurrentShell()) shell->WaitIdle(10000);
+  bool more = false;
+  nlohmann::json entries = EntriesAfter(handset.journal(), seq->get<uint64_t>(), &more);
+  return {{"ok", true},
+          {"last", LastSeq(handset.journal())},
+          {"more", more},
+          {"entries", std::move(entries)}};
+}
+
 nlohmann::json FollowJournalFile(Handset& handset) {
   bool served = PanelServes(handset.home());
   bool attached = served && handset.journal().AttachFile(JournalFile(handset.home()).string());
@@ -98,6 +128,7 @@ nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request) {
     if (op == "device.set") return SetDevice(handset, request);
     if (op == "shell.event") return FireEvent(handset, request);
     if (op == "journal.file") return FollowJournalFile(handset);
+    if (op == "journal.since") return JournalSince(handset, request);
     throw ControlError{"no control " + op, true};
   } catch (const ControlError& e) {
     return {{"ok", false}, {"error", e.message}, {"usage", e.usage}};

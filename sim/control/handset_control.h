@@ -16,7 +16,12 @@ namespace sim {
 //     -> {"ok": true, "event", "message", "windows", "entries"}
 //   {"op": "journal.file"} -> {"ok": true, "attached"}: follows the home's journal file while a
 //     panel serves the home, and stops when none does.
-// "entries" are the journal entries the request caused, as JSON objects. A request that cannot
+//   {"op": "journal.since", "seq": N, "idle": true} -> {"ok": true, "last", "more", "entries"}:
+//     the entries after number N (as many as one answer carries; "more" says some were left),
+//     once the shell has handled what was written to it before when "idle"; "last" is the
+//     number of the last entry, from which the next request can go on.
+// "entries" are the journal entries the request caused, each as the text of a JSON object (an
+// object's fields keep their order in its text). A request that cannot
 // be done answers {"ok": false, "error", "usage"}: usage tells a request asked wrongly (an
 // unknown device, field or event) from one the handset cannot do.
 nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request);

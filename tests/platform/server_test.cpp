@@ -37,11 +37,16 @@ class ServerTest : public ::testing::Test {
     EXPECT_TRUE(app->running());
     return app;
   }
-  // Runs m8sim on the test's handset; its exit code.
-  int M8sim(const std::vector<std::string>& words) {
+  // Runs m8sim on the test's handset; its exit code, and what it printed in *out when given.
+  int M8sim(const std::vector<std::string>& words, std::string* out = nullptr) {
     std::string command = std::string(M8SIM_PROGRAM) + " --handset " + dir_.home().string();
     for (const std::string& word : words) command += " '" + word + "'";
-    return WEXITSTATUS(std::system((command + " >/dev/null").c_str()));
+    if (!out) return WEXITSTATUS(std::system((command + " >/dev/null").c_str()));
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out->append(buffer, got);
+    return WEXITSTATUS(pclose(pipe));
   }
   // Replaces a line of the home's handset.toml (its start), for the server that starts next.
   void Configure(const std::string& line, const std::string& replacement) {
@@ -93,6 +98,22 @@ TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
   EXPECT_EQ(info.programs[0].handles, 1u);
   EXPECT_EQ(app->Ask("close"), "1");
   EXPECT_EQ(Info().programs[0].handles, 0u);
+}
+
+// m8sim on a running handset is one more program attached to it: what its calls announce reaches
+// an application's window, and it shows what the server's programs did for them.
+TEST_F(ServerTest, M8simCallsAreMadeOnTheRunningHandset) {
+  auto app = App();
+  ASSERT_EQ(app->Ask("window"), "ok");
+  std::string gprs = app->Ask("register PalBroadcastNotifyMsgName");
+  std::string out;
+  EXPECT_EQ(M8sim({"call", "Dial_StartGprsConnect2", "print", "1", "CMWAP", "+",
+                   "Dial_StopGprsConnect2", "0"},
+                  &out),
+            0);
+  EXPECT_NE(out.find("modem     dial *99**1#"), std::string::npos) << out;
+  // The hang-up announces the traffic to every window, the application's among them.
+  EXPECT_EQ(app->Ask("received " + gprs), "2 0");
 }
 
 // The server's handset is set up from handset.toml: every program has what it says.
@@ -211,9 +232,9 @@ TEST_F(ServerTest, AnApplicationsWindowHearsWhatOtherProgramsAnnounce) {
         line.find("GprsIsProxy") != std::string::npos && line.find(app_pid) != std::string::npos)
       order.push_back("app notes the proxy");
   }
-  EXPECT_EQ(order,
-            (std::vector<std::string>{"app opens ACC0:", "m8sim begins", "tilt",
-                                      "app sets the backlight", "app dials", "app notes the proxy"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"app opens ACC0:", "m8sim begins", "tilt",
+                                             "app sets the backlight", "app dials",
+                                             "app notes the proxy"}));
   EXPECT_EQ(app->Ask("hangup"), "1");
   close(panel);
 }

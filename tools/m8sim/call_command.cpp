@@ -1,5 +1,6 @@
 // m8sim call and m8sim list: any implemented export, called by name with arguments read by its
 // parameter types; every export of the interface with its signature.
+#include <cstdint>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "context.h"
 #include "errors.h"
 #include "exports_lookup.h"
+#include "handset_steer.h"
 #include "journal_view.h"
 #include "sim/shell/shell.h"
 
@@ -101,8 +103,15 @@ std::vector<PreparedCall> PrepareCalls(const std::string& name,
 
 int RunCall(Context& ctx, const std::string& name, const std::vector<std::string>& words) {
   std::vector<PreparedCall> calls = PrepareCalls(name, words);
-  sim::Handset& handset = ctx.Handset();
+  // On a running handset the calls are an attached program's, as an application's are; else
+  // the command runs the handset itself.
+  bool served = ctx.AttachToServer();
+  sim::Handset* handset = served ? nullptr : &ctx.Handset();
   uint64_t shown = 0;
+  if (served) {
+    shown = UINT64_MAX;
+    ServedEntriesSince(ctx, &shown, false);
+  }
   for (PreparedCall& call : calls) {
     const ExportInfo& info = *call.info;
     SetCallbackSink(&KeepCallbackValue);
@@ -111,7 +120,16 @@ int RunCall(Context& ctx, const std::string& name, const std::vector<std::string
     // runs on one); a worker that runs on past the limit is shown as far as it got.
     cehost::WaitForThreads(10000);
     // The shell handles the records the call wrote, so that what it made of them shows too.
-    if (auto shell = sim::CurrentShell()) shell->WaitIdle(10000);
+    std::vector<cehost::JournalEntry> entries;
+    if (served) {
+      entries = ServedEntriesSince(ctx, &shown, true);
+    } else {
+      if (auto shell = sim::CurrentShell()) shell->WaitIdle(10000);
+      // This call's effects: the ones after those of the calls before it.
+      for (auto& entry : handset->journal().Entries())
+        if (entry.seq > shown) entries.push_back(std::move(entry));
+      if (!entries.empty()) shown = entries.back().seq;
+    }
     SetCallbackSink(nullptr);
 
     nlohmann::json outputs = call.args->Outputs();
@@ -132,11 +150,6 @@ int RunCall(Context& ctx, const std::string& name, const std::vector<std::string
     for (DWORD value : g_callback_values.Take())
       ctx.out.Emit({{"type", "callback"}, {"value", value}},
                    "  callback received " + std::to_string(value));
-    // This call's effects: the ones after those of the calls before it.
-    std::vector<cehost::JournalEntry> entries;
-    for (auto& entry : handset.journal().Entries())
-      if (entry.seq > shown) entries.push_back(std::move(entry));
-    if (!entries.empty()) shown = entries.back().seq;
     EmitJournal(ctx.out, entries, {{"export", info.name}});
   }
   return 0;

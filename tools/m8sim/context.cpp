@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "cehost/handset.h"
+#include "cehost/server.h"
 #include "sim/default_handset.h"
 #include "sim/journal_file.h"
 
@@ -39,6 +41,18 @@ void Context::MarkServedCommand() {
   marks_ = std::make_unique<cehost::Journal>();
   if (marks_->AttachFile(sim::JournalFile(Home()).string()))
     marks_->Mark("m8sim.command", {{"command", command_line}});
+}
+
+bool Context::AttachToServer() {
+  if (attached_) return true;
+  if (handset_ || !cehost::QueryServer(Home())) return false;
+  MarkServedCommand();
+  cehost::MountOptions attached;
+  attached.home = Home();
+  attached.attach = true;
+  cehost::MountHandset(attached);
+  attached_ = true;
+  return true;
 }
 
 void Context::MarkEnd(int code, const std::string& error) {

@@ -45,9 +45,14 @@ struct Context {
   // Begins the command in the journal file while a panel serves the home, without mounting the
   // handset: for a command the home's running server carries out, whose effects it journals.
   void MarkServedCommand();
+  // When the home's handset server runs, makes this process a program attached to it, as an
+  // application is: the library's calls reach the running handset, and their effects are in
+  // the server's journal. False, attaching nothing, when no server runs.
+  bool AttachToServer();
 
  private:
   std::unique_ptr<sim::Handset> handset_;
+  bool attached_ = false;
   // The journal file's marks of a command the server carried out.
   std::unique_ptr<cehost::Journal> marks_;
 };

@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 
+#include "cehost/server.h"
 #include "context.h"
 #include "errors.h"
 #include "sim/default_handset.h"
@@ -157,6 +158,11 @@ int Set(Context& ctx, const std::vector<std::string>& arguments) {
               ", which the handset keeps until \"m8sim handset reboot\"";
     ctx.out.Emit(record, line);
   }
+  // A running handset took its settings as it started: it is stopped, so that the next program
+  // starts it with the new ones (from the live state it saved).
+  if (auto server = cehost::QueryServer(home); server && cehost::StopServer(home))
+    ctx.out.Text("stopped the running handset server (pid " + std::to_string(server->pid) +
+                 "): the next program starts it with these settings");
   return 0;
 }
 

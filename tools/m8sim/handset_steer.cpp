@@ -25,10 +25,27 @@ std::vector<cehost::JournalEntry> AnswerEntries(const nlohmann::json& answer) {
   std::vector<cehost::JournalEntry> entries;
   auto given = answer.find("entries");
   if (given == answer.end() || !given->is_array()) return entries;
-  for (const auto& object : *given) {
+  for (const auto& text : *given) {
     cehost::JournalLine line;
-    if (cehost::ParseJournalLine(object.dump(), &line)) entries.push_back(std::move(line.entry));
+    if (text.is_string() && cehost::ParseJournalLine(text.get<std::string>(), &line))
+      entries.push_back(std::move(line.entry));
   }
+  return entries;
+}
+
+std::vector<cehost::JournalEntry> ServedEntriesSince(Context& ctx, uint64_t* seq, bool idle) {
+  cehost::SyncJournal();
+  nlohmann::json request = {{"op", "journal.since"}, {"seq", *seq}, {"idle", idle}};
+  std::optional<std::string> text = cehost::ControlServer(ctx.Home(), request.dump());
+  nlohmann::json answer = text ? nlohmann::json::parse(*text, nullptr, false) : nlohmann::json();
+  if (!answer.is_object() || !answer.value("ok", false))
+    throw Failure("the handset server has gone: the effects of the call are not known");
+  std::vector<cehost::JournalEntry> entries = AnswerEntries(answer);
+  // Entries left out of a long answer come with the next one.
+  if (answer.value("more", false) && !entries.empty())
+    *seq = entries.back().seq;
+  else
+    *seq = answer.value("last", *seq);
   return entries;
 }
 

@@ -8,6 +8,7 @@
 #include "ce/kernel.h"
 #include "cehost/handset.h"
 #include "handset/handset_state.h"
+#include "server/server_link.h"
 #include "kernel/event_table.h"
 #include "kernel/thread_object.h"
 
@@ -45,6 +46,8 @@ extern "C" HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUT
     RecordEffect(state->journal, EffectKind::kThreadEnd,
                  {{"id", std::to_string(id)}, {"exit_code", std::to_string(code)}});
     object->finished.Set();
+    // What the thread had done is in the handset's journal before it counts as ended.
+    if (state->server) state->server->Sync();
     state->threads.Ended();
   }).detach();
   return handle;

@@ -452,6 +452,10 @@ bool ControlRequest(Call& call) {
   return true;
 }
 
+bool SyncRequest(Call& call) {
+  return call.in.End();
+}
+
 bool StopRequest(Call& call) {
   if (!call.in.End()) return false;
   call.host.RequestStop();
@@ -466,6 +470,7 @@ struct Request {
 constexpr Request kRequests[] = {
     {ServerOp::kStatus, StatusRequest},
     {ServerOp::kStop, StopRequest},
+    {ServerOp::kSync, SyncRequest},
     {ServerOp::kControl, ControlRequest},
     {ServerOp::kOpenDevice, OpenDeviceRequest},
     {ServerOp::kDeviceControl, DeviceControlRequest},

@@ -17,6 +17,8 @@ enum class ServerOp : uint16_t {
   kStop = 3,
   // A tool steering the running handset: {utf8 JSON request} -> {utf8 JSON answer}.
   kControl = 4,
+  // {} -> {}: answered once the notices sent before it on the same connection are recorded.
+  kSync = 5,
   // {text name, u32 access, u32 share} -> {u8 is a device's name, u32 handle (0: failed)}.
   kOpenDevice = 10,
   // {u32 handle, u32 code, in, out} -> {u32 result, u32 returned, bytes out}, where in and out

@@ -1,5 +1,8 @@
 #include "server/server_link.h"
 
+#include "cehost/server.h"
+#include "handset/handset_state.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -40,6 +43,8 @@ struct ServerLink::Connection {
   uint64_t serial = 0;
   int fd = -1;
   uint64_t boot = 0;
+  // Notices were sent since the last reply.
+  bool unsynced = false;
 
   void Close() {
     if (fd >= 0) close(fd);
@@ -192,7 +197,16 @@ void ServerLink::Notify(const wire::Writer& notice) {
     return;
   }
   start_failed_.store(false, std::memory_order_relaxed);
-  if (!wire::SendMessage(connection->fd, notice.bytes())) connection->Close();
+  if (wire::SendMessage(connection->fd, notice.bytes()))
+    connection->unsynced = true;
+  else
+    connection->Close();
+}
+
+void ServerLink::Sync() {
+  Connection* connection = t_connection.get();
+  if (!connection || connection->serial != serial_ || !connection->unsynced) return;
+  Call(ServerRequest(ServerOp::kSync), connection->boot);
 }
 
 std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
@@ -221,11 +235,17 @@ std::unique_ptr<ServerReply> ServerLink::Call(const wire::Writer& request,
     connection->Close();
     return nullptr;
   }
+  // The server reads a connection in order: every notice sent before the request is recorded.
+  connection->unsynced = false;
   auto reply = std::make_unique<ServerReply>(std::move(*body), connection->boot);
   if (reply->fields.U8() != static_cast<uint8_t>(ReplyStatus::kDone)) return nullptr;
   reply->last_error = reply->fields.U32();
   if (!reply->fields.ok()) return nullptr;
   return reply;
+}
+
+void SyncJournal() {
+  if (std::shared_ptr<ServerLink> server = Current().server) server->Sync();
 }
 
 }  // namespace cehost

@@ -54,6 +54,8 @@ class ServerLink {
   // Sends a notice (a request that has no reply) on the calling thread's connection, starting
   // the server unless a start has failed before; a notice that cannot be sent is dropped.
   void Notify(const wire::Writer& notice);
+  // Returns once the server has recorded every notice the calling thread sent it.
+  void Sync();
   // Has the messages the server delivers to this program's windows handed to the handler, from
   // now on and on every later server's tie.
   void Listen(DeliveryHandler handler);

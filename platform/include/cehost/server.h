@@ -64,6 +64,10 @@ bool StartServer(const std::filesystem::path& home, bool persistent, std::string
 std::optional<std::string> ControlServer(const std::filesystem::path& home,
                                          const std::string& request);
 
+// Returns once the server the current handset is attached to has recorded in its journal every
+// effect the calling thread had; at once for a handset that runs in the process.
+void SyncJournal();
+
 // Stops the home's server and waits until it has gone; false when none was running.
 bool StopServer(const std::filesystem::path& home);
 
