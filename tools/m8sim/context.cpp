@@ -43,6 +43,13 @@ void Context::MarkServedCommand() {
     marks_->Mark("m8sim.command", {{"command", command_line}});
 }
 
+cehost::Journal& Context::Mount() {
+  if (!attached_ && (handset_ || !AttachToServer())) return Handset().journal();
+  cehost::Journal& journal = cehost::CurrentJournal();
+  journal.Clear();
+  return journal;
+}
+
 bool Context::AttachToServer() {
   if (attached_) return true;
   if (handset_ || !cehost::QueryServer(Home())) return false;

@@ -39,6 +39,10 @@ struct Context {
   // The handset at Home(), made current; the default handset is made there first when the home
   // holds none. Its journal starts empty.
   sim::Handset& Handset();
+  // Mounts the handset at Home() for a command that works on its registry and files, and
+  // returns its journal, empty: attached to the home's running server when one runs (the
+  // command's effects are in the server's journal too), else the handset itself (Handset()).
+  cehost::Journal& Mount();
   // Ends the command in the journal file: a mark with its exit code, result_text and the error
   // message; nothing when no handset was mounted. Nothing more goes to the file after it.
   void MarkEnd(int code, const std::string& error);

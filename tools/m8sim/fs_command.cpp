@@ -41,7 +41,7 @@ std::u16string CePath(const std::string& text) {
 
 int Ls(Context& ctx, const std::string& text) {
   std::u16string path = CePath(text);
-  ctx.Handset();
+  ctx.Mount();
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure("no such file or folder: " + text);
   bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
@@ -96,7 +96,7 @@ std::string HexDump(const std::vector<uint8_t>& bytes) {
 
 int Cat(Context& ctx, const std::string& text, bool raw) {
   std::u16string path = CePath(text);
-  ctx.Handset();
+  ctx.Mount();
   std::vector<uint8_t> bytes = ReadAll(path, text);
   bool utf16 = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE && bytes.size() % 2 == 0;
   if (raw && !ctx.out.json()) {
@@ -127,7 +127,7 @@ int Put(Context& ctx, const std::string& host_file, const std::string& text) {
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
   std::u16string path = CePath(text);
   if (path == u"\\") throw UsageError("put needs a file path, not the root");
-  sim::Handset& handset = ctx.Handset();
+  cehost::Journal& journal = ctx.Mount();
   for (size_t at = path.find(u'\\', 1); at != std::u16string::npos; at = path.find(u'\\', at + 1))
     CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -139,7 +139,7 @@ int Put(Context& ctx, const std::string& host_file, const std::string& text) {
   if (!ok) throw Failure("cannot write " + text);
   ctx.out.Emit({{"type", "put"}, {"path", cehost::ToUtf8(path)}, {"size", bytes.size()}},
                "put " + std::to_string(bytes.size()) + " bytes in " + cehost::ToUtf8(path));
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"command", "fs put"}});
+  EmitJournal(ctx.out, journal.Entries(), {{"command", "fs put"}});
   return 0;
 }
 

@@ -34,7 +34,7 @@ struct IniArgs {
 int Get(Context& ctx, const IniArgs& a) {
   std::u16string file = cehost::ToUtf16(a.file);
   std::u16string section = cehost::ToUtf16(a.section);
-  ctx.Handset();
+  ctx.Mount();
   if (!a.key) {
     if (!IsExistAppEx(section.c_str(), file.c_str()))
       throw Failure("no section [" + a.section + "] in " + a.file);
@@ -56,7 +56,7 @@ int Get(Context& ctx, const IniArgs& a) {
 
 int Set(Context& ctx, const IniArgs& a) {
   std::u16string file = cehost::ToUtf16(a.file);
-  sim::Handset& handset = ctx.Handset();
+  cehost::Journal& journal = ctx.Mount();
   if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES && !IniCreateFileEx(file.c_str()))
     throw Failure("cannot make " + a.file);
   std::u16string section = cehost::ToUtf16(a.section);
@@ -70,7 +70,7 @@ int Set(Context& ctx, const IniArgs& a) {
                 {"key", *a.key},
                 {"value", *a.value}},
                "set [" + a.section + "] " + *a.key + "=" + *a.value + " in " + a.file);
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"command", "ini set"}});
+  EmitJournal(ctx.out, journal.Entries(), {{"command", "ini set"}});
   return 0;
 }
 
@@ -78,7 +78,7 @@ int Delete(Context& ctx, const IniArgs& a) {
   std::u16string file = cehost::ToUtf16(a.file);
   std::u16string section = cehost::ToUtf16(a.section);
   std::u16string key = a.key ? cehost::ToUtf16(*a.key) : u"";
-  sim::Handset& handset = ctx.Handset();
+  cehost::Journal& journal = ctx.Mount();
   if (!IniWriteStringEx(section.c_str(), a.key ? key.c_str() : nullptr, nullptr, file.c_str()))
     throw Failure("cannot change " + a.file);
   std::string what = a.key ? *a.key + " in [" + a.section + "]" : "[" + a.section + "]";
@@ -87,7 +87,7 @@ int Delete(Context& ctx, const IniArgs& a) {
                 {"section", a.section},
                 {"key", a.key ? nlohmann::json(*a.key) : nullptr}},
                "deleted " + what + " of " + a.file);
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"command", "ini delete"}});
+  EmitJournal(ctx.out, journal.Entries(), {{"command", "ini delete"}});
   return 0;
 }
 

@@ -60,7 +60,7 @@ void EmitValue(Context& ctx, const KeyPath& path, const std::u16string& name, DW
 
 int Get(Context& ctx, const std::string& key_text, const std::optional<std::string>& name) {
   KeyPath path = ParseKeyPath(key_text);
-  ctx.Handset();
+  ctx.Mount();
   OpenKey key(path);
   if (name) {
     std::u16string value_name = cehost::ToUtf16(*name);
@@ -110,7 +110,7 @@ int Set(Context& ctx, const std::string& key_text, const std::string& name,
     throw UsageError("unknown value type '" + type_name +
                      "' (sz, expand_sz, dword, binary, multi_sz)");
   std::vector<uint8_t> data = EncodeRegValue(*type, words);
-  sim::Handset& handset = ctx.Handset();
+  cehost::Journal& journal = ctx.Mount();
   HKEY key = nullptr;
   if (RegCreateKeyExW(path.root, path.sub_key.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
@@ -122,13 +122,13 @@ int Set(Context& ctx, const std::string& key_text, const std::string& name,
   if (rc != ERROR_SUCCESS)
     throw Failure("cannot set \"" + name + "\": error " + std::to_string(rc));
   EmitValue(ctx, path, value_name, *type, data);
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"command", "reg set"}});
+  EmitJournal(ctx.out, journal.Entries(), {{"command", "reg set"}});
   return 0;
 }
 
 int Delete(Context& ctx, const std::string& key_text, const std::optional<std::string>& name) {
   KeyPath path = ParseKeyPath(key_text);
-  sim::Handset& handset = ctx.Handset();
+  cehost::Journal& journal = ctx.Mount();
   if (name) {
     OpenKey key(path);
     if (RegDeleteValueW(key.key, cehost::ToUtf16(*name).c_str()) != ERROR_SUCCESS)
@@ -140,14 +140,14 @@ int Delete(Context& ctx, const std::string& key_text, const std::optional<std::s
   }
   ctx.out.Emit({{"type", "deleted"}, {"key", Utf8(path.Full())}, {"name", name ? *name : ""}},
                "deleted " + Utf8(path.Full()) + (name ? " \"" + *name + "\"" : ""));
-  EmitJournal(ctx.out, handset.journal().Entries(), {{"command", "reg delete"}});
+  EmitJournal(ctx.out, journal.Entries(), {{"command", "reg delete"}});
   return 0;
 }
 
 int Export(Context& ctx, const std::vector<std::string>& key_texts, const std::string& file) {
   std::vector<std::u16string> keys;
   for (const auto& text : key_texts) keys.push_back(ParseKeyPath(text).Full());
-  ctx.Handset();
+  ctx.Mount();
   std::vector<uint8_t> bytes;
   try {
     bytes = sim::ExportRegistry(keys);
@@ -181,7 +181,7 @@ int Import(Context& ctx, const std::string& file) {
   // A folder opens as a stream but cannot be read: it is bad input like a missing file.
   if (!in || !std::filesystem::is_regular_file(file)) throw UsageError("cannot read " + file);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  ctx.Handset();
+  ctx.Mount();
   size_t values = 0;
   try {
     values = sim::ImportRegistry(bytes);

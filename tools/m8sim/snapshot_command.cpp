@@ -13,7 +13,7 @@ namespace {
 
 int Snapshot(Context& ctx, const std::string& name) {
   std::filesystem::path path = SnapshotPath(ctx.Home(), name);
-  ctx.Handset();
+  ctx.Mount();
   HandsetSnapshot snapshot = TakeSnapshot();
   SaveSnapshot(ctx.Home(), name, snapshot);
   size_t values = 0;
@@ -36,7 +36,7 @@ int Snapshot(Context& ctx, const std::string& name) {
 
 int Diff(Context& ctx, const std::string& name) {
   HandsetSnapshot before = LoadSnapshot(ctx.Home(), name);
-  ctx.Handset();
+  ctx.Mount();
   HandsetDiff diff = DiffSnapshots(before, TakeSnapshot());
   EmitDiff(ctx.out, diff, {{"snapshot", name}});
   nlohmann::json summary = {{"type", "diff"}, {"snapshot", name}};
