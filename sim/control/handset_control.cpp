@@ -75,6 +75,34 @@ nlohmann::json SetDevice(Handset& handset, const nlohmann::json& request) {
   }
 }
 
+nlohmann::json ListDevices(Handset& handset) {
+  nlohmann::json devices = nlohmann::json::array();
+  for (Device* device : HandsetDevices(handset)) {
+    devices.push_back({{"device", device->device_name()},
+                       {"description", device->description()},
+                       {"present", device->present()},
+                       {"summary", device->Summary()}});
+  }
+  return {{"ok", true}, {"devices", std::move(devices)}};
+}
+
+nlohmann::json ShowDevice(Handset& handset, const nlohmann::json& request) {
+  std::string name = Text(request, "device");
+  try {
+    Device& device = NamedDevice(handset, name);
+    nlohmann::json fields = nlohmann::json::array();
+    for (const auto& [field, what] : device.FieldHelp()) fields.push_back(field);
+    return {{"ok", true},
+            {"device", device.device_name()},
+            {"description", device.description()},
+            {"present", device.present()},
+            {"record", device.StateJson()},
+            {"fields", std::move(fields)}};
+  } catch (const DeviceSetError& e) {
+    throw ControlError{e.what(), true};
+  }
+}
+
 nlohmann::json FireEvent(Handset& handset, const nlohmann::json& request) {
   std::string name = Text(request, "event");
   auto event = FindShellEvent(name);
@@ -126,6 +154,8 @@ nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request) {
     if (!request.is_object()) throw ControlError{"the request is not an object", true};
     std::string op = Text(request, "op");
     if (op == "device.set") return SetDevice(handset, request);
+    if (op == "device.list") return ListDevices(handset);
+    if (op == "device.show") return ShowDevice(handset, request);
     if (op == "shell.event") return FireEvent(handset, request);
     if (op == "journal.file") return FollowJournalFile(handset);
     if (op == "journal.since") return JournalSince(handset, request);

@@ -12,6 +12,10 @@ namespace sim {
 // Answers one request on the handset:
 //   {"op": "device.set", "device": "ACC0:", "fields": [["x", "-5"], ...]}
 //     -> {"ok": true, "device", "summary", "entries"}
+//   {"op": "device.list"} -> {"ok": true, "devices": [{"device", "description", "present",
+//     "summary"}, ...]}
+//   {"op": "device.show", "device": "usb"} -> {"ok": true, "device", "description", "present",
+//     "record" (its state, faults and open handles), "fields" (the names device.set takes)}
 //   {"op": "shell.event", "event": "ClickMKey"}
 //     -> {"ok": true, "event", "message", "windows", "entries"}
 //   {"op": "journal.file"} -> {"ok": true, "attached"}: follows the home's journal file while a

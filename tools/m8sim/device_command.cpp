@@ -34,31 +34,22 @@ Examples:
   m8sim device set LED mode=blink on_us=500000 off_us=500000
   m8sim device show usb --json)";
 
-// The device of that name; UsageError naming the devices when there is none.
-sim::Device& Named(Context& ctx, const std::string& name) {
-  try {
-    return sim::NamedDevice(ctx.Handset(), name);
-  } catch (const sim::DeviceSetError& e) {
-    throw UsageError(e.what());
-  }
-}
-
-std::string Presence(const sim::Device& device) {
-  return device.present() ? "present" : "absent";
+std::string Presence(bool present) {
+  return present ? "present" : "absent";
 }
 
 int List(Context& ctx) {
-  for (sim::Device* device : sim::HandsetDevices(ctx.Handset())) {
-    std::string name(device->device_name());
+  nlohmann::json answer = Steer(ctx, {{"op", "device.list"}});
+  for (const auto& device : answer.value("devices", nlohmann::json::array())) {
+    std::string name = device.value("device", "");
+    bool present = device.value("present", false);
+    std::string summary = device.value("summary", "");
     std::string line = name + std::string(name.size() < 6 ? 6 - name.size() : 1, ' ') + " " +
-                       std::string(device->description()) + ", " + Presence(*device);
-    if (device->present()) line += ": " + device->Summary();
-    ctx.out.Emit({{"type", "device"},
-                  {"device", name},
-                  {"description", device->description()},
-                  {"present", device->present()},
-                  {"summary", device->Summary()}},
-                 line);
+                       device.value("description", "") + ", " + Presence(present);
+    if (present) line += ": " + summary;
+    nlohmann::json record = {{"type", "device"}};
+    record.update(device);
+    ctx.out.Emit(record, line);
   }
   return 0;
 }
@@ -78,10 +69,10 @@ std::string ValueText(const nlohmann::json& value) {
 }
 
 int Show(Context& ctx, const std::string& name) {
-  sim::Device& device = Named(ctx, name);
-  nlohmann::json record = device.StateJson();
-  std::string text = std::string(device.device_name()) + " " + std::string(device.description()) +
-                     ", " + Presence(device) + "\n";
+  nlohmann::json answer = Steer(ctx, {{"op", "device.show"}, {"device", name}});
+  nlohmann::json record = answer.value("record", nlohmann::json::object());
+  std::string text = answer.value("device", name) + " " + answer.value("description", "") + ", " +
+                     Presence(answer.value("present", false)) + "\n";
   if (record.contains("open_handles"))
     text += "  open handles: " + record["open_handles"].dump() + "\n";
   for (const auto& [key, value] : record["state"].items()) {
@@ -94,7 +85,8 @@ int Show(Context& ctx, const std::string& name) {
       faults += "  fault " + key + ": " + ValueText(value) + "\n";
   text += faults.empty() ? "  no faults\n" : faults;
   text += "  fields:";
-  for (const auto& [field, what] : device.FieldHelp()) text += " " + field;
+  for (const auto& field : answer.value("fields", nlohmann::json::array()))
+    text += " " + field.get<std::string>();
   record["type"] = "device";
   ctx.out.Emit(record, text);
   return 0;
