@@ -13,6 +13,8 @@
 #include "ce/registry.h"
 #include "handset_fixture.h"
 #include "kernel/handle_table.h"
+#include "server/journal_notice.h"
+#include "server/requests.h"
 
 namespace {
 
@@ -269,6 +271,30 @@ TEST_F(JournalTest, HandleValuesFitIn32BitsAndAreNotReusedAtOnce) {
   EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(key)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+}
+
+// What an attached program had itself reaches its server whole (but for bytes past the notice's
+// limit, which the byte count still tells), and a notice that is not one is refused.
+TEST_F(JournalTest, ANoticeCarriesAnEntryToTheServer) {
+  cehost::JournalEntry entry;
+  entry.kind = "file.write";
+  entry.fields = {{"path", "\\Disk\\big.bin"}, {"size", "100000"}};
+  entry.bytes.assign(100000, 0x5A);
+  cehost::wire::Writer notice = cehost::JournalNotice(entry);
+  cehost::wire::Reader in(notice.bytes());
+  EXPECT_EQ(in.U16(), static_cast<uint16_t>(cehost::ServerOp::kJournalNotice));
+  cehost::JournalEntry read;
+  ASSERT_TRUE(cehost::ReadJournalNotice(in, &read));
+  EXPECT_EQ(read.kind, entry.kind);
+  EXPECT_EQ(read.fields, entry.fields);
+  EXPECT_EQ(read.bytes.size(), cehost::kMaxNoticeBytes);
+  EXPECT_EQ(read.byte_count, 100000u);
+  EXPECT_TRUE(read.BytesCut());
+
+  cehost::wire::Writer bad;
+  bad.Utf8("trace").U32(1000);
+  cehost::wire::Reader bad_in(bad.bytes());
+  EXPECT_FALSE(cehost::ReadJournalNotice(bad_in, &read));
 }
 
 }  // namespace

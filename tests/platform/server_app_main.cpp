@@ -41,8 +41,8 @@
 //                          file NAME
 #include <chrono>
 #include <condition_variable>
-#include <future>
 #include <cstdio>
+#include <future>
 #include <iostream>
 #include <map>
 #include <mutex>

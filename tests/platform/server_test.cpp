@@ -100,6 +100,15 @@ TEST_F(ServerTest, ApplicationsShareTheHandsetsDevicesThroughOneServer) {
   EXPECT_EQ(Info().programs[0].handles, 0u);
 }
 
+// A running handset took its settings as it started: a change of them stops it, and the next
+// call starts it with the new ones.
+TEST_F(ServerTest, AChangeOfSettingsRestartsTheRunningHandset) {
+  auto app = App();
+  EXPECT_EQ(app->Ask("imei"), "1 860123456789012 M8");
+  EXPECT_EQ(M8sim({"handset", "set", "phone.imei=123456789012345"}), 0);
+  EXPECT_EQ(app->Ask("imei"), "1 123456789012345 M8");
+}
+
 // m8sim on a running handset is one more program attached to it: what its calls announce reaches
 // an application's window, and it shows what the server's programs did for them.
 TEST_F(ServerTest, M8simCallsAreMadeOnTheRunningHandset) {
