@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "cehost/text.h"
 #include "sim/drivers/device_list.h"
 #include "sim/journal_file.h"
 #include "sim/shell/shell.h"
 #include "sim/shell/shell_events.h"
+#include "sim/shell/shell_status_view.h"
 
 namespace sim {
 
@@ -140,6 +142,45 @@ nlohmann::json JournalSince(Handset& handset, const nlohmann::json& request) {
           {"entries", std::move(entries)}};
 }
 
+// How long a request waits for the shell to handle what is queued.
+constexpr DWORD kIdleWaitMs = 10000;
+
+nlohmann::json ShellStatusAnswer() {
+  auto shell = CurrentShell();
+  ShellStatus status;
+  if (shell) {
+    shell->WaitIdle(kIdleWaitMs);
+    status = shell->Status();
+  }
+  return {{"ok", true}, {"record", ShellStatusJson(status)}, {"text", ShellStatusText(status)}};
+}
+
+nlohmann::json RunShell(Handset& handset, const nlohmann::json& request) {
+  std::string run = Text(request, "run");
+  if (run != "start" && run != "stop")
+    throw ControlError{"\"run\" is \"start\" or \"stop\", not " + run, true};
+  auto shell = CurrentShell();
+  if (!shell)
+    throw ControlError{"the handset has no shell (handset.toml [shell] present = false)", false};
+  bool start = run == "start";
+  uint64_t seen = LastSeq(handset.journal());
+  ShellRun before = shell->Status().run;
+  if (!(start ? shell->Start() : shell->Stop()))
+    throw ControlError{"the shell cannot be " + std::string(start ? "started" : "stopped"), false};
+  if (start) shell->WaitIdle(kIdleWaitMs);
+  ShellRun after = shell->Status().run;
+  // What the shell did, without the signal that woke its thread.
+  nlohmann::json entries = nlohmann::json::array();
+  for (const cehost::JournalEntry& entry : handset.journal().Entries())
+    if (entry.seq > seen &&
+        !(entry.kind == "event.set" && entry.Field("name") == cehost::ToUtf8(kShellWakeEventName)))
+      entries.push_back(entry.ToJson());
+  return {{"ok", true},
+          {"before", ShellRunName(before)},
+          {"run", ShellRunName(after)},
+          {"entries", std::move(entries)}};
+}
+
 nlohmann::json FollowJournalFile(Handset& handset) {
   bool served = PanelServes(handset.home());
   bool attached = served && handset.journal().AttachFile(JournalFile(handset.home()).string());
@@ -157,6 +198,8 @@ nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request) {
     if (op == "device.list") return ListDevices(handset);
     if (op == "device.show") return ShowDevice(handset, request);
     if (op == "shell.event") return FireEvent(handset, request);
+    if (op == "shell.status") return ShellStatusAnswer();
+    if (op == "shell.run") return RunShell(handset, request);
     if (op == "journal.file") return FollowJournalFile(handset);
     if (op == "journal.since") return JournalSince(handset, request);
     throw ControlError{"no control " + op, true};

@@ -18,6 +18,10 @@ namespace sim {
 //     "record" (its state, faults and open handles), "fields" (the names device.set takes)}
 //   {"op": "shell.event", "event": "ClickMKey"}
 //     -> {"ok": true, "event", "message", "windows", "entries"}
+//   {"op": "shell.status"} -> {"ok": true, "record", "text"}: what the shell holds, once it has
+//     handled what is queued, as a JSON record and as lines for a person
+//   {"op": "shell.run", "run": "start"} -> {"ok": true, "before", "run", "entries"}: starts or
+//     stops the shell's reading of its queues
 //   {"op": "journal.file"} -> {"ok": true, "attached"}: follows the home's journal file while a
 //     panel serves the home, and stops when none does.
 //   {"op": "journal.since", "seq": N, "idle": true} -> {"ok": true, "last", "more", "entries"}:
