@@ -9,6 +9,7 @@
 #include "sim/shell/shell.h"
 #include "sim/shell/shell_events.h"
 #include "sim/shell/shell_status_view.h"
+#include "sim/ui_library/sip_status_view.h"
 
 namespace sim {
 
@@ -181,6 +182,11 @@ nlohmann::json RunShell(Handset& handset, const nlohmann::json& request) {
           {"entries", std::move(entries)}};
 }
 
+nlohmann::json SipStatusAnswer(Handset& handset) {
+  SipView view = DescribeSip(handset.program<UiLibrary>());
+  return {{"ok", true}, {"record", std::move(view.record)}, {"text", std::move(view.text)}};
+}
+
 nlohmann::json FollowJournalFile(Handset& handset) {
   bool served = PanelServes(handset.home());
   bool attached = served && handset.journal().AttachFile(JournalFile(handset.home()).string());
@@ -200,6 +206,7 @@ nlohmann::json AnswerControl(Handset& handset, const nlohmann::json& request) {
     if (op == "shell.event") return FireEvent(handset, request);
     if (op == "shell.status") return ShellStatusAnswer();
     if (op == "shell.run") return RunShell(handset, request);
+    if (op == "sip.status") return SipStatusAnswer(handset);
     if (op == "journal.file") return FollowJournalFile(handset);
     if (op == "journal.since") return JournalSince(handset, request);
     throw ControlError{"no control " + op, true};

@@ -22,6 +22,7 @@ namespace sim {
 //     handled what is queued, as a JSON record and as lines for a person
 //   {"op": "shell.run", "run": "start"} -> {"ok": true, "before", "run", "entries"}: starts or
 //     stops the shell's reading of its queues
+//   {"op": "sip.status"} -> {"ok": true, "record", "text"}: the input panel and the screen areas
 //   {"op": "journal.file"} -> {"ok": true, "attached"}: follows the home's journal file while a
 //     panel serves the home, and stops when none does.
 //   {"op": "journal.since", "seq": N, "idle": true} -> {"ok": true, "last", "more", "entries"}:
