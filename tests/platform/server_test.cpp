@@ -145,6 +145,9 @@ TEST_F(ServerTest, TheScreenRecordModulesPanelAndAppletAreTheServersHandsets) {
   EXPECT_EQ(app->Ask("sip"), "0 0");
   EXPECT_EQ(app->Ask("sip open"), "1");
   EXPECT_EQ(App()->Ask("sip"), "1 1");
+  std::string sip;
+  EXPECT_EQ(M8sim({"sip"}, &sip), 0);
+  EXPECT_EQ(sip.substr(0, sip.find('\n')), "input panel: open, letters");
   // The Bluetooth applet is the handset's too: a program without it has no radio to switch.
   EXPECT_EQ(app->Ask("bt power 1"), "1 1");
   EXPECT_EQ(app->Ask("bt name Pocket"), "1");
