@@ -11,6 +11,7 @@
 #include "cehost/text.h"
 #include "context.h"
 #include "errors.h"
+#include "handset_steer.h"
 #include "oem/ui_library.h"
 #include "sim/default_handset.h"
 #include "sim/drivers/device_list.h"
@@ -85,20 +86,23 @@ nlohmann::json InstalledModules(std::string* text) {
 }
 
 // The handset's simulated devices, present or absent.
-nlohmann::json Devices(sim::Handset& handset, std::string* text) {
+nlohmann::json Devices(Context& ctx, std::string* text) {
   nlohmann::json devices = nlohmann::json::array();
-  for (sim::Device* device : sim::HandsetDevices(handset)) {
-    std::string name(device->device_name());
-    devices.push_back({{"device", name}, {"present", device->present()}});
+  nlohmann::json answer = Steer(ctx, {{"op", "device.list"}});
+  for (const auto& device : answer.value("devices", nlohmann::json::array())) {
+    std::string name = device.value("device", "");
+    bool present = device.value("present", false);
+    devices.push_back({{"device", name}, {"present", present}});
     *text += "  " + name + std::string(name.size() < 6 ? 6 - name.size() : 1, ' ') + " " +
-             std::string(device->description()) + (device->present() ? "" : "  absent") + "\n";
+             device.value("description", "") + (present ? "" : "  absent") + "\n";
   }
   return devices;
 }
 
 int Show(Context& ctx) {
-  sim::Handset& handset = ctx.Handset();
-  std::filesystem::path file = handset.home() / "handset.toml";
+  cehost::Journal& journal = ctx.Mount();
+  std::filesystem::path home = ctx.Home();
+  std::filesystem::path file = home / "handset.toml";
   toml::table table;
   try {
     table = toml::parse_file(file.string());
@@ -112,14 +116,14 @@ int Show(Context& ctx) {
   std::string modules_text;
   nlohmann::json modules = InstalledModules(&modules_text);
   std::string devices_text;
-  nlohmann::json devices = Devices(handset, &devices_text);
-  handset.journal().Clear();
+  nlohmann::json devices = Devices(ctx, &devices_text);
+  journal.Clear();
   ctx.out.Emit({{"type", "handset"},
-                {"home", handset.home().string()},
+                {"home", home.string()},
                 {"config", nlohmann::json::parse(json_text.str())},
                 {"modules", modules},
                 {"devices", devices}},
-               "The handset at " + handset.home().string() + "\n\nPrograms:\n" + modules_text +
+               "The handset at " + home.string() + "\n\nPrograms:\n" + modules_text +
                    "\nDevices (m8sim device list):\n" + devices_text + "\nhandset.toml:\n" +
                    toml_text);
   return 0;
