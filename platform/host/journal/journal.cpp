@@ -1,10 +1,9 @@
 #include "cehost/journal.h"
 
-#include <algorithm>
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <nlohmann/json.hpp>
 

@@ -1,8 +1,5 @@
 #include "server/server_link.h"
 
-#include "cehost/server.h"
-#include "handset/handset_state.h"
-
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -14,7 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "cehost/server.h"
 #include "cehost/text.h"
+#include "handset/handset_state.h"
 #include "server/server_start.h"
 
 namespace cehost {
