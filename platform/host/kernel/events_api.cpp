@@ -1,5 +1,6 @@
 // Events: making them and setting, resetting and pulsing them.
 #include <chrono>
+#include <optional>
 
 #include "ce/kernel.h"
 #include "ce/text.h"
@@ -61,17 +62,10 @@ bool Event::Wait(DWORD ms) {
   if (ms == 0) return false;
   Waiter self;
   waiters_.push_back(&self);
-  using Clock = std::chrono::steady_clock;
-  const auto deadline =
-      ms == INFINITE ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(ms);
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+  if (ms != INFINITE) deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   // A watched thread stays a waiter while it looks at its watch: a pulse meanwhile releases it.
-  while (!self.released && Clock::now() < deadline && !WaitWatch::Abandoned()) {
-    auto look = WaitWatch::NextLook(deadline);
-    if (look == Clock::time_point::max())
-      changed_.wait(lock, [&] { return self.released; });
-    else
-      changed_.wait_until(lock, look, [&] { return self.released; });
-  }
+  WaitWatch::WaitUntil(changed_, lock, deadline, [&] { return self.released; });
   waiters_.remove(&self);
   return self.released;
 }

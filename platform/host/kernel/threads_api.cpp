@@ -8,9 +8,9 @@
 #include "ce/kernel.h"
 #include "cehost/handset.h"
 #include "handset/handset_state.h"
-#include "server/server_link.h"
 #include "kernel/event_table.h"
 #include "kernel/thread_object.h"
+#include "server/server_link.h"
 
 using namespace cehost;
 

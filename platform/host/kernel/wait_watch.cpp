@@ -6,17 +6,17 @@ namespace cehost {
 
 namespace {
 
-thread_local std::function<bool()>* t_watch = nullptr;
+thread_local WaitWatch* t_watch = nullptr;
 
 }  // namespace
 
-WaitWatch::WaitWatch(std::function<bool()> still_waiting) {
-  t_watch = new std::function<bool()>(std::move(still_waiting));
+WaitWatch::WaitWatch(std::function<bool()> still_waiting)
+    : still_waiting_(std::move(still_waiting)), previous_(t_watch) {
+  t_watch = this;
 }
 
 WaitWatch::~WaitWatch() {
-  delete t_watch;
-  t_watch = nullptr;
+  t_watch = previous_;
 }
 
 bool WaitWatch::Active() {
@@ -24,7 +24,7 @@ bool WaitWatch::Active() {
 }
 
 bool WaitWatch::Abandoned() {
-  return t_watch && !(*t_watch)();
+  return t_watch && !t_watch->still_waiting_();
 }
 
 std::chrono::steady_clock::time_point WaitWatch::NextLook(

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <optional>
 
 namespace cehost {
 
@@ -28,6 +31,33 @@ class WaitWatch {
   // watch: the deadline itself when the thread is not watched.
   static std::chrono::steady_clock::time_point NextLook(
       std::chrono::steady_clock::time_point deadline);
+
+  // Waits on the condition under the lock until ready(), the deadline (none: for ever), or, for a
+  // watched thread, until no one waits for it any more; true when ready() holds.
+  template <class Ready>
+  static bool WaitUntil(std::condition_variable& condition, std::unique_lock<std::mutex>& lock,
+                        std::optional<std::chrono::steady_clock::time_point> deadline,
+                        Ready ready) {
+    if (!Active()) {
+      if (!deadline) {
+        condition.wait(lock, ready);
+        return true;
+      }
+      return condition.wait_until(lock, *deadline, ready);
+    }
+    // A watched thread looks at its watch between slices, staying where it waits.
+    for (;;) {
+      if (ready()) return true;
+      auto now = std::chrono::steady_clock::now();
+      if ((deadline && now >= *deadline) || Abandoned()) return false;
+      condition.wait_until(lock, deadline ? NextLook(*deadline) : now + kSlice, ready);
+    }
+  }
+
+ private:
+  std::function<bool()> still_waiting_;
+  // The watch this one stands in for while it lives.
+  WaitWatch* previous_;
 };
 
 }  // namespace cehost

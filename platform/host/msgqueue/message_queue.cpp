@@ -50,21 +50,7 @@ MessageQueue::Deadline MessageQueue::DeadlineOf(DWORD timeout_ms) {
 template <class Ready>
 bool MessageQueue::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                              const Deadline& deadline, Ready ready) {
-  if (!WaitWatch::Active()) {
-    if (!deadline) {
-      condition.wait(lock, ready);
-      return true;
-    }
-    return condition.wait_until(lock, *deadline, ready);
-  }
-  // A watched thread looks at its watch between slices, staying where it waits.
-  for (;;) {
-    if (ready()) return true;
-    auto now = std::chrono::steady_clock::now();
-    if ((deadline && now >= *deadline) || WaitWatch::Abandoned()) return false;
-    auto look = deadline ? WaitWatch::NextLook(*deadline) : now + WaitWatch::kSlice;
-    condition.wait_until(lock, look, ready);
-  }
+  return WaitWatch::WaitUntil(condition, lock, deadline, std::move(ready));
 }
 
 DWORD MessageQueue::Write(const uint8_t* data, DWORD size, DWORD timeout_ms, DWORD flags) {

@@ -24,8 +24,6 @@ struct Call {
   ServedProgram& program;
   wire::Reader& in;
   wire::Writer& out;
-  // The connection the request came on; -1 when none (a request answered in the process).
-  int peer_fd;
 };
 
 // The handle of an object the call made for the program, or 0 when it made none (or the program

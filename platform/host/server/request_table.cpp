@@ -536,7 +536,7 @@ std::vector<uint8_t> ServerHost::Answer(ServedProgram& program, const std::vecto
   for (const Request& known : kRequests) {
     if (known.op != op) continue;
     wire::Writer fields;
-    Call call{*this, program, in, fields, peer_fd};
+    Call call{*this, program, in, fields};
     ActingFor acting(program.pid());
     // A call that blocks gives up once the program no longer waits for the answer, so that a
     // program that ended mid-wait lets go of its connection, and with it of what it held.

@@ -15,10 +15,6 @@ namespace cehost {
 
 namespace {
 
-uint32_t ValueOf(HWND hwnd) {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
-}
-
 // Hands a delivery from the server to the program's window: a post behind the window's others,
 // a sent message to its procedure, waiting as long as the sender does. Neither is journaled
 // again: the server's journal has it.
@@ -60,7 +56,7 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
   });
   wire::Writer request = ServerRequest(ServerOp::kWindowCreate);
   // The server keeps names of up to MAX_PATH - 1 characters, as FindWindowW compares them.
-  request.U32(ValueOf(spec.parent))
+  request.U32(HandleTable::ValueOf(spec.parent))
       .Text(std::u16string_view(spec.class_name).substr(0, MAX_PATH - 1))
       .Text(std::u16string_view(spec.title).substr(0, MAX_PATH - 1))
       .U8(spec.visible ? 1 : 0);
@@ -87,13 +83,13 @@ HWND EnterRemoteWindow(const std::shared_ptr<HandsetState>& state, const WindowS
 
 void LeaveRemoteWindow(ServerLink& server, HWND hwnd) {
   wire::Writer request = ServerRequest(ServerOp::kWindowDestroy);
-  request.U32(ValueOf(hwnd));
+  request.U32(HandleTable::ValueOf(hwnd));
   server.Call(request);
 }
 
 BOOL RemotePost(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   wire::Writer request = ServerRequest(ServerOp::kPost);
-  request.U32(ValueOf(hwnd)).U32(msg).U64(wparam).U64(static_cast<uint64_t>(lparam));
+  request.U32(HandleTable::ValueOf(hwnd)).U32(msg).U64(wparam).U64(static_cast<uint64_t>(lparam));
   auto reply = server.Call(request);
   BOOL result = reply ? reply->fields.U32() : FALSE;
   if (!reply || !reply->fields.End()) {
@@ -107,7 +103,7 @@ BOOL RemotePost(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
 LRESULT RemoteSend(ServerLink& server, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
                    UINT flags, UINT timeout_ms, PDWORD_PTR result) {
   wire::Writer request = ServerRequest(ServerOp::kSend);
-  request.U32(ValueOf(hwnd))
+  request.U32(HandleTable::ValueOf(hwnd))
       .U32(msg)
       .U64(wparam)
       .U64(static_cast<uint64_t>(lparam))

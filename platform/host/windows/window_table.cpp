@@ -46,6 +46,9 @@ void DestroyEveryWindow() {
 }  // namespace
 
 void ReleaseThreadQueue(const std::shared_ptr<ThreadMessageQueue>& queue) {
+  // A closed queue has let go of its windows already: its table, which may be joining this very
+  // thread under the lock below, has nothing more to do for it.
+  if (queue->closed()) return;
   {
     // Held throughout: a table leaves the set before it is destroyed.
     std::lock_guard lock(g_tables_mutex);
