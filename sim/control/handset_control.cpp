@@ -1,5 +1,7 @@
 #include "sim/control/handset_control.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,31 +23,46 @@ struct ControlError {
   bool usage;
 };
 
+// How long a request waits for the shell to handle what is queued.
+constexpr DWORD kIdleWaitMs = 10000;
+
 // The most text of entries one answer carries: an answer travels in one message of the server's.
 constexpr size_t kEntriesBudget = 768 * 1024;
 
-// The journal entries recorded after the one numbered seen, as JSON texts, as many of the
-// first ones as the budget holds; *more tells whether some were left out.
-nlohmann::json EntriesAfter(const cehost::Journal& journal, uint64_t seen, bool* more = nullptr) {
-  nlohmann::json entries = nlohmann::json::array();
+// Journal entries an answer gives, as JSON texts (a JSON object would lose the order of an
+// entry's fields).
+struct EntryTexts {
+  nlohmann::json texts = nlohmann::json::array();
+  // The number of the last entry looked at: a later request that goes on from it misses none.
+  uint64_t last = 0;
+  // Whether some were left out for the budget.
+  bool more = false;
+};
+
+// The entries recorded after the one numbered seen that keep (when given) takes, as many of the
+// first ones as the budget holds.
+EntryTexts EntriesAfter(const cehost::Journal& journal, uint64_t seen,
+                        const std::function<bool(const cehost::JournalEntry&)>& keep = {}) {
+  EntryTexts answer;
   size_t spent = 0;
   for (const cehost::JournalEntry& entry : journal.Entries()) {
-    if (entry.seq <= seen) continue;
-    std::string text = entry.ToJson();
-    spent += text.size();
-    if (spent > kEntriesBudget) {
-      if (more) *more = true;
-      break;
+    if (entry.seq > seen && (!keep || keep(entry))) {
+      std::string text = entry.ToJson();
+      spent += text.size();
+      if (spent > kEntriesBudget) {
+        answer.more = true;
+        break;
+      }
+      answer.texts.push_back(std::move(text));
     }
-    // Each entry as its JSON text: a JSON object here would lose the order of its fields.
-    entries.push_back(std::move(text));
+    answer.last = entry.seq;
   }
-  return entries;
+  return answer;
 }
 
+// The number of the journal's last entry.
 uint64_t LastSeq(const cehost::Journal& journal) {
-  std::vector<cehost::JournalEntry> entries = journal.Entries();
-  return entries.empty() ? 0 : entries.back().seq;
+  return EntriesAfter(journal, UINT64_MAX).last;
 }
 
 std::string Text(const nlohmann::json& request, const char* key) {
@@ -72,7 +89,7 @@ nlohmann::json SetDevice(Handset& handset, const nlohmann::json& request) {
     return {{"ok", true},
             {"device", device.device_name()},
             {"summary", device.Summary()},
-            {"entries", EntriesAfter(handset.journal(), seen)}};
+            {"entries", EntriesAfter(handset.journal(), seen).texts}};
   } catch (const DeviceSetError& e) {
     throw ControlError{e.what(), e.usage()};
   }
@@ -124,7 +141,7 @@ nlohmann::json FireEvent(Handset& handset, const nlohmann::json& request) {
           {"event", ShellEventName(*event)},
           {"message", shell->MessageId(*event)},
           {"windows", windows},
-          {"entries", EntriesAfter(handset.journal(), seen)}};
+          {"entries", EntriesAfter(handset.journal(), seen).texts}};
 }
 
 // The entries recorded after "seq" (0: all that are kept), once the shell has handled what was
@@ -134,17 +151,13 @@ nlohmann::json JournalSince(Handset& handset, const nlohmann::json& request) {
   if (seq == request.end() || !seq->is_number_unsigned())
     throw ControlError{"the request has no \"seq\"", true};
   if (request.value("idle", false))
-    if (auto shell = CurrentShell()) shell->WaitIdle(10000);
-  bool more = false;
-  nlohmann::json entries = EntriesAfter(handset.journal(), seq->get<uint64_t>(), &more);
+    if (auto shell = CurrentShell()) shell->WaitIdle(kIdleWaitMs);
+  EntryTexts entries = EntriesAfter(handset.journal(), seq->get<uint64_t>());
   return {{"ok", true},
-          {"last", LastSeq(handset.journal())},
-          {"more", more},
-          {"entries", std::move(entries)}};
+          {"last", entries.last},
+          {"more", entries.more},
+          {"entries", std::move(entries.texts)}};
 }
-
-// How long a request waits for the shell to handle what is queued.
-constexpr DWORD kIdleWaitMs = 10000;
 
 nlohmann::json ShellStatusAnswer() {
   auto shell = CurrentShell();
@@ -171,15 +184,14 @@ nlohmann::json RunShell(Handset& handset, const nlohmann::json& request) {
   if (start) shell->WaitIdle(kIdleWaitMs);
   ShellRun after = shell->Status().run;
   // What the shell did, without the signal that woke its thread.
-  nlohmann::json entries = nlohmann::json::array();
-  for (const cehost::JournalEntry& entry : handset.journal().Entries())
-    if (entry.seq > seen &&
-        !(entry.kind == "event.set" && entry.Field("name") == cehost::ToUtf8(kShellWakeEventName)))
-      entries.push_back(entry.ToJson());
+  EntryTexts entries = EntriesAfter(handset.journal(), seen, [](const cehost::JournalEntry& entry) {
+    return !(entry.kind == "event.set" &&
+             entry.Field("name") == cehost::ToUtf8(kShellWakeEventName));
+  });
   return {{"ok", true},
           {"before", ShellRunName(before)},
           {"run", ShellRunName(after)},
-          {"entries", std::move(entries)}};
+          {"entries", std::move(entries.texts)}};
 }
 
 nlohmann::json SipStatusAnswer(Handset& handset) {

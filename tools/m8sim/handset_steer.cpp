@@ -40,13 +40,10 @@ std::vector<cehost::JournalEntry> ServedEntriesSince(Context& ctx, uint64_t* seq
   nlohmann::json answer = text ? nlohmann::json::parse(*text, nullptr, false) : nlohmann::json();
   if (!answer.is_object() || !answer.value("ok", false))
     throw Failure("the handset server has gone: the effects of the call are not known");
-  std::vector<cehost::JournalEntry> entries = AnswerEntries(answer);
-  // Entries left out of a long answer come with the next one.
-  if (answer.value("more", false) && !entries.empty())
-    *seq = entries.back().seq;
-  else
-    *seq = answer.value("last", *seq);
-  return entries;
+  // "last" is the last entry the server looked at: entries left out of a long answer come with
+  // the next one.
+  *seq = answer.value("last", *seq);
+  return AnswerEntries(answer);
 }
 
 }  // namespace m8sim

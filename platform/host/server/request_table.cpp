@@ -1,11 +1,8 @@
 // The server's answers to its programs' requests: each runs, in the server, the same platform
 // call a program would make in its own process, and sends back what the call wrote.
-#include <poll.h>
-
-#include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "ce/devices.h"
 #include "ce/errors.h"
@@ -30,15 +27,6 @@ namespace cehost {
 
 namespace {
 
-constexpr uint32_t kMaxData = kMaxRequestData;
-constexpr uint32_t kMaxName = kMaxRequestName;
-
-// Whether the program that asked still waits for the answer.
-bool PeerWaits(int fd) {
-  pollfd pfd{fd, POLLRDHUP, 0};
-  return poll(&pfd, 1, 0) == 0 || !(pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
-}
-
 HANDLE ToHandle(uint32_t value) {
   return HandleTable::ToHandle<HANDLE>(value);
 }
@@ -54,7 +42,7 @@ struct GivenBuffer {
   bool Read(wire::Reader& in) {
     size = in.U32();
     given = in.U8() != 0;
-    if (given) bytes = in.Bytes(kMaxData);
+    if (given) bytes = in.Bytes(kMaxRequestData);
     return !given || bytes.size() == size;
   }
   // The pointer the call is given: null when the caller gave none, else its bytes (never null,
@@ -97,7 +85,7 @@ uint32_t OwnedHandle(Call& call, HANDLE handle) {
 namespace {
 
 bool OpenDeviceRequest(Call& call) {
-  std::u16string name = call.in.Text(kMaxName);
+  std::u16string name = call.in.Text(kMaxRequestName);
   DWORD access = call.in.U32();
   DWORD share = call.in.U32();
   if (!call.in.End()) return false;
@@ -126,7 +114,7 @@ bool DeviceControlRequest(Call& call) {
 bool DeviceReadRequest(Call& call) {
   uint32_t handle = call.in.U32();
   uint32_t size = call.in.U32();
-  if (!call.in.End() || size > kMaxData) return false;
+  if (!call.in.End() || size > kMaxRequestData) return false;
   std::vector<uint8_t> buffer(size ? size : 1);
   DWORD done = 0;
   BOOL result = ProgramHandle(call, handle) &&
@@ -138,7 +126,7 @@ bool DeviceReadRequest(Call& call) {
 
 bool DeviceWriteRequest(Call& call) {
   uint32_t handle = call.in.U32();
-  std::vector<uint8_t> data = call.in.Bytes(kMaxData);
+  std::vector<uint8_t> data = call.in.Bytes(kMaxRequestData);
   if (!call.in.End()) return false;
   uint8_t none = 0;
   DWORD done = 0;
@@ -234,7 +222,7 @@ bool LedSetRequest(Call& call) {
 }
 
 bool RegisterMessageRequest(Call& call) {
-  std::u16string name = call.in.Text(kMaxName);
+  std::u16string name = call.in.Text(kMaxRequestName);
   if (!call.in.End()) return false;
   call.out.U32(RegisterWindowMessageW(name.c_str()));
   return true;
@@ -250,7 +238,7 @@ bool WaitRequest(Call& call) {
 }
 
 bool QueueCreateRequest(Call& call) {
-  std::u16string name = call.in.Text(kMaxName);
+  std::u16string name = call.in.Text(kMaxRequestName);
   MSGQUEUEOPTIONS options{};
   options.dwSize = sizeof(options);
   options.dwFlags = call.in.U32();
@@ -281,7 +269,7 @@ bool QueueOpenRequest(Call& call) {
 
 bool QueueWriteRequest(Call& call) {
   uint32_t handle = call.in.U32();
-  std::vector<uint8_t> message = call.in.Bytes(kMaxData);
+  std::vector<uint8_t> message = call.in.Bytes(kMaxRequestData);
   DWORD ms = call.in.U32();
   DWORD flags = call.in.U32();
   if (!call.in.End()) return false;
@@ -297,7 +285,7 @@ bool QueueReadRequest(Call& call) {
   uint32_t handle = call.in.U32();
   uint32_t size = call.in.U32();
   DWORD ms = call.in.U32();
-  if (!call.in.End() || size > kMaxData) return false;
+  if (!call.in.End() || size > kMaxRequestData) return false;
   std::vector<uint8_t> buffer(size ? size : 1);
   DWORD read = 0, flags = 0;
   BOOL result = ProgramHandle(call, handle) &&
@@ -320,7 +308,7 @@ bool QueueInfoRequest(Call& call) {
 bool EventCreateRequest(Call& call) {
   bool manual = call.in.U8() != 0;
   bool signalled = call.in.U8() != 0;
-  std::u16string name = call.in.Text(kMaxName);
+  std::u16string name = call.in.Text(kMaxRequestName);
   if (!call.in.End()) return false;
   HANDLE event = CreateEventW(nullptr, manual, signalled, name.c_str());
   DWORD error = GetLastError();
@@ -363,8 +351,8 @@ HWND ToWindow(uint32_t value) {
 bool WindowCreateRequest(Call& call) {
   uint32_t parent = call.in.U32();
   WindowSpec spec;
-  spec.class_name = call.in.Text(kMaxName);
-  spec.title = call.in.Text(kMaxName);
+  spec.class_name = call.in.Text(kMaxRequestName);
+  spec.title = call.in.Text(kMaxRequestName);
   spec.visible = call.in.U8() != 0;
   if (!call.in.End()) return false;
   spec.parent = parent ? ToWindow(parent) : nullptr;
@@ -417,9 +405,9 @@ bool SendRequest(Call& call) {
 
 bool FindWindowRequest(Call& call) {
   bool has_class = call.in.U8() != 0;
-  std::u16string class_name = call.in.Text(kMaxName);
+  std::u16string class_name = call.in.Text(kMaxRequestName);
   bool has_title = call.in.U8() != 0;
-  std::u16string title = call.in.Text(kMaxName);
+  std::u16string title = call.in.Text(kMaxRequestName);
   if (!call.in.End()) return false;
   HWND found =
       FindWindowW(has_class ? class_name.c_str() : nullptr, has_title ? title.c_str() : nullptr);
@@ -447,7 +435,7 @@ bool ControlRequest(Call& call) {
   std::string request = call.in.Utf8(kMaxControl);
   if (!call.in.End()) return false;
   std::string answer = call.host.Control(request);
-  if (answer.size() > kMaxData) return false;
+  if (answer.size() > kMaxRequestData) return false;
   call.out.Utf8(answer);
   return true;
 }
@@ -541,7 +529,7 @@ std::vector<uint8_t> ServerHost::Answer(ServedProgram& program, const std::vecto
     // A call that blocks gives up once the program no longer waits for the answer, so that a
     // program that ended mid-wait lets go of its connection, and with it of what it held.
     std::optional<WaitWatch> watch;
-    if (peer_fd >= 0) watch.emplace([peer_fd] { return PeerWaits(peer_fd); });
+    if (peer_fd >= 0) watch.emplace([peer_fd] { return !wire::PeerClosed(peer_fd); });
     SetLastError(ERROR_SUCCESS);
     if (!known.answer(call)) return Refusal();
     DWORD error = GetLastError();

@@ -22,12 +22,6 @@ namespace {
 
 std::atomic<uint64_t> g_next_serial{1};
 
-// True when the other end of the connection has closed it.
-bool Closed(int fd) {
-  pollfd pfd{fd, POLLRDHUP, 0};
-  return poll(&pfd, 1, 0) == 1 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
-}
-
 // The program's name, as the server lists it.
 std::string ProgramName() {
   std::ifstream comm("/proc/self/comm");
@@ -154,7 +148,7 @@ ServerLink::Connection* ServerLink::ThreadConnection(bool may_start) {
   Connection* connection = t_connection.get();
   // A connection whose server has gone since its last call is not used again: the call goes to
   // the server running now (or starts one), as a call after the server's end does.
-  if (connection->serial == serial_ && connection->fd >= 0 && !Closed(connection->fd))
+  if (connection->serial == serial_ && connection->fd >= 0 && !wire::PeerClosed(connection->fd))
     return connection;
   connection->Close();
   connection->serial = serial_;

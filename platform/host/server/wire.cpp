@@ -1,5 +1,7 @@
 #include "server/wire.h"
 
+#include <poll.h>
+
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -161,6 +163,11 @@ std::optional<std::vector<uint8_t>> ReceiveMessage(int fd) {
   std::vector<uint8_t> body(length);
   if (length && !ReceiveAll(fd, body.data(), length)) return std::nullopt;
   return body;
+}
+
+bool PeerClosed(int fd) {
+  pollfd pfd{fd, POLLRDHUP, 0};
+  return poll(&pfd, 1, 0) == 1 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR));
 }
 
 }  // namespace cehost::wire

@@ -67,6 +67,10 @@ class Reader {
 // Sends one message on a connected socket, whole, without raising SIGPIPE; false when the peer
 // has gone.
 bool SendMessage(int fd, const std::vector<uint8_t>& body);
+// Whether the peer of a connected socket has closed its end (or the connection failed); never
+// waits.
+bool PeerClosed(int fd);
+
 // Receives one message: nullopt when the peer has closed, the connection failed, or it announced
 // a length beyond kMaxMessage.
 std::optional<std::vector<uint8_t>> ReceiveMessage(int fd);
