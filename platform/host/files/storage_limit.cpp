@@ -9,71 +9,64 @@
 namespace cehost {
 
 void StorageLimit::Set(std::optional<uint64_t> bytes) {
-  if (server_) {
-    AskServer(StorageAsk::kSet, bytes ? 1 : 0, bytes.value_or(0));
-    return;
-  }
-  std::lock_guard lock(mutex_);
-  free_ = bytes;
+  Ask(StorageAsk::kSet, bytes ? 1 : 0, bytes.value_or(0));
 }
 
-std::optional<uint64_t> StorageLimit::Free() const {
-  if (server_) return AskServer(StorageAsk::kFree);
-  std::lock_guard lock(mutex_);
-  return free_;
+std::optional<uint64_t> StorageLimit::Free() {
+  return Ask(StorageAsk::kFree, 0, 0);
 }
 
-bool StorageLimit::HasRoom() const {
+bool StorageLimit::HasRoom() {
   std::optional<uint64_t> free = Free();
   return !free || *free > 0;
 }
 
 uint64_t StorageLimit::Grow(uint64_t size, uint64_t end) {
   if (end <= size) return end;
-  if (server_) return AskServer(StorageAsk::kGrow, size, end).value_or(end);
-  return Answer(StorageAsk::kGrow, size, end);
+  return Ask(StorageAsk::kGrow, size, end).value_or(end);
 }
 
 bool StorageLimit::TakeAll(uint64_t bytes) {
-  if (server_) return AskServer(StorageAsk::kTakeAll, bytes).value_or(1) != 0;
-  return Answer(StorageAsk::kTakeAll, bytes, 0) != 0;
+  return Ask(StorageAsk::kTakeAll, bytes, 0).value_or(1) != 0;
 }
 
 void StorageLimit::GiveBack(uint64_t bytes) {
-  if (server_)
-    AskServer(StorageAsk::kGiveBack, bytes);
-  else
-    Answer(StorageAsk::kGiveBack, bytes, 0);
+  Ask(StorageAsk::kGiveBack, bytes, 0);
 }
 
 void StorageLimit::KeepIn(std::shared_ptr<ServerLink> server) {
   server_ = std::move(server);
 }
 
-uint64_t StorageLimit::Answer(StorageAsk ask, uint64_t a, uint64_t b) {
+std::optional<uint64_t> StorageLimit::Ask(StorageAsk ask, uint64_t a, uint64_t b) {
+  if (server_) return AskServer(ask, a, b);
+  return Answer(ask, a, b);
+}
+
+std::optional<uint64_t> StorageLimit::Answer(StorageAsk ask, uint64_t a, uint64_t b) {
   std::lock_guard lock(mutex_);
+  if (ask == StorageAsk::kSet) {
+    free_ = a ? std::optional<uint64_t>(b) : std::nullopt;
+    return free_;
+  }
+  if (!free_) return std::nullopt;
   switch (ask) {
-    case StorageAsk::kFree:
-      return free_.value_or(0);
     case StorageAsk::kGrow: {
-      if (!free_ || b <= a) return b;
+      if (b <= a) return b;
       uint64_t taken = std::min(b - a, *free_);
       *free_ -= taken;
       return a + taken;
     }
     case StorageAsk::kTakeAll:
-      if (!free_) return 1;
       if (a > *free_) return 0;
       *free_ -= a;
       return 1;
     case StorageAsk::kGiveBack:
-      if (free_) *free_ += a;
+      *free_ += a;
       return 0;
-    case StorageAsk::kSet:
-      free_ = a ? std::optional<uint64_t>(b) : std::nullopt;
-      return 0;
+    default:
+      return *free_;
   }
-  return 0;
 }
 
 std::optional<uint64_t> StorageLimit::AskServer(StorageAsk ask, uint64_t a, uint64_t b) const {

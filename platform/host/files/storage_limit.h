@@ -20,9 +20,9 @@ class StorageLimit {
   // Sets the bytes that may still be added; none: unlimited.
   void Set(std::optional<uint64_t> bytes);
   // The bytes that may still be added; none when unlimited.
-  std::optional<uint64_t> Free() const;
+  std::optional<uint64_t> Free();
   // False when a limit is set and nothing is free.
-  bool HasRoom() const;
+  bool HasRoom();
   // Takes the room for a file of size bytes to reach end bytes (growth beyond size only), as much
   // as is free; returns the end it may reach, between size and end (end itself when unlimited or
   // when end <= size).
@@ -37,10 +37,13 @@ class StorageLimit {
 
   // Answers a request about the limit this object keeps: for kGrow a and b are the size and the
   // end, for kTakeAll and kGiveBack a is the bytes, for kSet a says whether b is a limit. The
-  // result is the free bytes, the end reached, or whether all were taken (1 or 0).
-  uint64_t Answer(StorageAsk ask, uint64_t a, uint64_t b);
+  // result is the free bytes, the end reached, or whether all were taken (1 or 0); nullopt when
+  // the storage is unlimited (after a kSet), which changes nothing.
+  std::optional<uint64_t> Answer(StorageAsk ask, uint64_t a, uint64_t b);
 
  private:
+  // Asks the limit kept here, or the server's when it keeps it.
+  std::optional<uint64_t> Ask(StorageAsk ask, uint64_t a, uint64_t b);
   // Asks the server: the result, or nullopt when the server keeps no limit (or cannot be asked).
   std::optional<uint64_t> AskServer(StorageAsk ask, uint64_t a = 0, uint64_t b = 0) const;
 

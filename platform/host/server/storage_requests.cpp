@@ -17,11 +17,9 @@ bool StorageRequest(Call& call) {
     call.out.U8(0).U64(0);
     return true;
   }
-  StorageLimit& storage = state.files->storage();
-  bool limited = storage.Free().has_value() || static_cast<StorageAsk>(ask) == StorageAsk::kSet;
-  uint64_t result = limited ? storage.Answer(static_cast<StorageAsk>(ask), a, b) : 0;
-  limited = storage.Free().has_value();
-  call.out.U8(limited ? 1 : 0).U64(result);
+  std::optional<uint64_t> result =
+      state.files->storage().Answer(static_cast<StorageAsk>(ask), a, b);
+  call.out.U8(result ? 1 : 0).U64(result.value_or(0));
   return true;
 }
 
