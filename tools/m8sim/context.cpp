@@ -38,6 +38,8 @@ sim::Handset& Context::Handset() {
 
 void Context::MarkServedCommand() {
   if (handset_ || marks_ || !journal_file || !sim::PanelServes(Home())) return;
+  // A command the running server carries out: one attached to it knows that it runs.
+  if (!attached_ && !cehost::QueryServer(Home())) return;
   marks_ = std::make_unique<cehost::Journal>();
   if (marks_->AttachFile(sim::JournalFile(Home()).string()))
     marks_->Mark("m8sim.command", {{"command", command_line}});
@@ -53,12 +55,12 @@ cehost::Journal& Context::Mount() {
 bool Context::AttachToServer() {
   if (attached_) return true;
   if (handset_ || !cehost::QueryServer(Home())) return false;
+  attached_ = true;
   MarkServedCommand();
   cehost::MountOptions attached;
   attached.home = Home();
   attached.attach = true;
   cehost::MountHandset(attached);
-  attached_ = true;
   return true;
 }
 

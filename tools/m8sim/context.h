@@ -46,8 +46,9 @@ struct Context {
   // Ends the command in the journal file: a mark with its exit code, result_text and the error
   // message; nothing when no handset was mounted. Nothing more goes to the file after it.
   void MarkEnd(int code, const std::string& error);
-  // Begins the command in the journal file while a panel serves the home, without mounting the
-  // handset: for a command the home's running server carries out, whose effects it journals.
+  // Begins the command in the journal file while a panel serves the home and a server runs for
+  // it, without mounting the handset: for a command the running server carries out, whose
+  // effects it journals.
   void MarkServedCommand();
   // When the home's handset server runs, makes this process a program attached to it, as an
   // application is: the library's calls reach the running handset, and their effects are in
